@@ -1,0 +1,198 @@
+#include "recordlist.h"
+
+#include "dropdown.h"
+
+#include <QHeaderView>
+#include <algorithm>
+
+void RecordListModel::setHeaders(const QStringList &headers, const QList<Qt::Alignment> &alignments)
+{
+    beginResetModel();
+    m_headers = headers;
+    m_alignments = alignments;
+    m_rows.clear();
+    endResetModel();
+}
+
+void RecordListModel::setRows(QList<ListRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void RecordListModel::insertRowAt(int position, ListRow row)
+{
+    beginInsertRows({}, position, position);
+    m_rows.insert(position, std::move(row));
+    endInsertRows();
+}
+
+void RecordListModel::sortBy(int column)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::stable_sort(m_rows.begin(), m_rows.end(), [column](const ListRow &a, const ListRow &b) {
+        return textLess(a.cells.value(column), b.cells.value(column));
+    });
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+int RecordListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int RecordListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_headers.size());
+}
+
+QVariant RecordListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return m_rows.at(index.row()).cells.value(index.column());
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(m_alignments.value(index.column(), Qt::AlignLeft) | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_headers.value(section);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(m_alignments.value(section, Qt::AlignLeft) | Qt::AlignVCenter);
+    return {};
+}
+
+RecordList::RecordList(QWidget *parent)
+    : QTreeView(parent)
+{
+    setModel(&m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setAlternatingRowColors(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideRight);
+    header()->setStretchLastSection(false);
+    header()->setSectionsClickable(true);
+    header()->setSectionsMovable(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &RecordList::columnClicked);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &) { emit rowDoubleClicked(); });
+}
+
+void RecordList::setColumns(const QList<Column> &columns)
+{
+    QStringList headers;
+    QList<Qt::Alignment> alignments;
+    for (const Column &c : columns) {
+        headers << c.header;
+        alignments << c.alignment;
+    }
+    m_model.setHeaders(headers, alignments);
+    for (int i = 0; i < columns.size(); ++i)
+        setColumnWidth(i, qRound(columns.at(i).widthPt * logicalDpiX() / 72.0));
+}
+
+int RecordList::columnCountShown() const
+{
+    return m_model.columnCount();
+}
+
+void RecordList::clearRows()
+{
+    m_model.setRows({});
+}
+
+void RecordList::setRows(QList<ListRow> rows)
+{
+    if (m_sorted) {
+        const int key = m_sortKey;
+        std::stable_sort(rows.begin(), rows.end(), [key](const ListRow &a, const ListRow &b) {
+            return textLess(a.cells.value(key), b.cells.value(key));
+        });
+    }
+    m_model.setRows(std::move(rows));
+}
+
+void RecordList::addRow(const QStringList &cells, const QVariant &data)
+{
+    int at = m_model.rowCount();
+    if (m_sorted) {
+        const auto &rows = m_model.rows();
+        const QString key = cells.value(m_sortKey);
+        const int column = m_sortKey;
+        at = int(std::upper_bound(rows.begin(), rows.end(), key,
+                                  [column](const QString &k, const ListRow &r) { return textLess(k, r.cells.value(column)); })
+                 - rows.begin());
+    }
+    m_model.insertRowAt(at, ListRow{cells, data});
+}
+
+int RecordList::rowCount() const
+{
+    return m_model.rowCount();
+}
+
+QString RecordList::cell(int row, int column) const
+{
+    return m_model.rows().value(row).cells.value(column);
+}
+
+QVariant RecordList::rowData(int row) const
+{
+    return m_model.rows().value(row).data;
+}
+
+QStringList RecordList::rowCells(int row) const
+{
+    return m_model.rows().value(row).cells;
+}
+
+int RecordList::selectedRow() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void RecordList::selectRow(int row)
+{
+    if (row < 0 || row >= rowCount()) {
+        clearSelection();
+        return;
+    }
+    const QModelIndex index = m_model.index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+void RecordList::setSortKey(int column)
+{
+    m_sortKey = column;
+    if (m_sorted)
+        applySort();
+}
+
+void RecordList::setSorted(bool sorted)
+{
+    m_sorted = sorted;
+    if (m_sorted)
+        applySort();
+    else
+        header()->setSortIndicatorShown(false);
+}
+
+void RecordList::applySort()
+{
+    m_model.sortBy(m_sortKey);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(m_sortKey, Qt::AscendingOrder);
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QStringList>
+#include <QTreeView>
+#include <QVariant>
+
+// One row of a record list: its cell texts and a value of the window's own
+// (the test log keeps the row's date there).
+struct ListRow
+{
+    QStringList cells;
+    QVariant data;
+};
+
+class RecordListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setHeaders(const QStringList &headers, const QList<Qt::Alignment> &alignments);
+    void setRows(QList<ListRow> rows);
+    void insertRowAt(int position, ListRow row);
+    const QList<ListRow> &rows() const { return m_rows; }
+    void sortBy(int column);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QStringList m_headers;
+    QList<Qt::Alignment> m_alignments;
+    QList<ListRow> m_rows;
+};
+
+// A list in report view: column headers with widths in points, rows of text.
+// Once sorting is on, the rows stand in ascending order of the sort column's
+// text ("10" before "9"), rows added later included.
+class RecordList : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    struct Column
+    {
+        QString header;
+        double widthPt;
+        Qt::Alignment alignment = Qt::AlignLeft;
+    };
+
+    explicit RecordList(QWidget *parent = nullptr);
+
+    void setColumns(const QList<Column> &columns);
+    int columnCountShown() const;
+
+    void clearRows();
+    // Replaces every row at once; one sort when sorting is on.
+    void setRows(QList<ListRow> rows);
+    // Adds one row in its sorted place, or at the end when sorting is off.
+    void addRow(const QStringList &cells, const QVariant &data = {});
+
+    int rowCount() const;
+    QString cell(int row, int column) const;
+    QVariant rowData(int row) const;
+    QStringList rowCells(int row) const;
+
+    // -1 when no row is selected.
+    int selectedRow() const;
+    void selectRow(int row);
+
+    void setSortKey(int column);
+    int sortKey() const { return m_sortKey; }
+    void setSorted(bool sorted);
+    bool isSorted() const { return m_sorted; }
+
+signals:
+    void columnClicked(int column);
+    void rowDoubleClicked();
+
+private:
+    void applySort();
+
+    RecordListModel m_model;
+    int m_sortKey = 0;
+    bool m_sorted = false;
+};

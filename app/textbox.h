@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <functional>
+
+// What a text box selects when it gets the focus.
+enum class FocusSelect {
+    None,
+    TrimmedLength, // from the start, as many characters as the trimmed text holds
+    WholeText,
+};
+
+// A one-line text box. Its maximum length also holds for pasted text; a key
+// handler sees each typed character's code and may replace it by 0 to discard it.
+class TextBox : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    using KeyPressHandler = std::function<void(int &keyAscii)>;
+
+    explicit TextBox(QWidget *parent = nullptr);
+
+    void setFocusSelect(FocusSelect mode) { m_focusSelect = mode; }
+    void setKeyPressHandler(KeyPressHandler handler);
+    // Shown for reading only: no typing, not reached by the tab key.
+    void setDisplayOnly(bool displayOnly);
+
+signals:
+    void gotFocus();
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    FocusSelect m_focusSelect = FocusSelect::None;
+    KeyPressHandler m_keyPress;
+};
+
+// A text box of several lines with a scroll bar; plain text only, the maximum
+// length (0: none) also holds for pasted text.
+class MultiLineTextBox : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit MultiLineTextBox(QWidget *parent = nullptr);
+
+    QString text() const { return toPlainText(); }
+    void setText(const QString &text);
+
+    void setMaxLength(int maxLength);
+    int maxLength() const { return m_maxLength; }
+    void setFocusSelect(FocusSelect mode) { m_focusSelect = mode; }
+    void setDisplayOnly(bool displayOnly);
+
+    void setSelection(int start, int length);
+    QString selectedText() const;
+
+signals:
+    void gotFocus();
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+
+private:
+    void enforceMaxLength(int position, int charsAdded);
+
+    int m_maxLength = 0;
+    bool m_enforcing = false;
+    FocusSelect m_focusSelect = FocusSelect::None;
+};
+
+// Length of text once leading and trailing blanks are removed.
+int trimmedLength(const QString &text);
+// "Blank": nothing left once leading and trailing blanks are removed.
+bool isBlank(const QString &text);

@@ -1,0 +1,117 @@
+#include "tempdatabase.h"
+
+#include "apppaths.h"
+#include "schema.h"
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+#include <stdexcept>
+
+namespace {
+
+template <class F>
+auto withDb(const QString &path, F &&f)
+{
+    const QString name = QStringLiteral("test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    struct Remover
+    {
+        QString name;
+        ~Remover() { QSqlDatabase::removeDatabase(name); }
+    } remover{name};
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    if (!db.open())
+        throw std::runtime_error(db.lastError().text().toStdString());
+    return f(db);
+}
+
+QSqlQuery run(QSqlDatabase &db, const QString &sql, const QVariantList &params)
+{
+    QSqlQuery q(db);
+    if (!q.prepare(sql))
+        throw std::runtime_error((sql + QStringLiteral(": ") + q.lastError().text()).toStdString());
+    for (const QVariant &p : params)
+        q.addBindValue(p);
+    if (!q.exec())
+        throw std::runtime_error((sql + QStringLiteral(": ") + q.lastError().text()).toStdString());
+    return q;
+}
+
+} // namespace
+
+TempDatabase::TempDatabase()
+{
+    Schema::createDatabase(path());
+    AppPaths::setFolder(m_dir.path());
+}
+
+TempDatabase::~TempDatabase()
+{
+    AppPaths::setFolder(QString());
+}
+
+QString TempDatabase::path() const
+{
+    return QDir(m_dir.path()).filePath(QStringLiteral("testing.mdb"));
+}
+
+void TempDatabase::exec(const QString &sql, const QVariantList &params) const
+{
+    withDb(path(), [&](QSqlDatabase &db) {
+        run(db, sql, params);
+        return 0;
+    });
+}
+
+QStringList TempDatabase::rows(const QString &sql, const QVariantList &params) const
+{
+    return withDb(path(), [&](QSqlDatabase &db) {
+        QStringList out;
+        QSqlQuery q = run(db, sql, params);
+        while (q.next()) {
+            QStringList cells;
+            for (int i = 0; i < q.record().count(); ++i)
+                cells << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    });
+}
+
+QVariant TempDatabase::value(const QString &sql, const QVariantList &params) const
+{
+    return withDb(path(), [&](QSqlDatabase &db) {
+        QSqlQuery q = run(db, sql, params);
+        return q.next() ? q.value(0) : QVariant();
+    });
+}
+
+int TempDatabase::count(const QString &table) const
+{
+    return value(QStringLiteral("select count(*) from ") + table).toInt();
+}
+
+void TempDatabase::addProject(const QString &id, const QString &desc, const QString &type, const QString &size,
+                              const QString &units) const
+{
+    exec(QStringLiteral("insert into qv_zr_projects values (?, ?, ?, ?, ?, 'NO')"), {id, desc, type, size, units});
+}
+
+void TempDatabase::addCase(const QString &prj, const QString &type, const QString &cmp, const QString &cmpType,
+                           const QString &id, const QString &desc, const QString &expected) const
+{
+    exec(QStringLiteral("insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
+                        "qv_zr_component_type, qv_zr_tst_case_id, qv_zr_tst_case_desc, qv_zr_rslt_exp, qv_zr_pass) "
+                        "values (?, ?, ?, ?, ?, ?, ?, 'Fail')"),
+         {prj, type, cmp, cmpType, id, desc, expected});
+}
+
+void TempDatabase::setCompany(const QString &name, const QString &address) const
+{
+    exec(QStringLiteral("delete from Tqvjx_companydetails"));
+    exec(QStringLiteral("insert into Tqvjx_companydetails values (?, ?)"), {name, address});
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+
+// A folder of its own holding a fresh testing.mdb; the program is pointed at it
+// for the life of the object.
+class TempDatabase
+{
+public:
+    TempDatabase();
+    ~TempDatabase();
+
+    QString folder() const { return m_dir.path(); }
+    QString path() const;
+
+    // Runs a statement on the file through a connection of the test's own.
+    void exec(const QString &sql, const QVariantList &params = {}) const;
+    // Every row of a query, each row's values joined by "|" (Null as "<null>").
+    QStringList rows(const QString &sql, const QVariantList &params = {}) const;
+    QVariant value(const QString &sql, const QVariantList &params = {}) const;
+    int count(const QString &table) const;
+
+    // Fixture rows, in the stored column order.
+    void addProject(const QString &id, const QString &desc = QStringLiteral("desc"),
+                    const QString &type = QStringLiteral("Web"), const QString &size = QStringLiteral("10"),
+                    const QString &units = QStringLiteral("LOC")) const;
+    // Key texts: project, test type, component, component type, id.
+    void addCase(const QString &prj, const QString &type, const QString &cmp, const QString &cmpType,
+                 const QString &id, const QString &desc = QStringLiteral("d"),
+                 const QString &expected = QStringLiteral("e")) const;
+    void setCompany(const QString &name, const QString &address) const;
+
+private:
+    QTemporaryDir m_dir;
+};

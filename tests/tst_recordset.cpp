@@ -1,0 +1,221 @@
+// The record-access layer: what the windows rely on when they read and write rows.
+#include "connection.h"
+#include "dberror.h"
+#include "recordset.h"
+#include "tempdatabase.h"
+
+#include <QDate>
+#include <QtTest>
+
+class TestRecordSet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nullStaysDistinctFromEmptyText();
+    void quotesAndSqlWordsAreStoredAndFound_data();
+    void quotesAndSqlWordsAreStoredAndFound();
+    void deleteRemovesOnlyTheCurrentRow();
+    void updateChangesOnlyTheCurrentRow();
+    void tableNamesMatchWithoutRegardToCase();
+    void badStatementRaisesTheEngineMessage();
+    void walkingAndEmptySets();
+    void readOnlySetRefusesChanges();
+    void datesAreStoredAsSortableDates();
+};
+
+void TestRecordSet::nullStaysDistinctFromEmptyText()
+{
+    TempDatabase db;
+    db.exec("insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_def_cat) values ('P', NULL)");
+    Connection cn;
+    cn.open(db.path());
+    RecordSet rs;
+    rs.open("select * from qv_zr_tst_cases", {}, cn, CursorType::Dynamic, LockType::Optimistic);
+    QVERIFY(rs.fields("qv_zr_def_cat").isNull());
+    // Empty text written through the set is text, not Null.
+    rs.setField("qv_zr_def_cat", QString());
+    rs.setField("qv_zr_def_severity", QStringLiteral(""));
+    rs.update();
+    rs.close();
+    QCOMPARE(db.rows("select qv_zr_def_cat, qv_zr_def_severity, qv_zr_rslt_act from qv_zr_tst_cases"),
+             QStringList{"||<null>"});
+    rs.open("select * from qv_zr_tst_cases", {}, cn);
+    QVERIFY(!rs.fields("qv_zr_def_cat").isNull());
+    QCOMPARE(rs.fields("qv_zr_def_cat").toString(), QString());
+    QVERIFY(rs.fields("qv_zr_rslt_act").isNull());
+}
+
+void TestRecordSet::quotesAndSqlWordsAreStoredAndFound_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::newRow("apostrophe") << "O'Brien's";
+    QTest::newRow("sql words") << "x'); delete from qv_zr_projects; --";
+    QTest::newRow("double quote and backslash") << "a\"b\\c";
+    QTest::newRow("percent and underscore") << "50%_off";
+    QTest::newRow("non-latin and emoji") << QString::fromUtf8("Проект 試験 😀");
+}
+
+void TestRecordSet::quotesAndSqlWordsAreStoredAndFound()
+{
+    QFETCH(QString, id);
+    TempDatabase db;
+    db.addProject("other");
+    Connection cn;
+    cn.open(db.path());
+    RecordSet rs;
+    rs.open("select * from qv_zr_projects where qv_zr_prjid=?", {id}, cn, CursorType::Dynamic, LockType::Optimistic);
+    QVERIFY(rs.eof());
+    rs.addNew();
+    rs.setField("qv_zr_prjid", id);
+    rs.setField("qv_zr_prj_desc", id);
+    rs.update();
+    rs.close();
+
+    rs.open("select * from qv_zr_projects where qv_zr_prjid=?", {id}, cn);
+    QVERIFY(!rs.eof());
+    QCOMPARE(rs.fields("qv_zr_prjid").toString(), id);
+    QCOMPARE(rs.fields("qv_zr_prj_desc").toString(), id);
+    rs.moveNext();
+    QVERIFY(rs.eof());
+    rs.close();
+    QCOMPARE(db.count("qv_zr_projects"), 2);
+}
+
+void TestRecordSet::deleteRemovesOnlyTheCurrentRow()
+{
+    TempDatabase db;
+    db.addCase("P", "T", "C", "K", "1");
+    db.addCase("P", "T", "C", "K", "1"); // an exact duplicate: only one of the two may go
+    db.addCase("P", "T", "C2", "K", "1");
+    Connection cn;
+    cn.open(db.path());
+    RecordSet rs;
+    rs.open("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?)", {"P", "C"}, cn,
+            CursorType::Dynamic, LockType::Optimistic);
+    QCOMPARE(rs.recordCount(), 2);
+    rs.deleteCurrent();
+    rs.close();
+    QCOMPARE(db.count("qv_zr_tst_cases"), 2);
+    QCOMPARE(db.rows("select qv_zr_component from qv_zr_tst_cases order by 1"), (QStringList{"C", "C2"}));
+}
+
+void TestRecordSet::updateChangesOnlyTheCurrentRow()
+{
+    TempDatabase db;
+    db.addProject("A", "first");
+    db.addProject("A", "second");
+    db.addProject("B", "third");
+    Connection cn;
+    cn.open(db.path());
+    RecordSet rs;
+    rs.open("select * from qv_zr_projects where qv_zr_prjid=?", {"A"}, cn, CursorType::Dynamic, LockType::Optimistic);
+    rs.moveNext();
+    rs.setField("qv_zr_prj_desc", "changed");
+    rs.update();
+    rs.close();
+    QCOMPARE(db.rows("select qv_zr_prj_desc from qv_zr_projects order by rowid"),
+             (QStringList{"first", "changed", "third"}));
+}
+
+void TestRecordSet::tableNamesMatchWithoutRegardToCase()
+{
+    TempDatabase db;
+    db.setCompany("Acme", "Street");
+    Connection cn;
+    cn.open(db.path());
+    for (const char *sql : {"select * from Tqvjx_companydetails", "select * from tqvjx_companydetails",
+                            "select * from Tqvjx_CompanyDetails"}) {
+        RecordSet rs;
+        rs.open(sql, {}, cn);
+        QVERIFY2(!rs.eof(), sql);
+        QCOMPARE(rs.fields(0).toString(), QStringLiteral("Acme"));
+        QCOMPARE(rs.fields("FQV_JX_ADDRESS").toString(), QStringLiteral("Street"));
+    }
+}
+
+void TestRecordSet::badStatementRaisesTheEngineMessage()
+{
+    TempDatabase db;
+    Connection cn;
+    cn.open(db.path());
+    RecordSet rs;
+    try {
+        rs.open("select * from no_such_table", {}, cn);
+        QFAIL("no error raised");
+    } catch (const DbError &e) {
+        QCOMPARE(e.kind(), DbError::Kind::General);
+        QVERIFY2(e.engineMessage().contains("no such table"), qPrintable(e.engineMessage()));
+        QVERIFY(e.describe().contains("no_such_table"));
+    }
+    QCOMPARE(rs.state(), 0);
+
+    Connection closed;
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.open("select * from qv_zr_projects", {}, closed));
+}
+
+void TestRecordSet::walkingAndEmptySets()
+{
+    TempDatabase db;
+    Connection cn;
+    cn.open(db.path());
+    RecordSet rs;
+    rs.open("select * from qv_zr_projects", {}, cn);
+    QCOMPARE(rs.state(), 1);
+    QVERIFY(rs.eof());
+    QVERIFY(rs.bof());
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.fields(0));
+    rs.close();
+    QCOMPARE(rs.state(), 0);
+
+    db.addProject("B");
+    db.addProject("A");
+    rs.open("select * from qv_zr_projects", {}, cn); // stored order
+    QVERIFY(!rs.bof());
+    QStringList seen;
+    while (!rs.eof()) {
+        seen << rs.fields(0).toString();
+        rs.moveNext();
+    }
+    QCOMPARE(seen, (QStringList{"B", "A"}));
+    rs.moveFirst();
+    QCOMPARE(rs.fields(0).toString(), QStringLiteral("B"));
+    // Opening an open set is a caller's fault, reported as such.
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.open("select * from qv_zr_projects", {}, cn));
+}
+
+void TestRecordSet::readOnlySetRefusesChanges()
+{
+    TempDatabase db;
+    db.addProject("A");
+    Connection cn;
+    cn.open(db.path());
+    RecordSet rs;
+    rs.open("select * from qv_zr_projects", {}, cn, CursorType::Dynamic, LockType::ReadOnly);
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.setField("qv_zr_prj_desc", "x"));
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.deleteCurrent());
+    QCOMPARE(db.count("qv_zr_projects"), 1);
+}
+
+void TestRecordSet::datesAreStoredAsSortableDates()
+{
+    TempDatabase db;
+    db.addCase("P", "T", "C", "K", "1");
+    db.addCase("P", "T", "C", "K", "2");
+    Connection cn;
+    cn.open(db.path());
+    RecordSet rs;
+    rs.open("select * from qv_zr_tst_cases", {}, cn, CursorType::Dynamic, LockType::Optimistic);
+    rs.setField("qv_zr_dt_tst", QDate(2026, 12, 6));
+    rs.update();
+    rs.moveNext();
+    rs.setField("qv_zr_dt_tst", QDate(2025, 1, 31));
+    rs.update();
+    rs.close();
+    QCOMPARE(db.rows("select qv_zr_dt_tst from qv_zr_tst_cases order by qv_zr_dt_tst"),
+             (QStringList{"2025-01-31", "2026-12-06"}));
+    QCOMPARE(db.value("select count(*) from qv_zr_tst_cases where qv_zr_dt_tst > date('2026-01-01')").toInt(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestRecordSet)
+#include "tst_recordset.moc"
