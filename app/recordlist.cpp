@@ -5,6 +5,11 @@
 #include <QHeaderView>
 #include <algorithm>
 
+QString cellText(const QVariant &value)
+{
+    return value.isNull() ? QStringLiteral(" ") : value.toString();
+}
+
 void RecordListModel::setHeaders(const QStringList &headers, const QList<Qt::Alignment> &alignments)
 {
     beginResetModel();

@@ -14,6 +14,9 @@ struct ListRow
     QVariant data;
 };
 
+// A field's text as a list shows it: one blank for Null.
+QString cellText(const QVariant &value);
+
 class RecordListModel : public QAbstractTableModel
 {
     Q_OBJECT
