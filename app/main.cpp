@@ -1,20 +1,9 @@
-#include "appicon.h"
-#include "mdi_main.h"
-#include "windows.h"
+#include "startup.h"
 
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Verolan"));
-    QApplication::setApplicationVersion(QStringLiteral(VEROLAN_VERSION));
-    QApplication::setWindowIcon(AppIcon::icon());
-
-    mdi_main main;
-    registerWindows(main);
-    if (!main.MDIForm_Load())
-        return 1;
-    main.showMaximized();
-    return app.exec();
+    return runProgram(app);
 }

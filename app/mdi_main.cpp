@@ -19,6 +19,8 @@ mdi_main::mdi_main()
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Each window keeps its own state: a fixed-size window stays its size next to maximized ones.
+    m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     setCentralWidget(m_mdiArea);
     createMenus();
     resize(760, 554); // 570 by 415.5 points when restored
@@ -95,10 +97,16 @@ void mdi_main::setWindowFactory(const QString &menuEntryName, Factory factory)
     m_children[menuEntryName].factory = std::move(factory);
 }
 
+bool mdi_main::isOpen(const Child &child)
+{
+    // A closed window is hidden at once and deleted a moment later.
+    return child.sub && !child.sub->isHidden();
+}
+
 ChildWindow *mdi_main::openWindow(const QString &menuEntryName) const
 {
     const auto it = m_children.find(menuEntryName);
-    if (it == m_children.end() || !it->second.sub)
+    if (it == m_children.end() || !isOpen(it->second))
         return nullptr;
     return qobject_cast<ChildWindow *>(it->second.sub->widget());
 }
@@ -109,7 +117,7 @@ void mdi_main::showChild(const QString &menuEntryName)
     if (it == m_children.end() || !it->second.factory)
         return; // this window comes later
     Child &child = it->second;
-    if (child.sub) {
+    if (isOpen(child)) {
         if (child.sub->isMinimized())
             child.sub->showNormal();
         m_mdiArea->setActiveSubWindow(child.sub);
@@ -123,8 +131,6 @@ void mdi_main::showChild(const QString &menuEntryName)
     sub->setWindowIcon(windowIcon());
     child.sub = sub;
     runGuarded(window, [window] { window->Form_Load(); });
-    if (!child.sub)
-        return; // the load closed the window
 
     switch (window->placement()) {
     case ChildWindow::Placement::Maximized:

@@ -61,6 +61,7 @@ private:
         QPointer<QMdiSubWindow> sub;
     };
 
+    static bool isOpen(const Child &child);
     void createMenus();
     QAction *addEntry(QMenu *menu, const char *name, const QString &caption, void (mdi_main::*handler)());
     void showChild(const QString &menuEntryName);

@@ -1,0 +1,7 @@
+#pragma once
+
+class QApplication;
+
+// Start-up: the main window opens its connection (or the program ends with the
+// database message), then shows maximized; returns when the program ends.
+int runProgram(QApplication &app);

@@ -1,0 +1,169 @@
+// Text boxes and window keys: limits that hold for pasted text, the key filter,
+// select on focus, and the default and cancel buttons.
+#include "textbox.h"
+#include "windowkeys.h"
+#include "windowtest.h"
+
+#include <QClipboard>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestTextBox : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void maxLengthHoldsForTypingAndPasting();
+    void multiLineMaxLengthHoldsForPasting();
+    void keyHandlerDiscardsWhatItZeroes();
+    void focusSelectsTheTrimmedLengthOrTheWholeText();
+    void blankMeansNothingLeftAfterTrimming();
+    void enterPressesTheDefaultButtonButNotInAMultiLineBox();
+    void escapePressesTheCancelButton();
+    void displayOnlyBoxesTakeNeitherTypingNorFocus();
+};
+
+void TestTextBox::maxLengthHoldsForTypingAndPasting()
+{
+    TextBox box;
+    box.setMaxLength(8);
+    QVERIFY(showActive(&box));
+    QTest::keyClicks(&box, "1234567890");
+    QCOMPARE(box.text(), QStringLiteral("12345678"));
+    box.clear();
+    QApplication::clipboard()->setText("abcdefghijkl");
+    box.paste();
+    QCOMPARE(box.text(), QStringLiteral("abcdefgh"));
+}
+
+void TestTextBox::multiLineMaxLengthHoldsForPasting()
+{
+    MultiLineTextBox box;
+    box.setMaxLength(10);
+    QVERIFY(showActive(&box));
+    QTest::keyClicks(&box, "hello");
+    QApplication::clipboard()->setText("0123456789");
+    box.paste();
+    QCOMPARE(box.text(), QStringLiteral("hello01234"));
+    QTest::keyClicks(&box, "zz");
+    QCOMPARE(box.text(), QStringLiteral("hello01234"));
+    box.setText(QString(300, QLatin1Char('x')));
+    QCOMPARE(box.text().size(), 10);
+}
+
+void TestTextBox::keyHandlerDiscardsWhatItZeroes()
+{
+    TextBox box;
+    QList<int> seen;
+    box.setKeyPressHandler([&](int &key) {
+        seen << key;
+        if (key >= '0' && key <= '9')
+            return;
+        if (key == 8)
+            return;
+        key = 0;
+    });
+    QVERIFY(showActive(&box));
+    QTest::keyClicks(&box, "1a2-");
+    QCOMPARE(box.text(), QStringLiteral("12"));
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    QCOMPARE(box.text(), QStringLiteral("1"));
+    QApplication::clipboard()->setText("999");
+    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier); // a control key, refused by the handler
+    QCOMPARE(box.text(), QStringLiteral("1"));
+    QVERIFY(seen.contains(22));
+    QTest::keyClick(&box, Qt::Key_Left); // keys that type nothing never reach the handler
+    QCOMPARE(seen.size(), 6);
+}
+
+void TestTextBox::focusSelectsTheTrimmedLengthOrTheWholeText()
+{
+    QWidget window;
+    auto *trimmed = new TextBox(&window);
+    auto *whole = new TextBox(&window);
+    auto *multi = new MultiLineTextBox(&window);
+    whole->move(0, 30);
+    multi->move(0, 60);
+    trimmed->setFocusSelect(FocusSelect::TrimmedLength);
+    whole->setFocusSelect(FocusSelect::WholeText);
+    multi->setFocusSelect(FocusSelect::TrimmedLength);
+    trimmed->setText("  ab  ");
+    whole->setText("  ab  ");
+    multi->setText("x y ");
+    QVERIFY(showActive(&window));
+    trimmed->setFocus();
+    QCOMPARE(trimmed->selectionStart(), 0);
+    QCOMPARE(trimmed->selectedText(), QStringLiteral("  "));
+    whole->setFocus();
+    QCOMPARE(whole->selectedText(), QStringLiteral("  ab  "));
+    multi->setFocus();
+    QCOMPARE(multi->selectedText(), QStringLiteral("x y"));
+}
+
+void TestTextBox::blankMeansNothingLeftAfterTrimming()
+{
+    QVERIFY(isBlank(""));
+    QVERIFY(isBlank("   "));
+    QVERIFY(!isBlank(" a "));
+    QCOMPARE(trimmedLength("  ab "), 2);
+}
+
+void TestTextBox::enterPressesTheDefaultButtonButNotInAMultiLineBox()
+{
+    QWidget window;
+    auto *line = new TextBox(&window);
+    auto *multi = new MultiLineTextBox(&window);
+    auto *save = new QPushButton("&Save", &window);
+    multi->move(0, 30);
+    save->move(0, 120);
+    WindowKeys keys(&window);
+    keys.setDefaultButton(save);
+    QSignalSpy pressed(save, &QPushButton::clicked);
+    QVERIFY(showActive(&window));
+    line->setFocus();
+    QTest::keyClick(line, Qt::Key_Return);
+    QCOMPARE(pressed.count(), 1);
+    multi->setFocus();
+    QTest::keyClicks(multi, "a");
+    QTest::keyClick(multi, Qt::Key_Return);
+    QTest::keyClicks(multi, "b");
+    QCOMPARE(pressed.count(), 1);
+    QCOMPARE(multi->text(), QStringLiteral("a\nb"));
+}
+
+void TestTextBox::escapePressesTheCancelButton()
+{
+    QWidget window;
+    auto *line = new TextBox(&window);
+    auto *close = new QPushButton("&Close", &window);
+    close->move(0, 40);
+    WindowKeys keys(&window);
+    keys.setCancelButton(close);
+    QSignalSpy pressed(close, &QPushButton::clicked);
+    QVERIFY(showActive(&window));
+    line->setFocus();
+    QTest::keyClick(line, Qt::Key_Escape);
+    QCOMPARE(pressed.count(), 1);
+}
+
+void TestTextBox::displayOnlyBoxesTakeNeitherTypingNorFocus()
+{
+    QWidget window;
+    auto *first = new TextBox(&window);
+    auto *shown = new TextBox(&window);
+    auto *multi = new MultiLineTextBox(&window);
+    shown->setDisplayOnly(true);
+    multi->setDisplayOnly(true);
+    shown->setText("size");
+    QVERIFY(showActive(&window));
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Tab);
+    QVERIFY(!shown->hasFocus());
+    QVERIFY(!multi->hasFocus());
+    QTest::keyClicks(shown, "x");
+    QCOMPARE(shown->text(), QStringLiteral("size"));
+}
+
+QTEST_MAIN(TestTextBox)
+#include "tst_textbox.moc"
