@@ -214,8 +214,10 @@ void DatabaseFile::backupTo(const QString &destination) const
             backupFailed(QStringLiteral("the file %1 is read-only.").arg(native(target)));
     }
     const QString folder = QFileInfo(target).absolutePath();
-    if (!QFileInfo(folder).isDir())
+    if (!QFileInfo::exists(folder))
         backupFailed(QStringLiteral("the folder %1 does not exist.").arg(native(folder)));
+    if (!QFileInfo(folder).isDir())
+        backupFailed(QStringLiteral("%1 is not a folder.").arg(native(folder)));
 
     QTemporaryFile temp(QDir(folder).filePath(QStringLiteral(".%1.XXXXXX").arg(QFileInfo(target).fileName())));
     temp.setAutoRemove(false);
