@@ -79,6 +79,10 @@ frm_backup::frm_backup(TestingClass &con, QWidget *parent)
 
     fileFrame(Frame3, Label1, Label3, txt_destname, cmd_browse_backup, cmd_backup);
     fileFrame(Frame2, Label2, Label4, txt_restore, cmd_browse_restore, cmd_restore);
+    // The two file boxes line up under each other.
+    const int labelWidth = qMax(Label3->sizeHint().width(), Label4->sizeHint().width());
+    Label3->setMinimumWidth(labelWidth);
+    Label4->setMinimumWidth(labelWidth);
 
     // The bar keeps its place while hidden, so the window's size never changes.
     QSizePolicy barPolicy = prog_save->sizePolicy();
