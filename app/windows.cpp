@@ -1,8 +1,9 @@
 #include "windows.h"
 
+#include "frm_backup.h"
 #include "mdi_main.h"
 
 void registerWindows(mdi_main &main)
 {
-    (void)main;
+    main.setWindowFactory(QStringLiteral("backup"), [](TestingClass &con) { return new frm_backup(con); });
 }

@@ -1,0 +1,220 @@
+// Copies of the database file: what a backup holds, and what a restore lets in.
+#include "connection.h"
+#include "databasefile.h"
+#include "recordset.h"
+#include "tempdatabase.h"
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <QtTest>
+
+namespace {
+
+QByteArray bytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+// Runs statements on a database file other than testing.mdb (making it if need be).
+void execOn(const QString &path, const QStringList &statements)
+{
+    const QString name = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        for (const QString &sql : statements)
+            QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+QStringList everything(const TempDatabase &db)
+{
+    return db.rows("select * from qv_zr_projects order by rowid") + db.rows("select * from qv_zr_tst_cases order by rowid")
+           + db.rows("select * from Tqvjx_companydetails");
+}
+
+void fill(const TempDatabase &db, int cases)
+{
+    db.addProject("P1", "O'Brien's \"site\"");
+    db.exec("insert into qv_zr_projects (qv_zr_prjid) values ('P2')"); // Nulls in the other columns
+    db.exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < ?) "
+            "insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_case_id, qv_zr_tst_case_desc) "
+            "select 'P1', i, printf('%.*c', 200, char(120 + i % 3)) from n",
+            {cases});
+    db.setCompany(QString::fromUtf8("Prüf GmbH"), "1 Main St\nTown");
+}
+
+QString messageOf(const std::function<void()> &copy)
+{
+    try {
+        copy();
+    } catch (const DatabaseFileError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestDatabaseFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void restoreBringsBackEveryRowToOpenConnections();
+    void backupReplacesAnExistingFileAndLeavesNothingBeside();
+    void backupRefusesBadDestinations_data();
+    void backupRefusesBadDestinations();
+    void restoreRefusesWhatIsNotOurDatabase_data();
+    void restoreRefusesWhatIsNotOurDatabase();
+};
+
+void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
+{
+    TempDatabase db;
+    fill(db, 300);
+    const QStringList saved = everything(db);
+    QTemporaryDir out;
+    DatabaseFile file(db.path());
+    file.backupTo(out.filePath("saved.mdb"));
+
+    db.exec("delete from qv_zr_tst_cases where qv_zr_tst_case_id > '1'");
+    db.setCompany("Other", "Elsewhere");
+    Connection open;
+    open.open(db.path());
+    Connection closed;
+    closed.open(db.path());
+    closed.close();
+    file.restoreFrom(out.filePath("saved.mdb"));
+
+    QCOMPARE(everything(db), saved);
+    QCOMPARE(closed.state(), 0);
+    // A window's connection that was open reads and writes the restored file.
+    QCOMPARE(open.state(), 1);
+    RecordSet rs;
+    rs.open("select * from Tqvjx_companydetails", {}, open, CursorType::Dynamic, LockType::Optimistic);
+    QCOMPARE(rs.fields("fqv_jx_companyname").toString(), QString::fromUtf8("Prüf GmbH"));
+    rs.setField("fqv_jx_address", "changed after restore");
+    rs.update();
+    rs.close();
+    QCOMPARE(db.value("select fqv_jx_address from Tqvjx_companydetails").toString(), QString("changed after restore"));
+}
+
+void TestDatabaseFile::backupReplacesAnExistingFileAndLeavesNothingBeside()
+{
+    TempDatabase db;
+    fill(db, 3);
+    QTemporaryDir out;
+    const QString backup = out.filePath("saved.mdb");
+    writeFile(backup, "an older file that is not a database");
+    DatabaseFile(db.path()).backupTo(backup);
+    QCOMPARE(DatabaseFile(db.path()).restoreProblem(backup), QString());
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"saved.mdb"});
+}
+
+void TestDatabaseFile::backupRefusesBadDestinations_data()
+{
+    QTest::addColumn<QString>("destination"); // @db: the database's folder, @out: an empty folder
+    QTest::addColumn<QString>("why");
+    QTest::newRow("missing folder") << "@out/no/such/b.mdb" << "the folder";
+    QTest::newRow("a file as folder") << "@db/testing.mdb/b.mdb" << "is not a folder";
+    QTest::newRow("a folder") << "@out" << "is a folder";
+    QTest::newRow("the database") << "@db/testing.mdb" << "is the database itself";
+    QTest::newRow("the database, spelt otherwise") << "@out/../@name/./testing.mdb" << "is the database itself";
+    QTest::newRow("read-only file system") << "/proc/verolan-backup.mdb" << "nothing can be written";
+    QTest::newRow("database gone") << "@out/b.mdb" << "cannot be found";
+}
+
+void TestDatabaseFile::backupRefusesBadDestinations()
+{
+    QFETCH(QString, destination);
+    QFETCH(QString, why);
+    TempDatabase db;
+    fill(db, 3);
+    QTemporaryDir out;
+    destination.replace("@db", db.folder()).replace("@out", out.path()).replace("@name", QDir(db.folder()).dirName());
+    if (QByteArray(QTest::currentDataTag()) == "database gone")
+        QVERIFY(QFile::rename(db.path(), db.folder() + "/moved.mdb"));
+    const QByteArray before = bytes(db.path());
+
+    const QString message = messageOf([&] { DatabaseFile(db.path()).backupTo(destination); });
+    QVERIFY2(message.startsWith("The backup was not made: ") && message.contains(why), qPrintable(message));
+    QCOMPARE(bytes(db.path()), before);
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase_data()
+{
+    QTest::addColumn<QString>("why");
+    QTest::newRow("text file") << "is not a database";
+    QTest::newRow("empty file") << "is empty";
+    QTest::newRow("truncated database") << "is not a sound database";
+    QTest::newRow("another program's database") << "lacks table qv_zr_projects, table qv_zr_tst_cases";
+    QTest::newRow("a column missing") << "lacks column qv_zr_tst_cases.qv_zr_dt_tst";
+    QTest::newRow("a trigger inside") << "holds triggers";
+    QTest::newRow("missing path") << "cannot be found";
+    QTest::newRow("a folder") << "is a folder";
+    QTest::newRow("the database itself") << "is the database itself";
+}
+
+void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase()
+{
+    QFETCH(QString, why);
+    const QByteArray kind = QTest::currentDataTag();
+    TempDatabase db;
+    fill(db, 3);
+    QTemporaryDir in;
+    QString source = in.filePath("source.mdb");
+    if (kind == "text file") {
+        writeFile(source, "SQLite is not in this file\n");
+    } else if (kind == "empty file") {
+        writeFile(source, QByteArray());
+    } else if (kind == "truncated database") {
+        TempDatabase big;
+        fill(big, 2000);
+        const QByteArray whole = bytes(big.path());
+        writeFile(source, whole.left(whole.size() / 2));
+    } else if (kind == "another program's database") {
+        execOn(source, {"create table notes (id integer primary key, body text)"});
+    } else if (kind == "a column missing") {
+        DatabaseFile(db.path()).backupTo(source);
+        execOn(source, {"alter table qv_zr_tst_cases drop column qv_zr_dt_tst"});
+    } else if (kind == "a trigger inside") {
+        DatabaseFile(db.path()).backupTo(source);
+        execOn(source, {"create trigger wipe after insert on qv_zr_projects begin delete from qv_zr_tst_cases; end"});
+    } else if (kind == "a folder") {
+        source = in.path();
+    } else if (kind == "the database itself") {
+        source = db.folder() + "/../" + QDir(db.folder()).dirName() + "/testing.mdb";
+    }
+
+    Connection cn;
+    cn.open(db.path());
+    const QByteArray before = bytes(db.path());
+    DatabaseFile file(db.path());
+    QVERIFY(file.restoreProblem(source).contains(why));
+    const QString message = messageOf([&] { file.restoreFrom(source); });
+    QVERIFY2(message.startsWith("Nothing was restored: ") && message.contains(why), qPrintable(message));
+    QVERIFY(message.endsWith("The database has not been changed."));
+    QCOMPARE(bytes(db.path()), before);
+    QCOMPARE(cn.state(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestDatabaseFile)
+#include "tst_databasefile.moc"

@@ -1,0 +1,194 @@
+// The backup window as a user works it: file boxes, messages, keys and the progress run.
+#include "frm_backup.h"
+#include "mdi_main.h"
+#include "recordset.h"
+#include "recorders.h"
+#include "tempdatabase.h"
+#include "windows.h"
+#include "windowtest.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+class TestFrmBackup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void blankBoxGivesItsMessage_data();
+    void blankBoxGivesItsMessage();
+    void focusStartsInRestoreAndEnterPressesTheFramesButton();
+    void browsePutsTheChosenPathInItsBox_data();
+    void browsePutsTheChosenPathInItsBox();
+    void copiesRunTheProgressAndReachEveryOpenWindow();
+    void failedCopySaysWhyAndRunsNoProgress();
+};
+
+void TestFrmBackup::blankBoxGivesItsMessage_data()
+{
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("backup, empty") << true << "" << "Select destination file";
+    QTest::newRow("backup, blanks") << true << "   " << "Select destination file";
+    QTest::newRow("restore, empty") << false << "" << "Select restore file";
+    QTest::newRow("restore, blanks") << false << "  " << "Select restore file";
+}
+
+void TestFrmBackup::blankBoxGivesItsMessage()
+{
+    QFETCH(bool, backup);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    TempDatabase db;
+    ServiceRecorders rec;
+    TestingClass con;
+    frm_backup w(con);
+    w.Form_Load();
+    (backup ? w.txt_destname : w.txt_restore)->setText(text);
+    (backup ? w.cmd_backup : w.cmd_restore)->click();
+
+    QCOMPARE(rec.messages->boxes.size(), 1);
+    QCOMPARE(rec.messages->boxes[0].text, message);
+    QCOMPARE(rec.messages->boxes[0].caption, QString("information"));
+    QVERIFY(!w.Timer->isActive());
+}
+
+void TestFrmBackup::focusStartsInRestoreAndEnterPressesTheFramesButton()
+{
+    TempDatabase db;
+    ServiceRecorders rec;
+    TestingClass con;
+    frm_backup w(con);
+    w.Form_Load();
+    w.txt_destname->setText("/some/where.mdb");
+    QVERIFY(showActive(&w));
+    QVERIFY(hasFocusIn(w.txt_restore));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+
+    // Tab runs through the restore frame first, then into the backup frame, whose box selects its text.
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(hasFocusIn(w.txt_destname));
+    QCOMPARE(w.txt_destname->selectedText(), QString("/some/where.mdb"));
+    w.txt_destname->clear();
+    QTest::keyClick(w.txt_destname, Qt::Key_Return);
+    w.txt_restore->setFocus();
+    QTest::keyClick(w.txt_restore, Qt::Key_Enter);
+    QCOMPARE(rec.messages->texts(), (QStringList{"Select restore file", "Select destination file", "Select restore file"}));
+
+    QTest::keyClick(w.txt_restore, Qt::Key_Escape);
+    QVERIFY(!w.isVisible());
+}
+
+void TestFrmBackup::browsePutsTheChosenPathInItsBox_data()
+{
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<std::optional<QString>>("answer");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("backup, chosen") << true << std::optional<QString>("/media/usb/save 1.mdb") << "/media/usb/save 1.mdb";
+    QTest::newRow("backup, cancelled") << true << std::optional<QString>() << "testing.mdb";
+    QTest::newRow("restore, chosen") << false << std::optional<QString>("/media/usb/old.mdb") << "/media/usb/old.mdb";
+    QTest::newRow("restore, cancelled") << false << std::optional<QString>() << "testing.mdb";
+}
+
+void TestFrmBackup::browsePutsTheChosenPathInItsBox()
+{
+    QFETCH(bool, backup);
+    QFETCH(std::optional<QString>, answer);
+    QFETCH(QString, expected);
+    TempDatabase db;
+    ServiceRecorders rec;
+    rec.files->answers << answer;
+    TestingClass con;
+    frm_backup w(con);
+    w.Form_Load();
+    w.txt_destname->setText("typed before");
+    w.txt_restore->setText("typed before");
+    (backup ? w.cmd_browse_backup : w.cmd_browse_restore)->click();
+
+    QCOMPARE(rec.files->proposedNames, QStringList{"testing.mdb"});
+    QCOMPARE((backup ? w.txt_destname : w.txt_restore)->text(), expected);
+    QCOMPARE((backup ? w.txt_restore : w.txt_destname)->text(), QString("typed before"));
+}
+
+void TestFrmBackup::copiesRunTheProgressAndReachEveryOpenWindow()
+{
+    TempDatabase db;
+    db.addProject("Saved");
+    QTemporaryDir out;
+    const QString backup = out.filePath("copy.mdb");
+    ServiceRecorders rec;
+    mdi_main main;
+    registerWindows(main);
+    QVERIFY(main.MDIForm_Load());
+    QVERIFY(showActive(&main));
+    main.backup_Click();
+    auto *w = qobject_cast<frm_backup *>(main.openWindow("backup"));
+    QVERIFY(w);
+    QVERIFY(hasFocusIn(w->txt_restore));
+    QVERIFY(w->prog_save->isHidden());
+
+    w->txt_destname->setText(backup);
+    w->cmd_backup->click();
+    QCOMPARE(w->txt_destname->text(), QString());
+    QVERIFY(w->prog_save->isVisible() && w->Timer->isActive());
+    QCOMPARE(w->Timer->interval(), 10);
+    for (int i = 1; i <= 99; ++i)
+        w->Timer_Timer();
+    QCOMPARE(w->prog_save->value(), 99);
+    QVERIFY(w->prog_save->isVisible() && w->Timer->isActive());
+    w->Timer_Timer();
+    QVERIFY(w->prog_save->isHidden() && !w->Timer->isActive());
+    QCOMPARE(w->prog_save->value(), w->prog_save->minimum());
+
+    // Another window with its connection open has read the changed rows.
+    TestingClass other;
+    other.Conopen();
+    db.exec("update qv_zr_projects set qv_zr_prjid = 'Changed'");
+    RecordSet rs_list;
+    rs_list.open("select * from qv_zr_projects", {}, other.cn);
+    QCOMPARE(rs_list.fields("qv_zr_prjid").toString(), QString("Changed"));
+    rs_list.close();
+
+    w->txt_restore->setText(backup);
+    w->cmd_restore->click();
+    QCOMPARE(w->txt_restore->text(), QString());
+    w->Timer_Timer();
+    QCOMPARE(w->prog_save->value(), 1);
+    QCOMPARE(other.cn.state(), 1);
+    QCOMPARE(main.con.cn.state(), 1);
+    rs_list.open("select * from qv_zr_projects", {}, other.cn);
+    QCOMPARE(rs_list.fields("qv_zr_prjid").toString(), QString("Saved"));
+    rs_list.close();
+    QCOMPARE(rec.messages->boxes.size(), 0);
+
+    w->Command1->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!main.openWindow("backup"));
+}
+
+void TestFrmBackup::failedCopySaysWhyAndRunsNoProgress()
+{
+    TempDatabase db;
+    ServiceRecorders rec;
+    TestingClass con;
+    frm_backup w(con);
+    w.Form_Load();
+    const QString missing = db.folder() + "/missing/copy.mdb";
+    w.txt_destname->setText(missing);
+    w.cmd_backup->click();
+
+    QCOMPARE(rec.messages->boxes.size(), 1);
+    QVERIFY(rec.messages->boxes[0].text.startsWith("The backup was not made: the folder"));
+    QCOMPARE(rec.messages->boxes[0].caption, QString("information"));
+    // The path stays for the user to correct; no sign of a finished copy.
+    QCOMPARE(w.txt_destname->text(), missing);
+    QVERIFY(w.prog_save->isHidden() && !w.Timer->isActive());
+}
+
+QTEST_MAIN(TestFrmBackup)
+#include "tst_frm_backup.moc"
