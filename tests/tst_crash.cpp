@@ -13,6 +13,7 @@ class TestCrash : public QObject
 
 private slots:
     void killedWhileSavingKeepsEveryAcknowledgedSave();
+    void killedWhileRestoringLeavesTheOldOrTheNewDatabase();
 };
 
 void TestCrash::killedWhileSavingKeepsEveryAcknowledgedSave()
@@ -67,6 +68,47 @@ void TestCrash::killedWhileSavingKeepsEveryAcknowledgedSave()
     qInfo("%d kills, %d acknowledged saves", kills, acks);
     QVERIFY(kills >= 100);
     QVERIFY2(acks > kills, "the driver saved too little to prove anything");
+}
+
+void TestCrash::killedWhileRestoringLeavesTheOldOrTheNewDatabase()
+{
+    const QString driver = QStringLiteral(VEROLAN_CRASHDRIVER);
+    TempDatabase db;
+    TempDatabase a;
+    TempDatabase b;
+    // Large enough that a copy takes a while: kills land in the middle of it.
+    const QString text(200, QLatin1Char('x'));
+    a.exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < 4000) "
+           "insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_case_desc) select 'A', ? || i from n", {text});
+    b.exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < 6000) "
+           "insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_case_desc) select 'B', ? || i from n", {text});
+    const QString original = db.rows("select count(*) from qv_zr_tst_cases").join(',');
+
+    QRandomGenerator rng(11);
+    int restores = 0;
+    for (int round = 0; round < 100; ++round) {
+        QProcess p;
+        p.start(driver, {"restore", db.path(), a.path(), b.path()});
+        QVERIFY(p.waitForStarted());
+        QTest::qWait(5 + int(rng.bounded(80)));
+        ::kill(pid_t(p.processId()), SIGKILL);
+        QVERIFY(p.waitForFinished());
+        for (const QByteArray &line : p.readAllStandardOutput().split('\n'))
+            restores += line.startsWith("ACK ") ? 1 : 0;
+
+        // Whole, and exactly one of the databases: before any restore, A or B.
+        QCOMPARE(db.value("pragma integrity_check").toString(), QStringLiteral("ok"));
+        const QString state = db.rows("select qv_zr_prjid, count(*), sum(length(qv_zr_tst_case_desc)) "
+                                      "from qv_zr_tst_cases group by 1").join(',');
+        const QStringList whole = {original == "0" ? QString() : original,
+                                   a.rows("select qv_zr_prjid, count(*), sum(length(qv_zr_tst_case_desc)) "
+                                          "from qv_zr_tst_cases group by 1").join(','),
+                                   b.rows("select qv_zr_prjid, count(*), sum(length(qv_zr_tst_case_desc)) "
+                                          "from qv_zr_tst_cases group by 1").join(',')};
+        QVERIFY2(whole.contains(state), qPrintable(state));
+    }
+    qInfo("%d restores acknowledged across 100 kills", restores);
+    QVERIFY(restores > 0);
 }
 
 QTEST_GUILESS_MAIN(TestCrash)

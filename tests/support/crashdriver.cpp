@@ -3,7 +3,10 @@
 // A test kills it at random moments and checks what the file holds.
 //
 //   verolan_crashdriver <database file> <test cases in the file>
+//   verolan_crashdriver restore <database file> <source A> <source B>
+// The second form restores A and B in turn, printing "ACK <n>" after each.
 #include "connection.h"
+#include "databasefile.h"
 #include "recordset.h"
 
 #include <QCoreApplication>
@@ -13,6 +16,16 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc == 5 && QByteArray(argv[1]) == "restore") {
+        Connection cn; // a window's open connection, closed and reopened around each restore
+        cn.open(QString::fromLocal8Bit(argv[2]));
+        const DatabaseFile file(QString::fromLocal8Bit(argv[2]));
+        for (int n = 0;; ++n) {
+            file.restoreFrom(QString::fromLocal8Bit(argv[3 + n % 2]));
+            std::printf("ACK %d\n", n);
+            std::fflush(stdout);
+        }
+    }
     if (argc != 3)
         return 2;
     const QString path = QString::fromLocal8Bit(argv[1]);
