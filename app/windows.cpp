@@ -1,8 +1,9 @@
 #include "windows.h"
 
+#include "frm_projects.h"
 #include "mdi_main.h"
 
 void registerWindows(mdi_main &main)
 {
-    (void)main;
+    main.setWindowFactory(QStringLiteral("mnu_prjs"), [](TestingClass &con) { return new frm_projects(con); });
 }
