@@ -1,9 +1,15 @@
 #include "windows.h"
 
+#include "frm_about.h"
 #include "frm_backup.h"
+#include "frm_companydetails.h"
+#include "frm_projects.h"
 #include "mdi_main.h"
 
 void registerWindows(mdi_main &main)
 {
+    main.setWindowFactory(QStringLiteral("mnu_prjs"), [](TestingClass &con) { return new frm_projects(con); });
+    main.setWindowFactory(QStringLiteral("setup"), [](TestingClass &con) { return new Frm_CompanyDetails(con); });
     main.setWindowFactory(QStringLiteral("backup"), [](TestingClass &con) { return new frm_backup(con); });
+    main.setWindowFactory(QStringLiteral("mnuAbtUs"), [](TestingClass &con) { return new Frm_About(con); });
 }

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "childwindow.h"
+#include "dropdown.h"
+#include "recordlist.h"
+#include "recordset.h"
+#include "testingclass.h"
+#include "textbox.h"
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// Creates and changes projects: a project id not yet stored adds a row, a
+// stored one changes that row. Lists every project below the editors.
+class frm_projects : public ChildWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frm_projects(TestingClass &con, QWidget *parent = nullptr);
+
+    Placement placement() const override { return Placement::Maximized; }
+
+    void Form_Load() override;
+    void cmd_save_Click();
+    void LV_prjs_DblClick();
+    void LV_prjs_ColumnClick(int column);
+    void txt_size_KeyPress(int &KeyAscii);
+
+    QGroupBox *Frame1;
+    QLabel *Label1;
+    TextBox *txt_prjid;
+    QLabel *Label2;
+    DropDown *cmb_prj_type;
+    QLabel *Label3;
+    TextBox *txt_size;
+    QLabel *Label4;
+    DropDown *cmb_units;
+    QLabel *Label5;
+    MultiLineTextBox *txt_desc;
+    QPushButton *cmd_save;
+    RecordList *LV_prjs;
+
+private:
+    void init_lists();
+    void fill_prj_type();
+    void fill_units();
+    void fill_prjs();
+    // Shows a validation message, then puts the focus on the field at fault.
+    void refuse(const QString &message, QWidget *field);
+
+    TestingClass &con;
+    RecordSet rs_list;
+    RecordSet rs_save;
+    int row_no = 0;
+};
