@@ -19,10 +19,10 @@
 
 namespace {
 
-// Columns of LV_cases after "S No", in the order they are shown.
-const char *const caseColumns[] = {
+// Text columns of LV_cases after "S No", in the order they are shown; the date comes last.
+const char *const textColumns[] = {
     "qv_zr_component", "qv_zr_component_type", "qv_zr_tst_case_id", "qv_zr_tst_case_desc", "qv_zr_rslt_exp",
-    "qv_zr_rslt_act",  "qv_zr_pass",           "qv_zr_def_severity", "qv_zr_def_cat",      "qv_zr_dt_tst",
+    "qv_zr_rslt_act",  "qv_zr_pass",           "qv_zr_def_severity", "qv_zr_def_cat",
 };
 
 enum CaseColumn {
@@ -335,18 +335,14 @@ void frm_tst_log::fill_cases()
     while (!rs_list.eof()) {
         ListRow row;
         row.cells << QString::number(row_no);
-        for (const char *column : caseColumns) {
-            if (qstrcmp(column, "qv_zr_dt_tst") != 0) {
-                row.cells << cellText(rs_list.fields(QLatin1String(column)));
-                continue;
-            }
-            // The row keeps the date itself: the short form may drop the
-            // century, and a double click must get back exactly this day.
-            const QVariant stored = rs_list.fields(QLatin1String(column));
-            const QDate date = DateValue::fromStored(stored);
-            row.cells << (date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : cellText(stored));
-            row.data = date;
-        }
+        for (const char *column : textColumns)
+            row.cells << cellText(rs_list.fields(QLatin1String(column)));
+        // The row keeps the date itself: the short form may drop the century,
+        // and a double click must get back exactly this day.
+        const QVariant stored = rs_list.fields(QStringLiteral("qv_zr_dt_tst"));
+        const QDate date = DateValue::fromStored(stored);
+        row.cells << (date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : cellText(stored));
+        row.data = date;
         rows.append(std::move(row));
         rs_list.moveNext();
         ++row_no;
