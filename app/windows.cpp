@@ -4,6 +4,7 @@
 #include "frm_backup.h"
 #include "frm_companydetails.h"
 #include "frm_projects.h"
+#include "frm_tst_log.h"
 #include "mdi_main.h"
 
 void registerWindows(mdi_main &main)
@@ -12,4 +13,5 @@ void registerWindows(mdi_main &main)
     main.setWindowFactory(QStringLiteral("setup"), [](TestingClass &con) { return new Frm_CompanyDetails(con); });
     main.setWindowFactory(QStringLiteral("backup"), [](TestingClass &con) { return new frm_backup(con); });
     main.setWindowFactory(QStringLiteral("mnuAbtUs"), [](TestingClass &con) { return new Frm_About(con); });
+    main.setWindowFactory(QStringLiteral("mnu_rslt"), [](TestingClass &con) { return new frm_tst_log(con); });
 }
