@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
 
 // The shipped report definitions, copied beside a test's database as the program has them.
 inline void copyReportDefinitions(const QString &folder)
@@ -60,4 +63,28 @@ inline QStringList itemLines(const ReportLayout &layout, PageItem::Kind kind)
         }
     }
     return out;
+}
+
+// Many test cases at once, in one transaction: project, test type, component,
+// component type, id, description, expected result.
+inline void addCases(const TempDatabase &db, const QList<QStringList> &cases)
+{
+    const QString name = QUuid::createUuid().toString();
+    {
+        QSqlDatabase cn = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        cn.setDatabaseName(db.path());
+        cn.open();
+        cn.transaction();
+        QSqlQuery q(cn);
+        q.prepare(QStringLiteral("insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
+                                 "qv_zr_component_type, qv_zr_tst_case_id, qv_zr_tst_case_desc, qv_zr_rslt_exp, "
+                                 "qv_zr_pass) values (?, ?, ?, ?, ?, ?, ?, 'Fail')"));
+        for (const QStringList &c : cases) {
+            for (const QString &v : c)
+                q.addBindValue(v);
+            q.exec();
+        }
+        cn.commit();
+    }
+    QSqlDatabase::removeDatabase(name);
 }
