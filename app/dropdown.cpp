@@ -47,6 +47,10 @@ bool DropDown::ownsWidget(const QWidget *w) const
 
 void DropDown::onFocusChanged(QWidget *old, QWidget *now)
 {
+    // Focus going nowhere is the program losing activation or the window being
+    // torn down, not the user leaving the box for another control.
+    if (!now)
+        return;
     if (ownsWidget(old) && !ownsWidget(now))
         emit lostFocus();
 }

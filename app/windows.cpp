@@ -5,6 +5,7 @@
 #include "frm_companydetails.h"
 #include "frm_projects.h"
 #include "frm_tst_log.h"
+#include "frm_reports.h"
 #include "mdi_main.h"
 
 void registerWindows(mdi_main &main)
@@ -14,4 +15,5 @@ void registerWindows(mdi_main &main)
     main.setWindowFactory(QStringLiteral("backup"), [](TestingClass &con) { return new frm_backup(con); });
     main.setWindowFactory(QStringLiteral("mnuAbtUs"), [](TestingClass &con) { return new Frm_About(con); });
     main.setWindowFactory(QStringLiteral("mnu_rslt"), [](TestingClass &con) { return new frm_tst_log(con); });
+    main.setWindowFactory(QStringLiteral("mnuReports"), [](TestingClass &con) { return new Frm_Reports(con); });
 }

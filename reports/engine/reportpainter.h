@@ -1,0 +1,22 @@
+#pragma once
+
+#include "reportlayout.h"
+
+class QPainter;
+class QPagedPaintDevice;
+
+// Paints laid-out pages. The same code draws the screen, the printer and PDF files.
+namespace ReportPainter {
+
+// Paints one page with the painter's origin at the top left of the printable
+// area and its scale set so that one unit is one dot (1/1200 inch).
+void paintPage(QPainter &painter, const ReportLayout &layout, int pageIndex);
+
+// Paints pages first..last (0-based, inclusive) onto a paged device whose page
+// layout has been set to the report's; scales to the device's resolution.
+void paintPages(QPagedPaintDevice &device, int resolution, const ReportLayout &layout, int first, int last);
+
+// Writes every page to a PDF file; throws ReportError when the file cannot be written.
+void exportPdf(const ReportLayout &layout, const QString &path, const QString &title);
+
+} // namespace ReportPainter

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "childwindow.h"
+#include "recordset.h"
+#include "testingclass.h"
+
+#include <memory>
+
+class DropDown;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class Report;
+class ReportEngine;
+class ReportViewer;
+class WindowKeys;
+
+// Picks a project and a kind of report, then shows that report inside the window.
+class Frm_Reports : public ChildWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Frm_Reports(TestingClass &con, QWidget *parent = nullptr);
+    ~Frm_Reports() override;
+
+    Placement placement() const override { return Placement::Maximized; }
+    void Form_Load() override;
+
+    void Command4_Click();
+    void Cmdrepexit_Click();
+    void TypeofReport_Click();
+
+    // The definition file each report kind opens, in the program's folder.
+    static QString reportFile(const QString &kind);
+
+    ReportViewer *RptView;
+    QPushButton *Cmdrepexit;
+    QFrame *Picture5;
+    QLabel *Label52;
+    QGroupBox *Frame5;
+    QLabel *Label1;
+    DropDown *cmb_prjid;
+    QLabel *Label6;
+    DropDown *TypeofReport;
+    QPushButton *Command4;
+
+    const QString &companyName() const { return m_companyName; }
+    ReportEngine *engine() const { return m_engine.get(); }
+    Report *currentReport() const { return m_report.get(); }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void fill_prjid();
+    void showSelection();
+    void releaseReport();
+    void placeExitButton();
+
+    TestingClass &con;
+    RecordSet rs_look; // the company name
+    RecordSet rs_list; // the project ids
+    QString m_companyName;
+    std::unique_ptr<ReportEngine> m_engine;
+    std::unique_ptr<Report> m_report;
+    WindowKeys *m_keys;
+};
