@@ -163,6 +163,9 @@ void TestDropDown::leavingTheBoxRaisesLostFocus()
     QCOMPARE(lost.count(), 1);
     other->setFocus(); // focus moving elsewhere outside the box says nothing more
     QCOMPARE(lost.count(), 1);
+    box->setFocus();
+    box->clearFocus(); // focus going nowhere (the window closing, the program deactivated)
+    QCOMPARE(lost.count(), 1);
 }
 
 void TestDropDown::pickOnlyListTakesOnlyItsEntries()
