@@ -50,6 +50,13 @@ frm_tst_case::frm_tst_case(TestingClass &con, QWidget *parent)
     connectHandlers();
 }
 
+frm_tst_case::~frm_tst_case()
+{
+    // Destroying the widgets moves the focus away from the test type box; its
+    // handler must not run on a window whose record sets are already gone.
+    disconnect(cmb_tst_type, nullptr, this, nullptr);
+}
+
 void frm_tst_case::createControls()
 {
     cmb_prjid = makeDropDown(DropDown::Kind::PickOnly, "cmb_prjid");

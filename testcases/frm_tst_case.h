@@ -21,6 +21,7 @@ class frm_tst_case : public ChildWindow
 
 public:
     explicit frm_tst_case(TestingClass &con, QWidget *parent = nullptr);
+    ~frm_tst_case() override;
 
     Placement placement() const override { return Placement::Maximized; }
 

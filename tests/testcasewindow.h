@@ -96,7 +96,9 @@ public:
         RecordList *list = w->LV_cases;
         list->selectRow(row);
         const QRect cell = list->visualRect(list->model()->index(row, 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
     // A click on a column header; the window must be shown.
