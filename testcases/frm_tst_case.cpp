@@ -46,7 +46,7 @@ frm_tst_case::frm_tst_case(TestingClass &con, QWidget *parent)
     setObjectName(QStringLiteral("frm_tst_case"));
     setWindowTitle(QStringLiteral("Define Test Cases"));
     createControls();
-    layOutControls();
+    layoutControls();
     connectHandlers();
 }
 
@@ -106,7 +106,7 @@ void frm_tst_case::createControls()
     Frame1->setObjectName(QStringLiteral("Frame1"));
 }
 
-void frm_tst_case::layOutControls()
+void frm_tst_case::layoutControls()
 {
     // Top band: the project with its size and description, then the test type.
     auto *top = new QGridLayout;

@@ -65,7 +65,7 @@ public:
 
 private:
     void createControls();
-    void layOutControls();
+    void layoutControls();
     void connectHandlers();
 
     void init_lists();
