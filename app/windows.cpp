@@ -4,6 +4,7 @@
 #include "frm_backup.h"
 #include "frm_companydetails.h"
 #include "frm_projects.h"
+#include "frm_tst_case.h"
 #include "frm_tst_log.h"
 #include "frm_reports.h"
 #include "mdi_main.h"
@@ -11,6 +12,7 @@
 void registerWindows(mdi_main &main)
 {
     main.setWindowFactory(QStringLiteral("mnu_prjs"), [](TestingClass &con) { return new frm_projects(con); });
+    main.setWindowFactory(QStringLiteral("mnu_tcase"), [](TestingClass &con) { return new frm_tst_case(con); });
     main.setWindowFactory(QStringLiteral("setup"), [](TestingClass &con) { return new Frm_CompanyDetails(con); });
     main.setWindowFactory(QStringLiteral("backup"), [](TestingClass &con) { return new frm_backup(con); });
     main.setWindowFactory(QStringLiteral("mnuAbtUs"), [](TestingClass &con) { return new Frm_About(con); });

@@ -1,0 +1,202 @@
+// The selectors, the cascade that keeps them consistent, and the list of test cases.
+#include "frm_tst_case.h"
+
+#include "services.h"
+
+#include <QPushButton>
+
+namespace {
+
+// Rows written by other tools may hold Null; a text box shows that as empty text.
+QString boxText(const QVariant &value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+} // namespace
+
+QString frm_tst_case::caseLookupSql()
+{
+    return QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?) and "
+                          " (qv_zr_component_type=?) and  (qv_zr_tst_type=?) and  (qv_zr_tst_case_id=?)");
+}
+
+QVariantList frm_tst_case::caseKey() const
+{
+    return {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text(), cmb_tst_id->text()};
+}
+
+void frm_tst_case::Form_Load()
+{
+    if (con.cn.state() == 0)
+        con.Conopen();
+    init_lists();
+}
+
+void frm_tst_case::init_lists()
+{
+    fill_cmp_type();
+    fill_tst_type();
+    fill_prjid();
+    fill_cases();
+    fill_tst_id();
+}
+
+void frm_tst_case::fillDropDown(DropDown *box, RecordSet &rs, const QString &sql, const QVariantList &params)
+{
+    box->clearEntries();
+    if (rs.state() == 1)
+        rs.close();
+    rs.open(sql, params, con.cn, CursorType::Dynamic, LockType::ReadOnly);
+    QStringList entries;
+    for (; !rs.eof(); rs.moveNext()) {
+        const QVariant value = rs.fields(0);
+        if (!value.isNull())
+            entries << value.toString();
+    }
+    rs.close();
+    box->addEntries(entries);
+    if (box->entryCount() > 0)
+        box->setListIndex(0);
+}
+
+void frm_tst_case::fill_prjid()
+{
+    fillDropDown(cmb_prjid, rs_list, QStringLiteral("select qv_zr_prjid from qv_zr_projects"), {});
+}
+
+void frm_tst_case::fill_tst_type()
+{
+    fillDropDown(cmb_tst_type, rs_list, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases"), {});
+}
+
+void frm_tst_case::fill_cmp_type()
+{
+    fillDropDown(cmb_cmp_type, rs_look,
+                 QStringLiteral("select distinct(qv_zr_component_type) from qv_zr_tst_cases"), {});
+}
+
+void frm_tst_case::fill_cmp()
+{
+    fillDropDown(cmb_cmp, rs_look,
+                 QStringLiteral("select distinct(qv_zr_component) from qv_zr_tst_cases") + QStringLiteral(" where (qv_zr_prjid=?)"),
+                 {cmb_prjid->text()});
+}
+
+void frm_tst_case::fill_tst_id()
+{
+    txt_tst_case_desc->setText(QString());
+    txt_rslt_exp->setText(QString());
+    fillDropDown(cmb_tst_id, rs_id,
+                 QStringLiteral("select qv_zr_tst_case_id from qv_zr_tst_cases where (qv_zr_prjid=?)and "
+                                "(qv_zr_component=?) and  (qv_zr_component_type=?) and  (qv_zr_tst_type=?) "),
+                 {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text()});
+}
+
+void frm_tst_case::fill_cases()
+{
+    LV_cases->clearRows();
+    if (rs_list.state() == 1)
+        rs_list.close();
+    rs_list.open(QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and  (qv_zr_tst_type=?)"),
+                 {cmb_prjid->text(), cmb_tst_type->text()}, con.cn, CursorType::Dynamic, LockType::ReadOnly);
+    QList<ListRow> rows;
+    rows.reserve(rs_list.recordCount());
+    row_no = 1;
+    for (; !rs_list.eof(); rs_list.moveNext()) {
+        const QVariantList values{rs_list.fields("qv_zr_component"), rs_list.fields("qv_zr_component_type"),
+                                  rs_list.fields("qv_zr_tst_case_id"), rs_list.fields("qv_zr_tst_case_desc"),
+                                  rs_list.fields("qv_zr_rslt_exp")};
+        QStringList cells{QString::number(row_no)};
+        for (const QVariant &value : values)
+            cells << cellText(value);
+        // The stored values go along so that a double click copies Null as empty text.
+        rows.append(ListRow{cells, values});
+        ++row_no;
+    }
+    rs_list.close();
+    LV_cases->setRows(std::move(rows));
+}
+
+void frm_tst_case::cmb_prjid_Click()
+{
+    if (rs_look.state() == 1)
+        rs_look.close();
+    rs_look.open(QStringLiteral("select * from qv_zr_projects where qv_zr_prjid=?"), {cmb_prjid->text()}, con.cn,
+                 CursorType::Dynamic, LockType::ReadOnly);
+    if (!rs_look.eof()) {
+        txt_size->setText(boxText(rs_look.fields("qv_zr_prj_size")));
+        txt_desc->setText(boxText(rs_look.fields("qv_zr_prj_desc")));
+    }
+    rs_look.close();
+    fill_cmp();
+    fill_cases();
+    fill_tst_id();
+}
+
+void frm_tst_case::cmb_cmp_Click()
+{
+    if (rs_id.state() == 1)
+        rs_id.close();
+    rs_id.open(QStringLiteral("select qv_zr_component_type from qv_zr_tst_cases ")
+                   + QStringLiteral("where (qv_zr_prjid=?) and  (qv_zr_component=?)"),
+               {cmb_prjid->text(), cmb_cmp->text()}, con.cn, CursorType::Dynamic, LockType::ReadOnly);
+    QVariant type;
+    if (!rs_id.eof())
+        type = rs_id.fields(0);
+    rs_id.close();
+    // Only the component type follows a component pick; the ids and the list stay.
+    if (!type.isNull())
+        cmb_cmp_type->selectEqualEntry(type.toString());
+}
+
+void frm_tst_case::cmb_tst_id_Click()
+{
+    txt_tst_case_desc->setText(QString());
+    txt_rslt_exp->setText(QString());
+    if (rs_look.state() == 1)
+        rs_look.close();
+    rs_look.open(caseLookupSql(), caseKey(), con.cn, CursorType::Dynamic, LockType::ReadOnly);
+    if (!rs_look.eof()) {
+        txt_tst_case_desc->setText(boxText(rs_look.fields("qv_zr_tst_case_desc")));
+        txt_rslt_exp->setText(boxText(rs_look.fields("qv_zr_rslt_exp")));
+    }
+    rs_look.close();
+}
+
+void frm_tst_case::cmb_tst_type_Click()
+{
+    fill_cases();
+}
+
+void frm_tst_case::cmb_tst_type_LostFocus()
+{
+    fill_cases();
+}
+
+void frm_tst_case::LV_cases_DblClick()
+{
+    if (LV_cases->rowCount() == 0)
+        return;
+    if (isBlank(cmb_tst_type->text())) {
+        Ui::information(this, QStringLiteral("Test Type is blank"));
+        cmb_tst_type->setFocus();
+        return;
+    }
+    const int row = LV_cases->selectedRow();
+    if (row < 0)
+        return;
+    const QVariantList values = LV_cases->rowData(row).toList();
+    cmb_cmp->setText(boxText(values.value(0)));
+    cmb_cmp_type->setText(boxText(values.value(1)));
+    cmb_tst_id->setText(boxText(values.value(2)));
+    txt_tst_case_desc->setText(boxText(values.value(3)));
+    txt_rslt_exp->setText(boxText(values.value(4)));
+    cmd_del->setEnabled(true);
+}
+
+void frm_tst_case::LV_cases_ColumnClick(int ColumnHeader)
+{
+    LV_cases->setSortKey(ColumnHeader);
+    LV_cases->setSorted(true);
+}
