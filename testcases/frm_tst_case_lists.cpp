@@ -110,8 +110,7 @@ void frm_tst_case::fill_cases()
         QStringList cells{QString::number(row_no)};
         for (const QVariant &value : values)
             cells << cellText(value);
-        // The stored values go along so that a double click copies Null as empty text.
-        rows.append(ListRow{cells, values});
+        rows.append(ListRow{cells, {}});
         ++row_no;
     }
     rs_list.close();
@@ -186,12 +185,12 @@ void frm_tst_case::LV_cases_DblClick()
     const int row = LV_cases->selectedRow();
     if (row < 0)
         return;
-    const QVariantList values = LV_cases->rowData(row).toList();
-    cmb_cmp->setText(boxText(values.value(0)));
-    cmb_cmp_type->setText(boxText(values.value(1)));
-    cmb_tst_id->setText(boxText(values.value(2)));
-    txt_tst_case_desc->setText(boxText(values.value(3)));
-    txt_rslt_exp->setText(boxText(values.value(4)));
+    // The cells go in as the list shows them, one blank for Null included.
+    cmb_cmp->setText(LV_cases->cell(row, 1));
+    cmb_cmp_type->setText(LV_cases->cell(row, 2));
+    cmb_tst_id->setText(LV_cases->cell(row, 3));
+    txt_tst_case_desc->setText(LV_cases->cell(row, 4));
+    txt_rslt_exp->setText(LV_cases->cell(row, 5));
     cmd_del->setEnabled(true);
 }
 
