@@ -2,7 +2,7 @@
 // test cases and prints each figure (median of repeated runs) beside its floor:
 // the same rows read with the engine's C API alone, or the same file copied with cp.
 //
-//   verolan_bench [--quick]
+//   verolan_bench [--quick] [--sizes 1000,10000,100000]
 #include "apppaths.h"
 #include "databasefile.h"
 #include "floors.h"
@@ -275,8 +275,13 @@ void benchStartup(const QString &folder)
 {
     const auto spawn = [&](const QString &mode) {
         QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
         p.start(QCoreApplication::applicationFilePath(), {mode, folder});
         p.waitForFinished(60000);
+        if (p.exitCode() != 0)
+            std::fprintf(stderr, "start-up run %s failed: %s\n", qPrintable(mode), p.readAllStandardError().constData());
     };
     record(QStringLiteral("start-up to main window shown @100000"),
            medianMs(g_runs, [&] { spawn(QStringLiteral("--startup")); }),
@@ -326,6 +331,12 @@ int main(int argc, char **argv)
     QList<int> sizes = {1000, 10000, 100000};
     if (quick)
         sizes = {1000, 10000};
+    const int sizesAt = app.arguments().indexOf(QStringLiteral("--sizes"));
+    if (sizesAt > 0 && sizesAt + 1 < app.arguments().size()) {
+        sizes.clear();
+        for (const QString &n : app.arguments().at(sizesAt + 1).split(QLatin1Char(',')))
+            sizes << n.toInt();
+    }
     QTemporaryDir root;
     for (int cases : sizes) {
         const QString folder = QDir(root.path()).filePath(QString::number(cases));
