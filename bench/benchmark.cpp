@@ -2,7 +2,7 @@
 // test cases and prints each figure (median of repeated runs) beside its floor:
 // the same rows read with the engine's C API alone, or the same file copied with cp.
 //
-//   verolan_bench [--quick] [--sizes 1000,10000,100000]
+//   verolan_bench [--quick] [--sizes 1000,10000,100000] [--only <word in a figure's name>]
 #include "apppaths.h"
 #include "databasefile.h"
 #include "floors.h"
@@ -34,6 +34,12 @@
 namespace {
 
 int g_runs = 5;
+QString g_only; // a word: only the figures whose name holds it are measured
+
+bool wanted(const QString &name)
+{
+    return g_only.isEmpty() || name.contains(g_only);
+}
 
 double medianMs(int runs, const std::function<void()> &body, const std::function<void()> &before = {})
 {
@@ -62,6 +68,8 @@ QList<Figure> g_figures;
 
 void record(const QString &name, double ms, double floorMs, const QString &floorKind = QStringLiteral("C API"))
 {
+    if (!wanted(name))
+        return;
     g_figures.append({name, ms, floorMs, floorKind});
     std::printf("  %-58s %10.2f ms   floor %9.2f ms (%s)\n", qPrintable(name), ms, floorMs, qPrintable(floorKind));
     std::fflush(stdout);
@@ -230,7 +238,7 @@ void benchSize(int cases, const QString &folder)
     }
 
     // The Test Log report of the largest project.
-    {
+    if (wanted(QStringLiteral("report of largest"))) {
         TestingClass con;
         Frm_Reports w(con);
         w.Form_Load();
@@ -255,7 +263,7 @@ void benchSize(int cases, const QString &folder)
         w.Cmdrepexit_Click();
     }
 
-    if (cases >= 100000) {
+    if (cases >= 100000 && (wanted(QStringLiteral("backup")) || wanted(QStringLiteral("restore")))) {
         const QString copy = QDir(folder).filePath(QStringLiteral("copy.mdb"));
         const QString backup = QDir(folder).filePath(QStringLiteral("backup.mdb"));
         const auto cp = [&](const QString &from, const QString &to) {
@@ -324,6 +332,9 @@ int main(int argc, char **argv)
         return runProgram(app);
     }
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
+    const int onlyAt = app.arguments().indexOf(QStringLiteral("--only"));
+    if (onlyAt > 0 && onlyAt + 1 < app.arguments().size())
+        g_only = app.arguments().at(onlyAt + 1);
     if (quick)
         g_runs = 3;
     Services::setMessages(std::make_unique<FailingMessages>());
@@ -346,7 +357,7 @@ int main(int argc, char **argv)
             QFile::copy(QDir(QStringLiteral(VEROLAN_APP_DIR)).filePath(rpt), QDir(folder).filePath(rpt));
         AppPaths::setFolder(folder);
         benchSize(cases, folder);
-        if (cases == 100000)
+        if (cases == 100000 && wanted(QStringLiteral("start-up")))
             benchStartup(folder);
     }
 

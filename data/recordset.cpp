@@ -7,7 +7,9 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlDriver>
 #include <QSqlRecord>
+#include <sqlite3.h>
 
 namespace {
 
@@ -72,42 +74,97 @@ void RecordSet::open(const QString &sql, const QVariantList &params, Connection 
         text.replace(select, QStringLiteral("select rowid, "));
     }
 
-    QSqlQuery q(cn.database());
-    q.setForwardOnly(true);
-    if (!q.prepare(text))
-        fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), q.lastError().text());
-    for (const QVariant &p : params)
-        q.addBindValue(forBinding(p));
-    if (!q.exec())
-        fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), q.lastError().text());
-
-    const QSqlRecord record = q.record();
-    const int first = m_updatable ? 1 : 0;
-    m_columns.clear();
-    m_columnByName.clear();
-    for (int i = first; i < record.count(); ++i) {
-        m_columnByName.insert(record.fieldName(i).toLower(), m_columns.size());
-        m_columns << record.fieldName(i);
-    }
-    m_rows.clear();
-    m_rowIds.clear();
-    const int width = record.count();
-    while (q.next()) {
-        QVariantList row;
-        row.reserve(width - first);
-        for (int i = first; i < width; ++i)
-            row.append(q.value(i));
-        m_rows.append(std::move(row));
-        if (m_updatable)
-            m_rowIds.append(q.value(0).toLongLong());
-    }
-    if (q.lastError().isValid())
-        fail(QStringLiteral("Cannot read the rows of \"%1\"").arg(sql), q.lastError().text());
-    q.finish();
+    readRows(text, params, sql);
     m_pos = 0;
     m_adding = false;
     m_pending.clear();
     m_open = true;
+}
+
+void RecordSet::readRows(const QString &text, const QVariantList &params, const QString &sql)
+{
+    // Rows are read straight from the engine on the connection's own handle:
+    // the driver's generic row buffer costs three times the engine's own read.
+    const QVariant handle = m_cn->database().driver()->handle();
+    sqlite3 *db = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    if (!db)
+        fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), QStringLiteral("the connection has no engine handle"));
+
+    sqlite3_stmt *st = nullptr;
+    const QByteArray utf8 = text.toUtf8();
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK)
+        fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), QString::fromUtf8(sqlite3_errmsg(db)));
+    struct Finalizer
+    {
+        sqlite3_stmt *st;
+        ~Finalizer() { sqlite3_finalize(st); }
+    } finalizer{st};
+
+    if (sqlite3_bind_parameter_count(st) != params.size())
+        fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql),
+             QStringLiteral("it takes %1 values, %2 were given").arg(sqlite3_bind_parameter_count(st)).arg(params.size()));
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant value = forBinding(params.at(i));
+        int rc;
+        if (value.isNull()) {
+            rc = sqlite3_bind_null(st, i + 1);
+        } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+            rc = sqlite3_bind_int64(st, i + 1, value.toLongLong());
+        } else if (value.typeId() == QMetaType::Double) {
+            rc = sqlite3_bind_double(st, i + 1, value.toDouble());
+        } else {
+            const QString t = value.toString();
+            rc = sqlite3_bind_text16(st, i + 1, t.utf16(), int(t.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK)
+            fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), QString::fromUtf8(sqlite3_errmsg(db)));
+    }
+
+    const int width = sqlite3_column_count(st);
+    const int first = m_updatable ? 1 : 0;
+    m_columns.clear();
+    m_columnByName.clear();
+    for (int i = first; i < width; ++i) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(st, i));
+        m_columnByName.insert(name, int(m_columns.size()));
+        m_columnByName.insert(name.toLower(), int(m_columns.size()));
+        m_columns << name;
+    }
+    m_rows.clear();
+    m_rowIds.clear();
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        QVariantList row;
+        row.reserve(width - first);
+        for (int i = first; i < width; ++i) {
+            switch (sqlite3_column_type(st, i)) {
+            case SQLITE_NULL:
+                row.append(QVariant());
+                break;
+            case SQLITE_INTEGER:
+                row.append(qint64(sqlite3_column_int64(st, i)));
+                break;
+            case SQLITE_FLOAT:
+                row.append(sqlite3_column_double(st, i));
+                break;
+            case SQLITE_BLOB:
+                row.append(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i)));
+                break;
+            default: {
+                const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+                const int bytes = sqlite3_column_bytes(st, i);
+                // Empty text stays text, distinct from Null.
+                row.append(bytes > 0 ? QString::fromUtf8(chars, bytes) : QString(QLatin1String("")));
+                break;
+            }
+            }
+        }
+        m_rows.append(std::move(row));
+        if (m_updatable)
+            m_rowIds.append(sqlite3_column_int64(st, 0));
+    }
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("Cannot read the rows of \"%1\"").arg(sql), QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
 void RecordSet::close()
@@ -180,9 +237,16 @@ QVariant RecordSet::fields(int position) const
     return m_rows.at(m_pos).at(position);
 }
 
+int RecordSet::fieldIndex(const QString &name) const
+{
+    return columnIndex(name, "find the field");
+}
+
 int RecordSet::columnIndex(const QString &name, const char *operation) const
 {
-    const auto it = m_columnByName.constFind(name.toLower());
+    auto it = m_columnByName.constFind(name);
+    if (it == m_columnByName.constEnd())
+        it = m_columnByName.constFind(name.toLower());
     if (it == m_columnByName.constEnd())
         fail(QStringLiteral("Cannot %1 %2").arg(QLatin1String(operation), name), QStringLiteral("no such field"));
     return it.value();

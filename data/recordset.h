@@ -42,6 +42,8 @@ public:
     QVariant fields(const QString &name) const;
     int fieldCount() const { return m_columns.size(); }
     QString fieldName(int position) const;
+    // A field's position by name, for loops that read many rows.
+    int fieldIndex(const QString &name) const;
 
     // Starts a new row; field assignments then go to it until update().
     void addNew();
@@ -59,6 +61,7 @@ private:
     void requireUpdatable(const char *operation) const;
     int columnIndex(const QString &name, const char *operation) const;
     void run(const QString &sql, const QVariantList &params, const QString &context);
+    void readRows(const QString &text, const QVariantList &params, const QString &sql);
 
     Connection *m_cn = nullptr;
     bool m_open = false;
@@ -66,7 +69,7 @@ private:
     QString m_sql;
     QString m_table;
     QStringList m_columns;
-    QHash<QString, int> m_columnByName; // lower-case name -> position
+    QHash<QString, int> m_columnByName; // name as given and lower-case -> position
     QList<QVariantList> m_rows;
     QList<qint64> m_rowIds;
     int m_pos = 0;

@@ -100,16 +100,19 @@ void frm_tst_case::fill_cases()
         rs_list.close();
     rs_list.open(QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and  (qv_zr_tst_type=?)"),
                  {cmb_prjid->text(), cmb_tst_type->text()}, con.cn, CursorType::Dynamic, LockType::ReadOnly);
+    QList<int> positions;
+    for (const char *column : {"qv_zr_component", "qv_zr_component_type", "qv_zr_tst_case_id", "qv_zr_tst_case_desc",
+                               "qv_zr_rslt_exp"})
+        positions << rs_list.fieldIndex(QLatin1String(column));
     QList<ListRow> rows;
     rows.reserve(rs_list.recordCount());
     row_no = 1;
     for (; !rs_list.eof(); rs_list.moveNext()) {
-        const QVariantList values{rs_list.fields("qv_zr_component"), rs_list.fields("qv_zr_component_type"),
-                                  rs_list.fields("qv_zr_tst_case_id"), rs_list.fields("qv_zr_tst_case_desc"),
-                                  rs_list.fields("qv_zr_rslt_exp")};
-        QStringList cells{QString::number(row_no)};
-        for (const QVariant &value : values)
-            cells << cellText(value);
+        QStringList cells;
+        cells.reserve(6);
+        cells << QString::number(row_no);
+        for (int position : std::as_const(positions))
+            cells << cellText(rs_list.fields(position));
         rows.append(ListRow{cells, {}});
         ++row_no;
     }

@@ -330,18 +330,24 @@ void frm_tst_log::fill_cases()
         rs_list.close();
     rs_list.open(QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and  (qv_zr_tst_type=?)"),
                  {cmb_prjid->text(), cmb_tst_type->text()}, con.cn, CursorType::Dynamic, LockType::ReadOnly);
+    QList<int> positions;
+    for (const char *column : textColumns)
+        positions << rs_list.fieldIndex(QLatin1String(column));
+    const int datePosition = rs_list.fieldIndex(QStringLiteral("qv_zr_dt_tst"));
+    const QLocale locale;
     QList<ListRow> rows;
     rows.reserve(rs_list.recordCount());
     while (!rs_list.eof()) {
         ListRow row;
+        row.cells.reserve(11);
         row.cells << QString::number(row_no);
-        for (const char *column : textColumns)
-            row.cells << cellText(rs_list.fields(QLatin1String(column)));
+        for (int position : std::as_const(positions))
+            row.cells << cellText(rs_list.fields(position));
         // The row keeps the date itself: the short form may drop the century,
         // and a double click must get back exactly this day.
-        const QVariant stored = rs_list.fields(QStringLiteral("qv_zr_dt_tst"));
+        const QVariant stored = rs_list.fields(datePosition);
         const QDate date = DateValue::fromStored(stored);
-        row.cells << (date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : cellText(stored));
+        row.cells << (date.isValid() ? locale.toString(date, QLocale::ShortFormat) : cellText(stored));
         row.data = date;
         rows.append(std::move(row));
         rs_list.moveNext();
