@@ -103,6 +103,17 @@ void Connection::open(const QString &path, Check check)
         cannotOpen(path, failure);
     }
     m_path = info.absoluteFilePath();
+    ++m_generation;
+}
+
+qint64 Connection::dataVersion() const
+{
+    if (state() != 1)
+        return -1;
+    QSqlQuery q(database());
+    if (!q.exec(QStringLiteral("PRAGMA data_version")) || !q.next())
+        return -1;
+    return q.value(0).toLongLong();
 }
 
 void Connection::close()

@@ -26,6 +26,12 @@ public:
     void close();
 
     const QString &path() const { return m_path; }
+
+    // Counts the opens of this object: what was read before a reopen may be stale.
+    quint64 generation() const { return m_generation; }
+    // Changes whenever another connection commits to the file; this
+    // connection's own commits leave it as it is. -1 when closed.
+    qint64 dataVersion() const;
     QSqlDatabase database() const;
 
     // Every live connection object, open or not.
@@ -34,4 +40,5 @@ public:
 private:
     QString m_name;
     QString m_path;
+    quint64 m_generation = 0;
 };

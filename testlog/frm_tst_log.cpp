@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -356,6 +357,44 @@ void frm_tst_log::fill_cases()
     if (rs_list.state() == 1)
         rs_list.close();
     LV_cases->setRows(std::move(rows));
+    m_listSource = {cmb_prjid->text(), cmb_tst_type->text(), con.cn.generation(), con.cn.dataVersion()};
+}
+
+bool frm_tst_log::listIsCurrent() const
+{
+    return m_listSource.version >= 0 && m_listSource.prjid == cmb_prjid->text()
+           && m_listSource.tstType == cmb_tst_type->text() && m_listSource.generation == con.cn.generation()
+           && m_listSource.version == con.cn.dataVersion();
+}
+
+bool frm_tst_log::showSavedRow(const QString &component, const QString &componentType, const QString &id)
+{
+    // Back to the order the query returns (S No), so the list's sort places the
+    // changed row exactly where a refill would.
+    QList<ListRow> rows;
+    rows.reserve(LV_cases->rowCount());
+    for (int r = 0; r < LV_cases->rowCount(); ++r)
+        rows.append({LV_cases->rowCells(r), LV_cases->rowData(r)});
+    std::sort(rows.begin(), rows.end(), [](const ListRow &a, const ListRow &b) {
+        return a.cells.at(ColSNo).toLongLong() < b.cells.at(ColSNo).toLongLong();
+    });
+    // The save wrote the first stored row of the key, the first of them in query order.
+    const auto saved = std::find_if(rows.begin(), rows.end(), [&](const ListRow &row) {
+        return row.cells.at(ColComponent) == component && row.cells.at(ColComponentType) == componentType
+               && row.cells.at(ColTestCaseId) == id;
+    });
+    if (saved == rows.end())
+        return false;
+    const bool failed = cmb_pass->text() == QLatin1String("Fail");
+    const QDate date = dt_tst->date();
+    saved->cells[ColActual] = cellText(txt_rslt_act->text());
+    saved->cells[ColPass] = cellText(cmb_pass->text());
+    saved->cells[ColSeverity] = failed ? cmb_severity->text() : QString();
+    saved->cells[ColCategory] = failed ? cmb_cat->text() : QString();
+    saved->cells[ColDate] = QLocale().toString(date, QLocale::ShortFormat);
+    saved->data = date;
+    LV_cases->setRows(std::move(rows));
+    return true;
 }
 
 void frm_tst_log::cmb_prjid_Click()
@@ -523,6 +562,10 @@ void frm_tst_log::cmd_save_Click()
     if (failed && cmb_cat->text().size() > 50)
         return refuse(QStringLiteral("Defect Category can not have more than 50 characters"), cmb_cat, cmb_cat, 50);
 
+    // With nothing else changed since the list was read, the one saved row is
+    // all a refill would change: it alone is redrawn.
+    const bool current = listIsCurrent();
+    bool written = false;
     if (rs_save.state() == 1)
         rs_save.close();
     rs_save.open(QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?) and  "
@@ -537,8 +580,11 @@ void frm_tst_log::cmd_save_Click()
         rs_save.setField(QStringLiteral("qv_zr_def_severity"), failed ? cmb_severity->text() : QStringLiteral(""));
         rs_save.setField(QStringLiteral("qv_zr_def_cat"), failed ? cmb_cat->text() : QStringLiteral(""));
         rs_save.update();
+        written = true;
     }
     if (rs_save.state() == 1)
         rs_save.close();
+    if (current && (!written || showSavedRow(cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_id->text())))
+        return;
     fill_cases();
 }

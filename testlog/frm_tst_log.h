@@ -87,7 +87,20 @@ private:
     // query (Null skipped), then selects the first entry.
     void fillSelector(DropDown *selector, RecordSet &rs, const QString &sql, const QVariantList &params);
 
+    // Whether the list still shows exactly what fill_cases would read now.
+    bool listIsCurrent() const;
+    // Puts a saved result into its list row, as a refill would show it.
+    bool showSavedRow(const QString &component, const QString &componentType, const QString &id);
+
     TestingClass &con;
+    // What the list was read for: the texts, the connection's open and the file's version.
+    struct ListSource
+    {
+        QString prjid;
+        QString tstType;
+        quint64 generation = 0;
+        qint64 version = -1;
+    } m_listSource;
     RecordSet rs_save;
     RecordSet rs_look;
     RecordSet rs_list;

@@ -139,6 +139,8 @@ private slots:
     void saveChecksInOrder();
     void failThenPassOnTheSameCase();
     void saveWithNoMatchingRowWritesNothing();
+    void listAfterASaveIsWhatARefillShows_data();
+    void listAfterASaveIsWhatARefillShows();
     void storedDateIsADateAndReadsBackInAnyLocale();
     void saveOnAnEmptyListDoesNothing();
     void quotesInSelectorTextsFindTheirRows();
@@ -362,6 +364,59 @@ void TestTestLog::saveWithNoMatchingRowWritesNothing()
     lw.w.cmd_save->click();
     QCOMPARE(db->rows("select * from qv_zr_tst_cases"), before);
     QCOMPARE(lw.w.LV_cases->rowCount(), 2);
+}
+
+void TestTestLog::listAfterASaveIsWhatARefillShows_data()
+{
+    QTest::addColumn<QList<int>>("headerClicks");
+    QTest::addColumn<QString>("otherWrite"); // made by another connection before the save
+    QTest::newRow("unsorted") << QList<int>{} << "";
+    QTest::newRow("sorted by pass/fail, the row moves") << QList<int>{7} << "";
+    QTest::newRow("sorted by actual result") << QList<int>{6} << "";
+    QTest::newRow("sorted by S No") << QList<int>{0} << "";
+    // Ties of the second sort stand in the first sort's order until a refill.
+    QTest::newRow("sorted by actual result, then by pass/fail") << QList<int>{6, 7} << "";
+    QTest::newRow("another window added a case")
+        << QList<int>{} << "insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, "
+                 "qv_zr_tst_case_id, qv_zr_pass) values ('Alpha', 'System', 'Aaa', 'UI', 'S0', 'Fail')";
+    QTest::newRow("another window logged another case")
+        << QList<int>{6} << "update qv_zr_tst_cases set qv_zr_rslt_act='elsewhere', qv_zr_pass='Pass' where qv_zr_tst_case_id='S2'";
+}
+
+void TestTestLog::listAfterASaveIsWhatARefillShows()
+{
+    QFETCH(QList<int>, headerClicks);
+    QFETCH(QString, otherWrite);
+    addSampleData(*db);
+    for (int i = 3; i <= 12; ++i)
+        db->addCase("Alpha", "System", "Cart", "Logic", QStringLiteral("S%1").arg(i));
+    // Logged before, in the reverse of the stored order.
+    db->exec("update qv_zr_tst_cases set qv_zr_rslt_act = 'run ' || (100 - rowid) where qv_zr_prjid = 'Alpha'");
+    LoadedWindow lw;
+    frm_tst_log &w = lw.w;
+    for (int column : headerClicks)
+        w.LV_cases_ColumnClick(column);
+    if (!otherWrite.isEmpty())
+        db->exec(otherWrite);
+
+    doubleClick(w, "S1");
+    w.txt_rslt_act->setText("zz passed at last");
+    pick(w.cmb_pass, "Pass");
+    w.dt_tst->setDate(QDate(2026, 2, 3));
+    w.cmd_save->click();
+    const auto cells = [&w] {
+        QList<QStringList> all;
+        for (int r = 0; r < w.LV_cases->rowCount(); ++r)
+            all << w.LV_cases->rowCells(r);
+        return all;
+    };
+    const QList<QStringList> afterSave = cells();
+    QCOMPARE(w.LV_cases->rowCells(rowOf(w.LV_cases, "S1")).mid(6, 4),
+             (QStringList{"zz passed at last", "Pass", "", ""}));
+    w.cmb_tst_type_LostFocus(); // a full refill from the file
+    QCOMPARE(afterSave, cells());
+    if (!otherWrite.isEmpty())
+        QCOMPARE(afterSave.size(), otherWrite.startsWith("insert") ? 13 : 12);
 }
 
 void TestTestLog::storedDateIsADateAndReadsBackInAnyLocale()
