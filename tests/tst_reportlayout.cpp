@@ -87,6 +87,7 @@ private slots:
     void longTextsWrapAndAreNeverCut();
     void rowTallerThanAPageContinuesOnTheNext();
     void groupHeaderNeverEndsAPage();
+    void cellTextStandsWhereACentredLineWould();
     void pdfExportHasTheLaidOutPages();
     void viewerNavigatesAndZooms();
     void viewerExportGoesWhereTheChooserSays();
@@ -212,6 +213,48 @@ void TestReportLayout::groupHeaderNeverEndsAPage()
     }
     QCOMPARE(headers, 134);
     QCOMPARE(itemLines(l.layout, PageItem::Kind::GroupFooter).first(), QStringLiteral("3 cases"));
+}
+
+void TestReportLayout::cellTextStandsWhereACentredLineWould()
+{
+    TempDatabase db;
+    db.addCase("P", "T", "C", "K", "T-17", words(40, "desc"), "ok");
+    const Laid l = lay(db);
+    const double scale = 150 / ReportUnits::dotsPerInch;
+    const QSizeF size = l.layout.paintSize * scale;
+    QImage page(size.toSize(), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter p(&page);
+        p.scale(scale, scale);
+        ReportPainter::paintPage(p, l.layout, 0);
+    }
+    const PageItem *row = nullptr;
+    for (const PageItem &item : l.layout.pages.first().items) {
+        if (item.kind == PageItem::Kind::Row)
+            row = &item;
+    }
+    QVERIFY(row);
+    const double pad = l.layout.cellPadding;
+    for (int c : {0, 1}) {
+        const QStringList &lines = l.layout.rowCells.at(0).at(c);
+        QImage expected(page.size(), QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        QRectF cell;
+        {
+            QPainter p(&expected);
+            p.scale(scale, scale);
+            p.setFont(l.layout.bodyFont);
+            for (int i = 0; i < lines.size(); ++i) {
+                const QRectF box(l.layout.columnLeft.at(c) + pad, row->top + pad + i * l.layout.lineHeight,
+                                 l.layout.columnWidth.at(c) - 2 * pad, l.layout.lineHeight);
+                p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, lines.at(i));
+                cell |= box;
+            }
+        }
+        const QRect pixels = QRectF(cell.topLeft() * scale, cell.bottomRight() * scale).toAlignedRect().adjusted(1, 1, -1, -1);
+        QCOMPARE(page.copy(pixels), expected.copy(pixels));
+    }
 }
 
 void TestReportLayout::pdfExportHasTheLaidOutPages()

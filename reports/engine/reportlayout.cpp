@@ -1,6 +1,7 @@
 #include "reportlayout.h"
 
 #include "reporterror.h"
+#include "textwrapper.h"
 
 #include <QFontMetricsF>
 #include <QLocale>
@@ -272,13 +273,14 @@ ReportLayout layoutReport(const ReportDefinition &definition, const ReportConten
         columnField << fieldIndex(content, c.field);
     layout.rowCells.reserve(content.rows.size());
     layout.rowLines.reserve(content.rows.size());
+    TextWrapper cellText(layout.bodyFont);
     for (const QStringList &row : content.rows) {
         QList<QStringList> cells;
         cells.reserve(columnField.size());
         int lines = 1;
         for (int c = 0; c < columnField.size(); ++c) {
             const QString text = formatValue(row.at(columnField.at(c)), definition.columns.at(c).format);
-            cells << wrapText(text, layout.bodyFont, layout.columnWidth.at(c) - 2 * pad);
+            cells << cellText.wrap(text, layout.columnWidth.at(c) - 2 * pad);
             lines = std::max(lines, int(cells.last().size()));
         }
         layout.rowCells.append(std::move(cells));

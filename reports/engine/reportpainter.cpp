@@ -11,11 +11,20 @@ using ReportUnits::fromPoints;
 
 namespace {
 
+// Lines were wrapped to the box, so a left-aligned line is drawn straight at
+// its baseline, where a centred single line would stand, without laying it
+// out again; other alignments need the line's width first.
 void drawLines(QPainter &p, const QStringList &lines, const QRectF &box, Qt::Alignment align, double lineHeight)
 {
+    const QFontMetricsF metrics(p.font());
+    const bool straight = align == Qt::AlignLeft && lineHeight >= metrics.height();
+    const double baseline = (lineHeight - metrics.height()) / 2 + metrics.ascent();
     double y = box.top();
     for (const QString &line : lines) {
-        p.drawText(QRectF(box.left(), y, box.width(), lineHeight), int(align | Qt::AlignVCenter) | Qt::TextSingleLine, line);
+        if (straight)
+            p.drawText(QPointF(box.left(), y + baseline), line);
+        else
+            p.drawText(QRectF(box.left(), y, box.width(), lineHeight), int(align | Qt::AlignVCenter) | Qt::TextSingleLine, line);
         y += lineHeight;
     }
 }
