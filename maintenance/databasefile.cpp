@@ -2,76 +2,22 @@
 
 #include "connection.h"
 #include "dberror.h"
+#include "enginehandle.h"
 #include "schema.h"
 #include "services.h"
+#include "sidefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-#include <QTemporaryFile>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace {
-
-// An engine connection of our own, closed on every way out.
-struct Handle
-{
-    sqlite3 *db = nullptr;
-
-    Handle() = default;
-    Handle(const Handle &) = delete;
-    Handle &operator=(const Handle &) = delete;
-    ~Handle()
-    {
-        if (db)
-            sqlite3_close_v2(db);
-    }
-
-    QString error() const { return QString::fromUtf8(sqlite3_errmsg(db)); }
-
-    // Empty on success, else the engine's message.
-    QString open(const QString &path, int flags)
-    {
-        const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
-        if (rc != SQLITE_OK)
-            return db ? error() : QString::fromUtf8(sqlite3_errstr(rc));
-        sqlite3_busy_timeout(db, 5000);
-        return QString();
-    }
-
-    QString exec(const char *sql)
-    {
-        return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK ? QString() : error();
-    }
-
-    // The first column of every row; false (with the engine's message in error) when the query fails.
-    bool column(const char *sql, const QString &param, QStringList &out, QString &failure)
-    {
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) {
-            failure = error();
-            return false;
-        }
-        const QByteArray bound = param.toUtf8();
-        if (!param.isNull())
-            sqlite3_bind_text(st, 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-            out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        if (rc != SQLITE_DONE)
-            failure = error();
-        sqlite3_finalize(st);
-        return rc == SQLITE_DONE;
-    }
-};
 
 QString native(const QString &path)
 {
@@ -90,35 +36,15 @@ bool sameFile(const QString &a, const QString &b)
     return std::filesystem::equivalent(fsPath(a), fsPath(b), ec);
 }
 
-// Copies every page of src into dst in one write transaction of dst.
-QString copyPages(sqlite3 *src, sqlite3 *dst)
+// The file a path names, through a link if it is one: copies replace that file.
+QString realFile(const QString &path)
 {
-    sqlite3_backup *backup = sqlite3_backup_init(dst, "main", src, "main");
-    if (!backup)
-        return QString::fromUtf8(sqlite3_errmsg(dst));
-    const int step = sqlite3_backup_step(backup, -1);
-    const int finish = sqlite3_backup_finish(backup);
-    if (step != SQLITE_DONE)
-        return QString::fromUtf8(sqlite3_errstr(step));
-    if (finish != SQLITE_OK)
-        return QString::fromUtf8(sqlite3_errmsg(dst));
-    return QString();
+    const QFileInfo info(path);
+    return info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
 }
 
-// Flushes a file (or a folder's entries) to the disk.
-bool syncPath(const QString &path, int flags)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), flags);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-// Opens a file that comes from outside read-only and with the engine's guards
-// up, then checks that it is a sound database of this program. Empty when it is.
-QString openChecked(const QString &source, const QString &database, Handle &h)
+// What is wrong with the path a restore is to read, before the file is opened.
+QString sourcePathProblem(const QString &source, const QString &database)
 {
     const QFileInfo info(source);
     const QString name = native(info.absoluteFilePath());
@@ -134,18 +60,46 @@ QString openChecked(const QString &source, const QString &database, Handle &h)
         return QStringLiteral("%1 is empty; it holds no database.").arg(name);
     if (!Schema::hasDatabaseHeader(source))
         return QStringLiteral("%1 is not a database.").arg(name);
+    return QString();
+}
 
-    QString failure = h.open(source, SQLITE_OPEN_READONLY);
+// Opens a file whose contents come from outside read-only and with the engine's
+// guards up, and starts a read transaction: nobody commits to it until h closes.
+// name is the file the user chose, for messages. A file that only this
+// process writes may be mapped into memory, which reads it faster; a file of
+// the user's never is, since shortening it meanwhile would crash the process.
+// Empty when it opened.
+enum class Reading { Plain, Mapped };
+QString openGuarded(EngineHandle &h, const QString &path, const QString &name, Reading reading = Reading::Plain)
+{
+    QString failure = h.open(path, SQLITE_OPEN_READONLY);
+    if (failure.isEmpty()) {
+        sqlite3_db_config(h.db(), SQLITE_DBCONFIG_DEFENSIVE, 1, static_cast<int *>(nullptr));
+        sqlite3_db_config(h.db(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, static_cast<int *>(nullptr));
+        failure = h.exec("PRAGMA trusted_schema=OFF; PRAGMA cell_size_check=ON;");
+    }
+    if (failure.isEmpty() && reading == Reading::Mapped)
+        failure = h.exec("PRAGMA mmap_size=2147418112;");
     if (!failure.isEmpty())
         return QStringLiteral("%1 cannot be opened as a database (%2).").arg(name, failure);
-    sqlite3_db_config(h.db, SQLITE_DBCONFIG_DEFENSIVE, 1, static_cast<int *>(nullptr));
-    sqlite3_db_config(h.db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, static_cast<int *>(nullptr));
-    failure = h.exec("PRAGMA trusted_schema=OFF; PRAGMA cell_size_check=ON;");
-    if (!failure.isEmpty())
-        return QStringLiteral("%1 cannot be opened as a database (%2).").arg(name, failure);
+    if (!h.exec("BEGIN; SELECT count(*) FROM sqlite_master;").isEmpty()) {
+        // A change that was never finished waits beside the file, and only a
+        // writer could undo it: the file alone is not a whole database.
+        if (h.errorCode() == SQLITE_READONLY_ROLLBACK)
+            return QStringLiteral("%1 was left in the middle of a change and is not a whole database.").arg(name);
+        return QStringLiteral("%1 is not a sound database (%2).").arg(name, h.error());
+    }
+    return QString();
+}
 
+// Empty when the database open in h is sound and one of this program's.
+QString contentProblem(EngineHandle &h, const QString &name)
+{
+    // The quick check walks every page and every record; it leaves out only
+    // matching each index entry to its row, which costs several times as long.
     QStringList result;
-    if (!h.column("PRAGMA integrity_check", QString(), result, failure))
+    QString failure;
+    if (!h.column("PRAGMA quick_check", QString(), result, failure))
         return QStringLiteral("%1 is not a sound database (%2).").arg(name, failure);
     if (result.value(0) != QLatin1String("ok"))
         return QStringLiteral("%1 is damaged (%2).").arg(name, result.value(0));
@@ -177,6 +131,35 @@ QString openChecked(const QString &source, const QString &database, Handle &h)
     return QString();
 }
 
+// Puts the checked copy in place of the database. live keeps the old file
+// locked for writing meanwhile, so no change of another program's can slip in
+// and be lost. Empty on success, else why nothing changed.
+QString replaceDatabase(const QString &database, SideFile &copy)
+{
+    EngineHandle live;
+    if (QFileInfo::exists(database)) {
+        // Taking the write lock first rolls back a change a crash left unfinished;
+        // a rollback journal mode leaves no log of committed pages beside the file.
+        QString failure = live.open(database, SQLITE_OPEN_READWRITE);
+        if (failure.isEmpty())
+            failure = live.exec("PRAGMA journal_mode=DELETE; BEGIN IMMEDIATE;");
+        const int code = live.db() ? (live.errorCode() & 0xff) : SQLITE_CANTOPEN;
+        // A damaged database has nothing left to keep: the restore is its remedy.
+        if (!failure.isEmpty() && code != SQLITE_NOTADB && code != SQLITE_CORRUPT)
+            return failure;
+    }
+    // Whatever still lies beside the old file belongs to nobody now, and the
+    // engine would play it into the new one.
+    for (const char *suffix : {"-journal", "-wal", "-shm"})
+        QFile::remove(database + QLatin1String(suffix));
+    return copy.putInPlace();
+}
+
+// A database the program makes anew: its user reads and writes it, others may read.
+constexpr QFileDevice::Permissions kNewFilePermissions =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser
+    | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+
 [[noreturn]] void backupFailed(const QString &why)
 {
     throw DatabaseFileError(QStringLiteral("The backup was not made: ") + why);
@@ -201,12 +184,10 @@ void DatabaseFile::backupTo(const QString &destination) const
         backupFailed(QStringLiteral("the database file %1 cannot be found.").arg(native(m_path)));
 
     const QFileInfo given(destination);
-    QString target = given.absoluteFilePath();
+    const QString target = realFile(destination);
     if (given.isDir())
         backupFailed(QStringLiteral("%1 is a folder, not a file.").arg(native(target)));
     if (given.exists()) {
-        // Write through a link to the file it names, as a plain copy would.
-        target = given.canonicalFilePath();
         if (sameFile(target, m_path))
             backupFailed(QStringLiteral("%1 is the database itself; choose another file for the backup.")
                              .arg(native(target)));
@@ -219,78 +200,89 @@ void DatabaseFile::backupTo(const QString &destination) const
     if (!QFileInfo(folder).isDir())
         backupFailed(QStringLiteral("%1 is not a folder.").arg(native(folder)));
 
-    QTemporaryFile temp(QDir(folder).filePath(QStringLiteral(".%1.XXXXXX").arg(QFileInfo(target).fileName())));
-    temp.setAutoRemove(false);
-    if (!temp.open())
-        backupFailed(QStringLiteral("nothing can be written in the folder %1 (%2).").arg(native(folder), temp.errorString()));
-    const QString tempPath = temp.fileName();
-    temp.close();
-    // Whatever goes wrong below, no half-written file stays behind.
-    struct Leftovers
+    SideFile copy(target);
+    QString failure = copy.create(QFile::permissions(given.exists() ? target : m_path));
+    if (!failure.isEmpty())
+        backupFailed(QStringLiteral("nothing can be written in the folder %1 (%2).").arg(native(folder), failure));
     {
-        QString path;
-        bool renamed = false;
-        ~Leftovers()
-        {
-            if (!renamed)
-                QFile::remove(path);
-            QFile::remove(path + QStringLiteral("-journal"));
-        }
-    } leftovers{tempPath};
-
-    QString failure;
-    {
-        Handle src;
-        Handle dst;
-        failure = src.open(m_path, SQLITE_OPEN_READONLY);
+        // Read-write, so that a change a crash left unfinished is rolled back
+        // rather than copied; the read transaction keeps saves out meanwhile.
+        EngineHandle src;
+        failure = src.open(m_path, SQLITE_OPEN_READWRITE);
         if (failure.isEmpty())
-            failure = dst.open(tempPath, SQLITE_OPEN_READWRITE);
+            failure = src.exec("BEGIN; SELECT count(*) FROM sqlite_master;");
         if (failure.isEmpty())
-            failure = copyPages(src.db, dst.db);
+            failure = src.copyTo(copy.fd(), copy.path());
     }
+    if (failure.isEmpty())
+        failure = copy.sync();
     if (!failure.isEmpty())
         backupFailed(QStringLiteral("writing %1 failed (%2).").arg(native(target), failure));
-
-    QFile::setPermissions(tempPath, QFile::permissions(given.exists() ? target : m_path));
-    if (!syncPath(tempPath, O_RDONLY))
-        backupFailed(QStringLiteral("writing %1 failed (%2).").arg(native(target), QString::fromLocal8Bit(std::strerror(errno))));
-    if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(target).constData()) != 0)
-        backupFailed(QStringLiteral("%1 cannot be replaced (%2).").arg(native(target), QString::fromLocal8Bit(std::strerror(errno))));
-    leftovers.renamed = true;
-    syncPath(folder, O_RDONLY | O_DIRECTORY);
+    failure = copy.putInPlace();
+    if (!failure.isEmpty())
+        backupFailed(QStringLiteral("%1 cannot be replaced (%2).").arg(native(target), failure));
 }
 
 QString DatabaseFile::restoreProblem(const QString &source) const
 {
-    Handle h;
-    return openChecked(source, m_path, h);
+    QString problem = sourcePathProblem(source, m_path);
+    if (!problem.isEmpty())
+        return problem;
+    EngineHandle h;
+    const QString name = native(QFileInfo(source).absoluteFilePath());
+    problem = openGuarded(h, source, name);
+    return problem.isEmpty() ? contentProblem(h, name) : problem;
 }
 
 void DatabaseFile::restoreFrom(const QString &source) const
 {
-    Handle src;
-    const QString problem = openChecked(source, m_path, src);
+    QString problem = sourcePathProblem(source, m_path);
     if (!problem.isEmpty())
         restoreFailed(problem);
+    const QString name = native(QFileInfo(source).absoluteFilePath());
+    const QString database = realFile(m_path);
+
+    EngineHandle src;
+    problem = openGuarded(src, source, name);
+    if (!problem.isEmpty())
+        restoreFailed(problem);
+
+    // The copy lands beside the database first, so that the swap is one rename.
+    SideFile copy(database);
+    QString failure = copy.create(QFileInfo::exists(database) ? QFile::permissions(database) : kNewFilePermissions);
+    if (!failure.isEmpty())
+        restoreFailed(QStringLiteral("nothing can be written in the folder %1 (%2).")
+                          .arg(native(QFileInfo(database).absolutePath()), failure));
+    failure = src.copyTo(copy.fd(), copy.path());
+    src.close();
+    if (!failure.isEmpty())
+        restoreFailed(QStringLiteral("copying %1 failed (%2).").arg(name, failure));
+
+    // The copy is what goes live, so the copy is what gets checked, while the
+    // disk takes it in: the one waits on the processor, the other on the disk.
+    std::future<QString> flushed = std::async(std::launch::async, [&copy] { return copy.sync(); });
+    {
+        EngineHandle check;
+        problem = openGuarded(check, copy.path(), name, Reading::Mapped);
+        if (problem.isEmpty())
+            problem = contentProblem(check, name);
+    }
+    failure = flushed.get();
+    if (!problem.isEmpty())
+        restoreFailed(problem);
+    if (!failure.isEmpty())
+        restoreFailed(QStringLiteral("copying %1 failed (%2).").arg(name, failure));
 
     // No window may read the file while it changes, nor keep what it read before.
     QList<Connection *> closed;
     for (Connection *cn : Connection::all()) {
-        if (cn->state() == 1 && sameFile(cn->path(), m_path)) {
+        if (cn->state() == 1 && sameFile(cn->path(), database)) {
             cn->close();
             closed << cn;
         }
     }
 
-    QString failure;
-    {
-        Handle dst;
-        failure = dst.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        if (failure.isEmpty())
-            failure = dst.exec("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;");
-        if (failure.isEmpty())
-            failure = copyPages(src.db, dst.db);
-    }
+    failure = replaceDatabase(database, copy);
 
     QStringList notReopened;
     for (Connection *cn : std::as_const(closed)) {
@@ -302,8 +294,7 @@ void DatabaseFile::restoreFrom(const QString &source) const
     }
 
     if (!failure.isEmpty())
-        restoreFailed(QStringLiteral("copying %1 into the database failed (%2).")
-                          .arg(native(QFileInfo(source).absoluteFilePath()), failure));
+        restoreFailed(QStringLiteral("the database %1 cannot be replaced (%2).").arg(native(database), failure));
     if (!notReopened.isEmpty())
         throw DatabaseFileError(QStringLiteral("The database was restored, but it cannot be opened again:\n")
                                 + notReopened.join(QLatin1Char('\n')));

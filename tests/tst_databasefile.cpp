@@ -59,6 +59,27 @@ void fill(const TempDatabase &db, int cases)
     db.setCompany(QString::fromUtf8("Prüf GmbH"), "1 Main St\nTown");
 }
 
+// Leaves at `to` what a crash in the middle of a large save leaves: a file that
+// holds part of the change and, beside it, the journal that undoes it.
+void leaveUnfinishedChange(const QString &from, const QString &to)
+{
+    const QString name = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(from);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        // A tiny cache makes the engine write changed pages into the file before the commit.
+        QVERIFY(q.exec("pragma journal_mode=delete") && q.exec("pragma cache_size=5") && q.exec("begin"));
+        QVERIFY(q.exec("update qv_zr_tst_cases set qv_zr_tst_case_desc = 'half-saved ' || rowid"));
+        QFile::remove(to);
+        QFile::remove(to + "-journal");
+        QVERIFY(QFile::copy(from, to) && QFile::copy(from + "-journal", to + "-journal"));
+        QVERIFY(q.exec("rollback"));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 QString messageOf(const std::function<void()> &copy)
 {
     try {
@@ -82,6 +103,13 @@ private slots:
     void backupRefusesBadDestinations();
     void restoreRefusesWhatIsNotOurDatabase_data();
     void restoreRefusesWhatIsNotOurDatabase();
+    void unfinishedChangeOfACrashIsUndoneNotCopied_data();
+    void unfinishedChangeOfACrashIsUndoneNotCopied();
+    void restoreReadsRowsStillInAWriteAheadLog();
+    void restoreReplacesADamagedDatabase_data();
+    void restoreReplacesADamagedDatabase();
+    void leftoverOfAKilledCopyIsReplaced_data();
+    void leftoverOfAKilledCopyIsReplaced();
 };
 
 void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
@@ -100,9 +128,13 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
     Connection closed;
     closed.open(db.path());
     closed.close();
+    const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(db.path(), mode));
     file.restoreFrom(out.filePath("saved.mdb"));
 
     QCOMPARE(everything(db), saved);
+    QCOMPARE(QFile::permissions(db.path()), mode);
+    QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"testing.mdb"});
     QCOMPARE(closed.state(), 0);
     // A window's connection that was open reads and writes the restored file.
     QCOMPARE(open.state(), 1);
@@ -171,6 +203,7 @@ void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase_data()
     QTest::newRow("missing path") << "cannot be found";
     QTest::newRow("a folder") << "is a folder";
     QTest::newRow("the database itself") << "is the database itself";
+    QTest::newRow("left in the middle of a change") << "was left in the middle of a change";
 }
 
 void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase()
@@ -200,6 +233,10 @@ void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase()
         execOn(source, {"create trigger wipe after insert on qv_zr_projects begin delete from qv_zr_tst_cases; end"});
     } else if (kind == "a folder") {
         source = in.path();
+    } else if (kind == "left in the middle of a change") {
+        TempDatabase other;
+        fill(other, 2000);
+        leaveUnfinishedChange(other.path(), source);
     } else if (kind == "the database itself") {
         source = db.folder() + "/../" + QDir(db.folder()).dirName() + "/testing.mdb";
     }
@@ -214,6 +251,134 @@ void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase()
     QVERIFY(message.endsWith("The database has not been changed."));
     QCOMPARE(bytes(db.path()), before);
     QCOMPARE(cn.state(), 1);
+}
+
+void TestDatabaseFile::unfinishedChangeOfACrashIsUndoneNotCopied_data()
+{
+    QTest::addColumn<bool>("backup");
+    QTest::newRow("backup after the crash") << true;
+    QTest::newRow("restore over it") << false;
+}
+
+void TestDatabaseFile::unfinishedChangeOfACrashIsUndoneNotCopied()
+{
+    QFETCH(bool, backup);
+    TempDatabase db;
+    TempDatabase scratch;
+    fill(scratch, 2000);
+    const QStringList committed = everything(scratch);
+    QTemporaryDir out;
+    const QString other = out.filePath("other.mdb");
+    TempDatabase otherRows;
+    fill(otherRows, 5);
+    DatabaseFile(otherRows.path()).backupTo(other);
+
+    leaveUnfinishedChange(scratch.path(), db.path());
+    QVERIFY2(bytes(db.path()) != bytes(scratch.path()), "the crash left no half-written file");
+    DatabaseFile file(db.path());
+    if (backup) {
+        // The backup holds the last committed state, not the half-written pages.
+        file.backupTo(out.filePath("saved.mdb"));
+        QFile::remove(db.path() + "-journal");
+        QVERIFY(QFile::remove(db.path()) && QFile::copy(out.filePath("saved.mdb"), db.path()));
+        QCOMPARE(db.value("pragma integrity_check").toString(), QString("ok"));
+        QCOMPARE(everything(db), committed);
+    } else {
+        // The journal of the old file must not be played into the new one.
+        file.restoreFrom(other);
+        QVERIFY(!QFile::exists(db.path() + "-journal"));
+        QCOMPARE(db.value("pragma integrity_check").toString(), QString("ok"));
+        QCOMPARE(everything(db), everything(otherRows));
+    }
+}
+
+void TestDatabaseFile::restoreReadsRowsStillInAWriteAheadLog()
+{
+    TempDatabase db;
+    fill(db, 3);
+    TempDatabase source;
+    fill(source, 50);
+    const QString name = QUuid::createUuid().toString();
+    {
+        // Another program holds the source open in log mode; its latest rows
+        // are in the log beside the file, not yet in the file.
+        QSqlDatabase writer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        writer.setDatabaseName(source.path());
+        QVERIFY(writer.open());
+        QSqlQuery q(writer);
+        QVERIFY(q.exec("pragma journal_mode=wal") && q.exec("pragma wal_autocheckpoint=0"));
+        QVERIFY(q.exec("insert into qv_zr_projects (qv_zr_prjid) values ('only in the log')"));
+        QVERIFY(QFileInfo(source.path() + "-wal").size() > 0);
+
+        DatabaseFile(db.path()).restoreFrom(source.path());
+        QCOMPARE(db.value("select count(*) from qv_zr_projects where qv_zr_prjid = 'only in the log'").toInt(), 1);
+        QCOMPARE(db.count("qv_zr_tst_cases"), 50);
+        QCOMPARE(db.value("pragma journal_mode").toString(), QString("delete"));
+        QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"testing.mdb"});
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+void TestDatabaseFile::restoreReplacesADamagedDatabase_data()
+{
+    QTest::addColumn<QByteArray>("damage"); // what testing.mdb holds instead of a database
+    QTest::newRow("text") << QByteArray("overwritten by another program\n");
+    QTest::newRow("header, then garbage") << QByteArray("SQLite format 3\0", 16) + QByteArray(8192, '\x5a');
+}
+
+void TestDatabaseFile::restoreReplacesADamagedDatabase()
+{
+    QFETCH(QByteArray, damage);
+    TempDatabase db;
+    fill(db, 20);
+    const QStringList saved = everything(db);
+    QTemporaryDir out;
+    DatabaseFile file(db.path());
+    file.backupTo(out.filePath("saved.mdb"));
+    writeFile(db.path(), damage);
+
+    file.restoreFrom(out.filePath("saved.mdb"));
+    QCOMPARE(everything(db), saved);
+}
+
+void TestDatabaseFile::leftoverOfAKilledCopyIsReplaced_data()
+{
+    QTest::addColumn<bool>("backup");
+    QTest::newRow("backup") << true;
+    QTest::newRow("restore") << false;
+}
+
+void TestDatabaseFile::leftoverOfAKilledCopyIsReplaced()
+{
+    QFETCH(bool, backup);
+    TempDatabase db;
+    fill(db, 30);
+    QTemporaryDir out;
+    const QString saved = out.filePath("saved.mdb");
+    DatabaseFile file(db.path());
+    file.backupTo(saved);
+    const QStringList rows = everything(db);
+    const QString folder = backup ? out.path() : db.folder();
+    const QString final = backup ? QString("saved.mdb") : QString("testing.mdb");
+    // Half a copy, as a kill in the middle leaves it; a link would lead the next copy elsewhere.
+    const QString elsewhere = out.filePath("elsewhere");
+    writeFile(elsewhere, "not to be touched");
+    QVERIFY(QFile::link(elsewhere, folder + "/." + final + ".part"));
+
+    db.exec("delete from qv_zr_tst_cases");
+    if (backup)
+        file.backupTo(saved);
+    else
+        file.restoreFrom(saved);
+
+    QStringList expected{final};
+    if (backup)
+        expected.prepend("elsewhere");
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), expected);
+    QCOMPARE(bytes(elsewhere), QByteArray("not to be touched"));
+    QCOMPARE(DatabaseFile(db.path()).restoreProblem(saved), QString());
+    if (!backup)
+        QCOMPARE(everything(db), rows);
 }
 
 QTEST_GUILESS_MAIN(TestDatabaseFile)

@@ -1,0 +1,87 @@
+#include "sidefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+mode_t modeOf(QFileDevice::Permissions p)
+{
+    mode_t mode = 0;
+    mode |= (p & QFileDevice::ReadOwner) ? S_IRUSR : 0;
+    mode |= (p & QFileDevice::WriteOwner) ? S_IWUSR : 0;
+    mode |= (p & QFileDevice::ReadGroup) ? S_IRGRP : 0;
+    mode |= (p & QFileDevice::WriteGroup) ? S_IWGRP : 0;
+    mode |= (p & QFileDevice::ReadOther) ? S_IROTH : 0;
+    mode |= (p & QFileDevice::WriteOther) ? S_IWOTH : 0;
+    return mode;
+}
+
+} // namespace
+
+int syncPath(const QString &path, bool folder)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
+    if (fd < 0)
+        return errno;
+    const int result = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return result;
+}
+
+SideFile::SideFile(const QString &finalPath)
+    : m_final(finalPath)
+    , m_path(QFileInfo(finalPath).dir().filePath(QStringLiteral(".%1.part").arg(QFileInfo(finalPath).fileName())))
+{
+}
+
+SideFile::~SideFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_placed && m_fd >= 0)
+        ::unlink(QFile::encodeName(m_path).constData());
+}
+
+QString SideFile::create(QFileDevice::Permissions permissions)
+{
+    const QByteArray name = QFile::encodeName(m_path);
+    // Unlink rather than truncate: a leftover may be a link planted to point elsewhere.
+    if (::unlink(name.constData()) != 0 && errno != ENOENT)
+        return systemError(errno);
+    m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, modeOf(permissions));
+    if (m_fd < 0)
+        return systemError(errno);
+    // The umask may have narrowed the mode the copy is to have.
+    ::fchmod(m_fd, modeOf(permissions));
+    return QString();
+}
+
+QString SideFile::sync()
+{
+    return ::fsync(m_fd) == 0 ? QString() : systemError(errno);
+}
+
+QString SideFile::putInPlace()
+{
+    if (std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(m_final).constData()) != 0)
+        return systemError(errno);
+    m_placed = true;
+    // The new file is in place now whatever the folder's flush says; a failed
+    // flush only risks the rename itself on a power cut, not a mixed file.
+    syncPath(QFileInfo(m_final).absolutePath(), true);
+    return QString();
+}
