@@ -35,6 +35,12 @@ DropDown::DropDown(Kind kind, bool sorted, QWidget *parent)
     connect(qApp, &QApplication::focusChanged, this, &DropDown::onFocusChanged);
 }
 
+DropDown::~DropDown()
+{
+    // Tearing the widget down moves the focus; this object must not hear of it any more.
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
 bool DropDown::ownsWidget(const QWidget *w) const
 {
     if (!w)

@@ -15,6 +15,7 @@ public:
     enum class Kind { PickOnly, TypeOrPick };
 
     explicit DropDown(Kind kind, bool sorted, QWidget *parent = nullptr);
+    ~DropDown() override;
 
     Kind kind() const { return m_kind; }
     bool isSortedList() const { return m_sorted; }

@@ -92,7 +92,9 @@ void TestCrash::killedWhileRestoringLeavesTheOldOrTheNewDatabase()
         QProcess p;
         p.start(driver, {"restore", db.path(), a.path(), b.path()});
         QVERIFY(p.waitForStarted());
-        QTest::qWait(5 + int(rng.bounded(80)));
+        // Kill only once restoring is under way, however slow the machine.
+        QVERIFY(p.waitForReadyRead(30000));
+        QTest::qWait(int(rng.bounded(60)));
         ::kill(pid_t(p.processId()), SIGKILL);
         QVERIFY(p.waitForFinished());
         for (const QByteArray &line : p.readAllStandardOutput().split('\n'))
