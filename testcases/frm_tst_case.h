@@ -76,9 +76,6 @@ private:
     void fill_tst_id();
     void fill_cases();
 
-    // Fills a drop-down from the first column of every row and selects the
-    // first entry, which runs the drop-down's selection handler.
-    void fillDropDown(DropDown *box, RecordSet &rs, const QString &sql, const QVariantList &params);
     // The look-up of one test case: the window shows it, and save and delete
     // find their row with it, by the five texts of caseKey().
     static QString caseLookupSql();

@@ -1,6 +1,8 @@
 // The selectors, the cascade that keeps them consistent, and the list of test cases.
 #include "frm_tst_case.h"
 
+#include "listfiller.h"
+
 #include "services.h"
 
 #include <QPushButton>
@@ -42,43 +44,25 @@ void frm_tst_case::init_lists()
     fill_tst_id();
 }
 
-void frm_tst_case::fillDropDown(DropDown *box, RecordSet &rs, const QString &sql, const QVariantList &params)
-{
-    box->clearEntries();
-    if (rs.state() == 1)
-        rs.close();
-    rs.open(sql, params, con.cn, CursorType::Dynamic, LockType::ReadOnly);
-    QStringList entries;
-    for (; !rs.eof(); rs.moveNext()) {
-        const QVariant value = rs.fields(0);
-        if (!value.isNull())
-            entries << value.toString();
-    }
-    rs.close();
-    box->addEntries(entries);
-    if (box->entryCount() > 0)
-        box->setListIndex(0);
-}
-
 void frm_tst_case::fill_prjid()
 {
-    fillDropDown(cmb_prjid, rs_list, QStringLiteral("select qv_zr_prjid from qv_zr_projects"), {});
+    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select qv_zr_prjid from qv_zr_projects"), {});
 }
 
 void frm_tst_case::fill_tst_type()
 {
-    fillDropDown(cmb_tst_type, rs_list, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases"), {});
+    fillDropDown(cmb_tst_type, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases"), {});
 }
 
 void frm_tst_case::fill_cmp_type()
 {
-    fillDropDown(cmb_cmp_type, rs_look,
+    fillDropDown(cmb_cmp_type, rs_look, con.cn,
                  QStringLiteral("select distinct(qv_zr_component_type) from qv_zr_tst_cases"), {});
 }
 
 void frm_tst_case::fill_cmp()
 {
-    fillDropDown(cmb_cmp, rs_look,
+    fillDropDown(cmb_cmp, rs_look, con.cn,
                  QStringLiteral("select distinct(qv_zr_component) from qv_zr_tst_cases") + QStringLiteral(" where (qv_zr_prjid=?)"),
                  {cmb_prjid->text()});
 }
@@ -87,7 +71,7 @@ void frm_tst_case::fill_tst_id()
 {
     txt_tst_case_desc->setText(QString());
     txt_rslt_exp->setText(QString());
-    fillDropDown(cmb_tst_id, rs_id,
+    fillDropDown(cmb_tst_id, rs_id, con.cn,
                  QStringLiteral("select qv_zr_tst_case_id from qv_zr_tst_cases where (qv_zr_prjid=?)and "
                                 "(qv_zr_component=?) and  (qv_zr_component_type=?) and  (qv_zr_tst_type=?) "),
                  {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text()});

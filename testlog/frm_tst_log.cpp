@@ -1,5 +1,7 @@
 #include "frm_tst_log.h"
 
+#include "listfiller.h"
+
 #include "datevalue.h"
 #include "dropdown.h"
 #include "guard.h"
@@ -260,48 +262,26 @@ void frm_tst_log::init_lists()
     fill_def_cat();
 }
 
-void frm_tst_log::fillSelector(DropDown *selector, RecordSet &rs, const QString &sql, const QVariantList &params)
-{
-    selector->clearEntries();
-    if (rs.state() == 1)
-        rs.close();
-    rs.open(sql, params, con.cn, CursorType::Dynamic, LockType::ReadOnly);
-    QStringList entries;
-    entries.reserve(rs.recordCount());
-    while (!rs.eof()) {
-        const QVariant value = rs.fields(0);
-        if (!value.isNull())
-            entries << value.toString();
-        rs.moveNext();
-    }
-    if (rs.state() == 1)
-        rs.close();
-    selector->addEntries(entries);
-    // The set is closed first: the selection's handler may reuse it.
-    if (selector->entryCount() > 0)
-        selector->setListIndex(0);
-}
-
 void frm_tst_log::fill_prjid()
 {
     // Only projects that already have test cases can have results logged.
-    fillSelector(cmb_prjid, rs_list, QStringLiteral("select distinct(qv_zr_prjid) from qv_zr_tst_cases"), {});
+    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_prjid) from qv_zr_tst_cases"), {});
 }
 
 void frm_tst_log::fill_tst_type()
 {
-    fillSelector(cmb_tst_type, rs_list, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases"), {});
+    fillDropDown(cmb_tst_type, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases"), {});
 }
 
 void frm_tst_log::fill_cmp_type()
 {
-    fillSelector(cmb_cmp_type, rs_look,
+    fillDropDown(cmb_cmp_type, rs_look, con.cn,
                  QStringLiteral("select distinct(qv_zr_component_type) from qv_zr_tst_cases"), {});
 }
 
 void frm_tst_log::fill_cmp()
 {
-    fillSelector(cmb_cmp, rs_look,
+    fillDropDown(cmb_cmp, rs_look, con.cn,
                  QStringLiteral("select distinct(qv_zr_component) from qv_zr_tst_cases where (qv_zr_prjid=?)"),
                  {cmb_prjid->text()});
 }
@@ -310,7 +290,7 @@ void frm_tst_log::fill_tst_id()
 {
     txt_tst_case_desc->setText(QString());
     txt_rslt_exp->setText(QString());
-    fillSelector(cmb_tst_id, rs_id,
+    fillDropDown(cmb_tst_id, rs_id, con.cn,
                  QStringLiteral("select qv_zr_tst_case_id from qv_zr_tst_cases where (qv_zr_prjid=?)and "
                                 "(qv_zr_component=?) and  (qv_zr_component_type=?) and  (qv_zr_tst_type=?) "),
                  {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text()});
@@ -320,7 +300,7 @@ void frm_tst_log::fill_def_cat()
 {
     // A case not logged yet has a Null category and is skipped; the empty
     // text stored for a pass is offered.
-    fillSelector(cmb_cat, rs_list, QStringLiteral("select distinct(qv_zr_def_cat) from qv_zr_tst_cases"), {});
+    fillDropDown(cmb_cat, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_def_cat) from qv_zr_tst_cases"), {});
 }
 
 void frm_tst_log::fill_cases()

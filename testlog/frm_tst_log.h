@@ -83,9 +83,6 @@ private:
     void fill_tst_id();
     void fill_def_cat();
 
-    // Empties the selector and lists the first column of every row of the
-    // query (Null skipped), then selects the first entry.
-    void fillSelector(DropDown *selector, RecordSet &rs, const QString &sql, const QVariantList &params);
 
     // Whether the list still shows exactly what fill_cases would read now.
     bool listIsCurrent() const;
