@@ -1,9 +1,8 @@
 #include "frm_tst_log.h"
 
-#include "listfiller.h"
-
 #include "datevalue.h"
 #include "dropdown.h"
+#include "listfiller.h"
 #include "guard.h"
 #include "recordlist.h"
 #include "services.h"
