@@ -17,6 +17,46 @@ bool isBlank(const QString &text)
 
 namespace {
 
+bool secondHalf(const QString &text, qsizetype i)
+{
+    return i > 0 && i < text.size() && text.at(i).isLowSurrogate() && text.at(i - 1).isHighSurrogate();
+}
+
+// Where the character before position starts.
+qsizetype previousChar(const QString &text, qsizetype position)
+{
+    --position;
+    if (secondHalf(text, position))
+        --position;
+    return position;
+}
+
+// Where the first n characters end.
+qsizetype charsEnd(const QString &text, int n)
+{
+    qsizetype end = 0;
+    for (int counted = 0; counted < n && end < text.size(); ++counted)
+        end += secondHalf(text, end + 1) ? 2 : 1;
+    return end;
+}
+
+} // namespace
+
+int charCount(const QString &text)
+{
+    int count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        count += secondHalf(text, i) ? 0 : 1;
+    return count;
+}
+
+QString leftChars(const QString &text, int n)
+{
+    return text.left(charsEnd(text, n));
+}
+
+namespace {
+
 // The code a typed key gives, or -1 for keys that type nothing (arrows, Delete, Tab).
 int keyCode(const QKeyEvent *event)
 {
@@ -30,9 +70,10 @@ int keyCode(const QKeyEvent *event)
             return key - Qt::Key_A + 1;
         return -1;
     }
-    const QString text = event->text();
-    if (text.size() == 1 && text.at(0).unicode() >= 32)
-        return text.at(0).unicode();
+    // One character, an emoji's surrogate pair included: the filter sees it too.
+    const QList<uint> chars = event->text().toUcs4();
+    if (chars.size() == 1 && chars.at(0) >= 32)
+        return int(chars.at(0));
     return -1;
 }
 
@@ -41,6 +82,38 @@ int keyCode(const QKeyEvent *event)
 TextBox::TextBox(QWidget *parent)
     : QLineEdit(parent)
 {
+    connect(this, &QLineEdit::textChanged, this, [this] { enforceMaxLength(); });
+}
+
+void TextBox::setMaxLength(int maxLength)
+{
+    m_maxLength = maxLength;
+    // Room for a surrogate pair per character; the characters are counted below.
+    QLineEdit::setMaxLength(maxLength > 0 ? 2 * maxLength : 32767);
+    enforceMaxLength();
+}
+
+void TextBox::enforceMaxLength()
+{
+    if (m_enforcing || m_maxLength <= 0)
+        return;
+    const QString all = text();
+    int excess = charCount(all) - m_maxLength;
+    if (excess <= 0)
+        return;
+    // Keep what was there; drop the tail of what was just typed or pasted,
+    // which ends at the cursor.
+    const qsizetype end = cursorPosition();
+    qsizetype start = end;
+    while (excess > 0 && start > 0) {
+        start = previousChar(all, start);
+        --excess;
+    }
+    const QString kept = leftChars(all.left(start) + all.mid(end), m_maxLength);
+    m_enforcing = true;
+    setText(kept);
+    setCursorPosition(int(qMin(start, kept.size())));
+    m_enforcing = false;
 }
 
 void TextBox::setKeyPressHandler(KeyPressHandler handler)
@@ -80,8 +153,10 @@ void TextBox::keyPressEvent(QKeyEvent *event)
             }
             if (code != keyCode(event)) {
                 // The handler replaced the character: type the replacement instead.
-                if (code >= 32)
-                    insert(QString(QChar(code)));
+                if (code >= 32) {
+                    const char32_t replacement = char32_t(code);
+                    insert(QString::fromUcs4(&replacement, 1));
+                }
                 event->accept();
                 return;
             }
@@ -107,27 +182,34 @@ void MultiLineTextBox::setText(const QString &text)
 void MultiLineTextBox::setMaxLength(int maxLength)
 {
     m_maxLength = maxLength;
-    if (m_maxLength > 0 && toPlainText().size() > m_maxLength)
-        setPlainText(toPlainText().left(m_maxLength));
+    if (m_maxLength > 0 && charCount(toPlainText()) > m_maxLength)
+        setPlainText(leftChars(toPlainText(), m_maxLength));
 }
 
 void MultiLineTextBox::enforceMaxLength(int position, int charsAdded)
 {
     if (m_enforcing || m_maxLength <= 0)
         return;
-    const int excess = int(toPlainText().size()) - m_maxLength;
+    const QString all = toPlainText();
+    int excess = charCount(all) - m_maxLength;
     if (excess <= 0)
         return;
-    // Keep what was there; drop the tail of what was just typed or pasted.
+    // Keep what was there; drop the tail of what was just typed or pasted,
+    // whole characters only.
     m_enforcing = true;
     QTextCursor cursor(document());
-    const int end = position + charsAdded;
-    const int start = qMax(position, end - excess);
-    cursor.setPosition(start);
-    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    const qsizetype end = qMin<qsizetype>(position + charsAdded, all.size());
+    qsizetype start = end;
+    while (excess > 0 && start > position) {
+        start = previousChar(all, start);
+        --excess;
+    }
+    cursor.setPosition(int(start));
+    cursor.setPosition(int(end), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
-    if (toPlainText().size() > m_maxLength) {
-        cursor.setPosition(m_maxLength);
+    const QString rest = toPlainText();
+    if (charCount(rest) > m_maxLength) {
+        cursor.setPosition(int(charsEnd(rest, m_maxLength)));
         cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
     }

@@ -22,6 +22,11 @@ public:
 
     explicit TextBox(QWidget *parent = nullptr);
 
+    // The limit counts characters as the user sees them (an emoji is one) and
+    // a cut never keeps half of one.
+    void setMaxLength(int maxLength);
+    int maxLength() const { return m_maxLength; }
+
     void setFocusSelect(FocusSelect mode) { m_focusSelect = mode; }
     void setKeyPressHandler(KeyPressHandler handler);
     // Shown for reading only: no typing, not reached by the tab key.
@@ -35,8 +40,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void enforceMaxLength();
+
     FocusSelect m_focusSelect = FocusSelect::None;
     KeyPressHandler m_keyPress;
+    int m_maxLength = 0;
+    bool m_enforcing = false;
 };
 
 // A text box of several lines with a scroll bar; plain text only, the maximum
@@ -73,6 +82,10 @@ private:
     FocusSelect m_focusSelect = FocusSelect::None;
 };
 
+// Characters as the user counts them: a pair of UTF-16 surrogates is one.
+int charCount(const QString &text);
+// The first n characters of text, never half of one.
+QString leftChars(const QString &text, int n);
 // Length of text once leading and trailing blanks are removed.
 int trimmedLength(const QString &text);
 // "Blank": nothing left once leading and trailing blanks are removed.

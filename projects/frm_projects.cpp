@@ -220,17 +220,17 @@ void frm_projects::cmd_save_Click()
         return refuse(QStringLiteral("Project Description is blank"), txt_desc);
     if (isBlank(cmb_prj_type->text()))
         return refuse(QStringLiteral("Project type is blank"), cmb_prj_type);
-    if (cmb_prj_type->text().size() > kTextLimit) {
+    if (charCount(cmb_prj_type->text()) > kTextLimit) {
         Ui::information(this, QStringLiteral("Project type can not have more than 50 characters"));
-        cmb_prj_type->setText(cmb_prj_type->text().left(kTextLimit));
+        cmb_prj_type->setText(leftChars(cmb_prj_type->text(), kTextLimit));
         cmb_prj_type->setFocus();
         return;
     }
     if (isBlank(cmb_units->text()))
         return refuse(QStringLiteral("Project size Units is blank"), cmb_units);
-    if (cmb_units->text().size() > kTextLimit) {
+    if (charCount(cmb_units->text()) > kTextLimit) {
         Ui::information(this, QStringLiteral("Project size Units can not have more than 50 characters is blank"));
-        cmb_units->setText(cmb_units->text().left(kTextLimit));
+        cmb_units->setText(leftChars(cmb_units->text(), kTextLimit));
         cmb_units->setFocus();
         return;
     }

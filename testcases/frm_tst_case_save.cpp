@@ -17,11 +17,11 @@ bool frm_tst_case::checkBlank(DropDown *box, const QString &message)
 bool frm_tst_case::checkLength(DropDown *box, int limit, const QString &message)
 {
     const QString text = box->text();
-    if (text.size() <= limit)
+    if (charCount(text) <= limit)
         return true;
     Ui::information(this, message);
     // The user sees what will be kept and presses Save again to keep it.
-    box->setText(text.left(limit));
+    box->setText(leftChars(text, limit));
     box->setFocus();
     return false;
 }

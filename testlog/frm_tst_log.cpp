@@ -500,7 +500,7 @@ void frm_tst_log::cmd_save_Click()
     const auto refuse = [this](const QString &message, QWidget *focus, DropDown *cut = nullptr, int limit = 0) {
         Ui::information(this, message);
         if (cut)
-            cut->setText(cut->text().left(limit));
+            cut->setText(leftChars(cut->text(), limit));
         focus->setFocus();
     };
 
@@ -508,21 +508,21 @@ void frm_tst_log::cmd_save_Click()
         return refuse(QStringLiteral("Project Id is blank"), cmb_prjid);
     if (isBlank(cmb_tst_type->text()))
         return refuse(QStringLiteral("Test Type is blank"), cmb_tst_type);
-    if (cmb_tst_type->text().size() > 50)
+    if (charCount(cmb_tst_type->text()) > 50)
         return refuse(QStringLiteral("Test Type can not have more than 50 characters"), cmb_tst_type, cmb_tst_type, 50);
     if (isBlank(cmb_cmp->text()))
         return refuse(QStringLiteral("Component Name is blank"), cmb_cmp);
-    if (cmb_cmp->text().size() > 50)
+    if (charCount(cmb_cmp->text()) > 50)
         return refuse(QStringLiteral("Component Name can not have more than 50 characters"), cmb_cmp, cmb_cmp, 50);
     if (isBlank(cmb_cmp_type->text()))
         return refuse(QStringLiteral("Component Type is blank"), cmb_cmp_type);
-    if (cmb_cmp_type->text().size() > 50)
+    if (charCount(cmb_cmp_type->text()) > 50)
         return refuse(QStringLiteral("Component Type can not have more than 50 characters"), cmb_cmp_type,
                       cmb_cmp_type, 50);
     if (isBlank(cmb_tst_id->text()))
         return refuse(QStringLiteral("Test Case Id is blank"), cmb_tst_id);
     // The id list only holds stored ids: cutting one would name another test case.
-    if (cmb_tst_id->text().size() > 6)
+    if (charCount(cmb_tst_id->text()) > 6)
         return refuse(QStringLiteral("Test case Id can not have more than 6 characters"), cmb_tst_id);
     // The description and expected result belong to the chosen id: choose another.
     if (isBlank(txt_tst_case_desc->text()))
@@ -538,7 +538,7 @@ void frm_tst_log::cmd_save_Click()
         return refuse(QStringLiteral("Defect Severity is blank"), cmb_severity);
     if (failed && isBlank(cmb_cat->text()))
         return refuse(QStringLiteral("Defect Category is blank"), cmb_cat);
-    if (failed && cmb_cat->text().size() > 50)
+    if (failed && charCount(cmb_cat->text()) > 50)
         return refuse(QStringLiteral("Defect Category can not have more than 50 characters"), cmb_cat, cmb_cat, 50);
 
     // With nothing else changed since the list was read, the one saved row is

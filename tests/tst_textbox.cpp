@@ -16,6 +16,8 @@ class TestTextBox : public QObject
 private slots:
     void maxLengthHoldsForTypingAndPasting();
     void multiLineMaxLengthHoldsForPasting();
+    void limitsCountCharactersAndKeepThemWhole_data();
+    void limitsCountCharactersAndKeepThemWhole();
     void keyHandlerDiscardsWhatItZeroes();
     void focusSelectsTheTrimmedLengthOrTheWholeText();
     void blankMeansNothingLeftAfterTrimming();
@@ -50,6 +52,49 @@ void TestTextBox::multiLineMaxLengthHoldsForPasting()
     QCOMPARE(box.text(), QStringLiteral("hello01234"));
     box.setText(QString(300, QLatin1Char('x')));
     QCOMPARE(box.text().size(), 10);
+}
+
+void TestTextBox::limitsCountCharactersAndKeepThemWhole_data()
+{
+    QTest::addColumn<bool>("multiLine");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("after");
+    for (bool multiLine : {false, true}) {
+        const char *kind = multiLine ? "multi-line" : "one-line";
+        QTest::addRow("%s: emoji fill the limit", kind) << multiLine << "a" << 1 << "🐞🐞" << "a🐞🐞";
+        QTest::addRow("%s: the emoji past the limit goes whole", kind) << multiLine << "ab" << 2 << "🐞🐞" << "ab🐞";
+        QTest::addRow("%s: pasted in the middle", kind) << multiLine << "ac" << 1 << "🐞🐞" << "a🐞c";
+        QTest::addRow("%s: a full box takes nothing more", kind) << multiLine << "a🐞c" << 1 << "x" << "a🐞c";
+    }
+}
+
+void TestTextBox::limitsCountCharactersAndKeepThemWhole()
+{
+    QFETCH(bool, multiLine);
+    QFETCH(QString, before);
+    QFETCH(int, cursor);
+    QFETCH(QString, pasted);
+    QFETCH(QString, after);
+    TextBox line;
+    MultiLineTextBox lines;
+    line.setMaxLength(3);
+    lines.setMaxLength(3);
+    QWidget *box = multiLine ? static_cast<QWidget *>(&lines) : &line;
+    QVERIFY(showActive(box));
+    QApplication::clipboard()->setText(pasted);
+    if (multiLine) {
+        lines.setText(before);
+        lines.setSelection(cursor, 0);
+        lines.paste();
+        QCOMPARE(lines.text(), after);
+    } else {
+        line.setText(before);
+        line.setCursorPosition(cursor);
+        line.paste();
+        QCOMPARE(line.text(), after);
+    }
 }
 
 void TestTextBox::keyHandlerDiscardsWhatItZeroes()

@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTextLayout>
 #include <algorithm>
 
@@ -54,11 +55,22 @@ struct Filter
     }
 };
 
-QString fill(QString text, const QString &value, int count)
+QString fill(const QString &text, const QString &value, int count)
 {
-    text.replace(QLatin1String("{value}"), value.isEmpty() ? QStringLiteral("(blank)") : value);
-    text.replace(QLatin1String("{count}"), QString::number(count));
-    return text;
+    // One pass over the template: braces in the value itself stay as typed.
+    static const QRegularExpression placeholder(QStringLiteral("\\{(value|count)\\}"));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = placeholder.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += text.mid(from, m.capturedStart() - from);
+        if (m.capturedView(1) == QLatin1String("value"))
+            out += value.isEmpty() ? QStringLiteral("(blank)") : value;
+        else
+            out += QString::number(count);
+        from = m.capturedEnd();
+    }
+    return out + text.mid(from);
 }
 
 // Places items top to bottom, page by page.
