@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryFile>
+#include <QUrl>
 
 #include <cerrno>
 #include <cstdio>
@@ -135,7 +136,11 @@ QString openChecked(const QString &source, const QString &database, Handle &h)
     if (!Schema::hasDatabaseHeader(source))
         return QStringLiteral("%1 is not a database.").arg(name);
 
-    QString failure = h.open(source, SQLITE_OPEN_READONLY);
+    // Immutable: the engine makes no journal, WAL or shared-memory file beside
+    // the user's file, and a file in a read-only folder still opens.
+    QString failure = h.open(QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
+                                 + QStringLiteral("?immutable=1"),
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
     if (!failure.isEmpty())
         return QStringLiteral("%1 cannot be opened as a database (%2).").arg(name, failure);
     sqlite3_db_config(h.db, SQLITE_DBCONFIG_DEFENSIVE, 1, static_cast<int *>(nullptr));
