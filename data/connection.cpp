@@ -4,10 +4,12 @@
 #include "schema.h"
 
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QUuid>
+#include <sqlite3.h>
 
 namespace {
 
@@ -78,10 +80,17 @@ void Connection::open(const QString &path, Check check)
         if (!db.open()) {
             failure = db.lastError().text();
         } else {
+            // The engine falls back to reading a file it may not write, without a
+            // word; the permission check above asks for the real user only.
+            const QVariant handle = db.driver()->handle();
+            sqlite3 *engine = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+            if (engine && sqlite3_db_readonly(engine, "main") == 1)
+                failure = QStringLiteral("The file is read-only.");
             QSqlQuery q(db);
             // A rollback journal keeps the file alone a whole database; FULL sync keeps
             // every committed save through a crash.
-            if (!q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) || !q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
+            if (failure.isEmpty()
+                && (!q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) || !q.exec(QStringLiteral("PRAGMA synchronous=FULL"))))
                 failure = q.lastError().text();
             // Reads map the file instead of copying it page by page; all windows share the mapping.
             q.exec(QStringLiteral("PRAGMA mmap_size=1073741824"));

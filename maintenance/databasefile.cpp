@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <QUrl>
 
 #include <cstring>
 #include <filesystem>
@@ -63,6 +64,17 @@ QString sourcePathProblem(const QString &source, const QString &database)
     return QString();
 }
 
+// A database in write-ahead log mode (format bytes 18 and 19 of the header)
+// with no log file beside it.
+bool walWithoutLog(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(20);
+    return header.size() == 20 && (header.at(18) == 2 || header.at(19) == 2) && !QFileInfo::exists(path + QStringLiteral("-wal"));
+}
+
 // Opens a file whose contents come from outside read-only and with the engine's
 // guards up, and starts a read transaction: nobody commits to it until h closes.
 // name is the file the user chose, for messages. A file that only this
@@ -70,9 +82,19 @@ QString sourcePathProblem(const QString &source, const QString &database)
 // the user's never is, since shortening it meanwhile would crash the process.
 // Empty when it opened.
 enum class Reading { Plain, Mapped };
+
 QString openGuarded(EngineHandle &h, const QString &path, const QString &name, Reading reading = Reading::Plain)
 {
-    QString failure = h.open(path, SQLITE_OPEN_READONLY);
+    QString failure;
+    if (walWithoutLog(path)) {
+        // Nothing waits in a log: opened as unchanging, the engine makes no
+        // log or shared-memory file beside a file that may sit on a stick or a share.
+        failure = h.open(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
+                             + QStringLiteral("?immutable=1"),
+                         SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+    } else {
+        failure = h.open(path, SQLITE_OPEN_READONLY);
+    }
     if (failure.isEmpty()) {
         sqlite3_db_config(h.db(), SQLITE_DBCONFIG_DEFENSIVE, 1, static_cast<int *>(nullptr));
         sqlite3_db_config(h.db(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, static_cast<int *>(nullptr));

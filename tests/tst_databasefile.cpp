@@ -110,6 +110,8 @@ private slots:
     void restoreReplacesADamagedDatabase();
     void leftoverOfAKilledCopyIsReplaced_data();
     void leftoverOfAKilledCopyIsReplaced();
+    void checkLeavesNothingBesideTheOfferedFile_data();
+    void checkLeavesNothingBesideTheOfferedFile();
 };
 
 void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
@@ -379,6 +381,51 @@ void TestDatabaseFile::leftoverOfAKilledCopyIsReplaced()
     QCOMPARE(DatabaseFile(db.path()).restoreProblem(saved), QString());
     if (!backup)
         QCOMPARE(everything(db), rows);
+}
+
+void TestDatabaseFile::checkLeavesNothingBesideTheOfferedFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("sound");
+    QTest::newRow("sound database") << "sound" << true;
+    QTest::newRow("database in write-ahead log mode") << "wal" << true;
+    // A header that claims write-ahead log mode over a page of junk.
+    QTest::newRow("broken write-ahead log header") << "wal header" << false;
+}
+
+// The file a user offers may sit on a stick or a read-only share: checking it
+// must not add journal or shared-memory files beside it.
+void TestDatabaseFile::checkLeavesNothingBesideTheOfferedFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, sound);
+    TempDatabase db;
+    fill(db, 3);
+    QTemporaryDir in;
+    const QString source = in.filePath("source.mdb");
+    if (kind == "wal header") {
+        writeFile(source, QByteArray::fromBase64("U1FMaXRlIGZvcm1hdCAzACAzAAIAAQEAQCAgAAAACAAAAAsAAAAAAAAAAAAAAAAAAAAAAAAAAAiWlpaWlgE="));
+    } else {
+        DatabaseFile(db.path()).backupTo(source);
+        if (kind == "wal")
+            execOn(source, {"PRAGMA journal_mode=WAL", "insert into qv_zr_projects (qv_zr_prjid) values ('W')"});
+    }
+    const QByteArray offered = bytes(source);
+    const QByteArray before = bytes(db.path());
+
+    DatabaseFile file(db.path());
+    QCOMPARE(file.restoreProblem(source).isEmpty(), sound);
+    QCOMPARE(QDir(in.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"source.mdb"});
+    QCOMPARE(bytes(source), offered);
+    if (sound) {
+        file.restoreFrom(source);
+        QCOMPARE(db.rows("select qv_zr_prjid from qv_zr_projects where qv_zr_prjid = 'W'").size(), kind == "wal" ? 1 : 0);
+    } else {
+        QVERIFY(messageOf([&] { file.restoreFrom(source); }).startsWith("Nothing was restored: "));
+        QCOMPARE(bytes(db.path()), before);
+    }
+    QCOMPARE(bytes(source), offered);
+    QCOMPARE(QDir(in.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"source.mdb"});
 }
 
 QTEST_GUILESS_MAIN(TestDatabaseFile)
