@@ -33,6 +33,12 @@ void RecordListModel::insertRowAt(int position, ListRow row)
     endInsertRows();
 }
 
+void RecordListModel::replaceRowAt(int position, ListRow row)
+{
+    m_rows[position] = std::move(row);
+    emit dataChanged(index(position, 0), index(position, columnCount() - 1));
+}
+
 void RecordListModel::sortBy(int column)
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -140,6 +146,13 @@ void RecordList::addRow(const QStringList &cells, const QVariant &data)
                  - rows.begin());
     }
     m_model.insertRowAt(at, ListRow{cells, data});
+}
+
+void RecordList::replaceRow(int row, ListRow replacement)
+{
+    if (m_sorted || row < 0 || row >= rowCount())
+        return;
+    m_model.replaceRowAt(row, std::move(replacement));
 }
 
 int RecordList::rowCount() const

@@ -27,6 +27,7 @@ public:
     void setHeaders(const QStringList &headers, const QList<Qt::Alignment> &alignments);
     void setRows(QList<ListRow> rows);
     void insertRowAt(int position, ListRow row);
+    void replaceRowAt(int position, ListRow row);
     const QList<ListRow> &rows() const { return m_rows; }
     void sortBy(int column);
 
@@ -66,6 +67,8 @@ public:
     void setRows(QList<ListRow> rows);
     // Adds one row in its sorted place, or at the end when sorting is off.
     void addRow(const QStringList &cells, const QVariant &data = {});
+    // Changes one row where it stands; only for a list that is not sorted.
+    void replaceRow(int row, ListRow replacement);
 
     int rowCount() const;
     QString cell(int row, int column) const;

@@ -348,6 +348,33 @@ bool frm_tst_log::listIsCurrent() const
 
 bool frm_tst_log::showSavedRow(const QString &component, const QString &componentType, const QString &id)
 {
+    const bool failed = cmb_pass->text() == QLatin1String("Fail");
+    const QDate date = dt_tst->date();
+    const auto withResult = [&](ListRow row) {
+        row.cells[ColActual] = cellText(txt_rslt_act->text());
+        row.cells[ColPass] = cellText(cmb_pass->text());
+        row.cells[ColSeverity] = failed ? cmb_severity->text() : QString();
+        row.cells[ColCategory] = failed ? cmb_cat->text() : QString();
+        row.cells[ColDate] = QLocale().toString(date, QLocale::ShortFormat);
+        row.data = date;
+        return row;
+    };
+    const auto isSaved = [&](const QStringList &cells) {
+        return cells.at(ColComponent) == component && cells.at(ColComponentType) == componentType
+               && cells.at(ColTestCaseId) == id;
+    };
+    // Unsorted, the list stands in query order: the row changes where it is.
+    if (!LV_cases->isSorted()) {
+        for (int r = 0; r < LV_cases->rowCount(); ++r) {
+            const QStringList cells = LV_cases->rowCells(r);
+            if (isSaved(cells)) {
+                LV_cases->replaceRow(r, withResult({cells, LV_cases->rowData(r)}));
+                return true;
+            }
+        }
+        return false;
+    }
+
     // Back to the order the query returns (S No), so the list's sort places the
     // changed row exactly where a refill would.
     QList<ListRow> rows;
@@ -358,20 +385,10 @@ bool frm_tst_log::showSavedRow(const QString &component, const QString &componen
         return a.cells.at(ColSNo).toLongLong() < b.cells.at(ColSNo).toLongLong();
     });
     // The save wrote the first stored row of the key, the first of them in query order.
-    const auto saved = std::find_if(rows.begin(), rows.end(), [&](const ListRow &row) {
-        return row.cells.at(ColComponent) == component && row.cells.at(ColComponentType) == componentType
-               && row.cells.at(ColTestCaseId) == id;
-    });
+    const auto saved = std::find_if(rows.begin(), rows.end(), [&](const ListRow &row) { return isSaved(row.cells); });
     if (saved == rows.end())
         return false;
-    const bool failed = cmb_pass->text() == QLatin1String("Fail");
-    const QDate date = dt_tst->date();
-    saved->cells[ColActual] = cellText(txt_rslt_act->text());
-    saved->cells[ColPass] = cellText(cmb_pass->text());
-    saved->cells[ColSeverity] = failed ? cmb_severity->text() : QString();
-    saved->cells[ColCategory] = failed ? cmb_cat->text() : QString();
-    saved->cells[ColDate] = QLocale().toString(date, QLocale::ShortFormat);
-    saved->data = date;
+    *saved = withResult(*saved);
     LV_cases->setRows(std::move(rows));
     return true;
 }
