@@ -238,7 +238,8 @@ void benchSize(int cases, const QString &folder)
     }
 
     // The Test Log report of the largest project.
-    if (wanted(QStringLiteral("report of largest"))) {
+    if (wanted(QStringLiteral("Test Log report of largest project: first page shown"))
+        || wanted(QStringLiteral("Test Log report of largest project: PDF export"))) {
         TestingClass con;
         Frm_Reports w(con);
         w.Form_Load();
