@@ -67,6 +67,17 @@ inline QList<OddText> oddTexts(int limit, const QString &piece = QStringLiteral(
     return t;
 }
 
+// One data row per field and odd text: the field's index and the text.
+template <class Fields>
+void addFieldRows(const Fields &fields)
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    for (int f = 0; f < int(fields.size()); ++f)
+        for (const OddText &odd : oddTexts(fields[f].rule.limit))
+            QTest::addRow("%s: %s", fields[f].rule.control, odd.name) << f << odd.text;
+}
+
 // Characters as the user counts them.
 inline int charCount(const QString &s)
 {

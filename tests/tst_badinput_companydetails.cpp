@@ -35,11 +35,7 @@ private slots:
 
 void TestBadInputCompanyDetails::everyFieldTakesOrRefusesOddTexts_data()
 {
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("text");
-    for (int f = 0; f < fields.size(); ++f)
-        for (const OddText &odd : oddTexts(fields[f].rule.limit))
-            QTest::addRow("%s: %s", fields[f].rule.control, odd.name) << f << odd.text;
+    addFieldRows(fields);
 }
 
 void TestBadInputCompanyDetails::everyFieldTakesOrRefusesOddTexts()

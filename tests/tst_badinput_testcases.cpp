@@ -50,11 +50,7 @@ private slots:
 
 void TestBadInputTestCases::everyFieldTakesOrRefusesOddTexts_data()
 {
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("text");
-    for (int f = 0; f < fields.size(); ++f)
-        for (const OddText &odd : oddTexts(fields[f].rule.limit))
-            QTest::addRow("%s: %s", fields[f].rule.control, odd.name) << f << odd.text;
+    addFieldRows(fields);
 }
 
 void TestBadInputTestCases::everyFieldTakesOrRefusesOddTexts()
