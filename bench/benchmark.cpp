@@ -91,16 +91,21 @@ void settle()
     QCoreApplication::processEvents();
 }
 
+void showLoaded(ChildWindow &w)
+{
+    w.Form_Load();
+    w.resize(1280, 800);
+    w.show();
+    settle();
+}
+
 template <class W>
 double loadWindow(int runs)
 {
     return medianMs(runs, [] {
         TestingClass con;
         W w(con);
-        w.Form_Load();
-        w.resize(1280, 800);
-        w.show();
-        settle();
+        showLoaded(w);
     });
 }
 
@@ -114,6 +119,17 @@ int indexOf(const DropDown *box, const QString &text)
 }
 
 const QString kLargest = QStringLiteral("PRJ-LARGEST");
+
+// Picks the largest project (from another one each run) and leaves it picked.
+double pickLargest(DropDown *projects, const QString &other, int runs)
+{
+    const int largest = indexOf(projects, kLargest);
+    const int away = indexOf(projects, other);
+    const double ms = medianMs(runs, [&] { projects->setListIndex(largest); settle(); },
+                               [&] { projects->setListIndex(away); });
+    projects->setListIndex(largest);
+    return ms;
+}
 
 QString firstTestType(const QString &db)
 {
@@ -173,17 +189,9 @@ void benchSize(int cases, const QString &folder)
     {
         TestingClass con;
         frm_tst_case w(con);
-        w.Form_Load();
-        w.resize(1280, 800);
-        w.show();
-        settle();
-        const int largest = indexOf(w.cmb_prjid, kLargest);
-        const int other = indexOf(w.cmb_prjid, first);
+        showLoaded(w);
         record(QStringLiteral("test case window: pick largest project @%1").arg(size),
-               medianMs(runs, [&] { w.cmb_prjid->setListIndex(largest); settle(); },
-                        [&] { w.cmb_prjid->setListIndex(other); }),
-               pickFloor);
-        w.cmb_prjid->setListIndex(largest);
+               pickLargest(w.cmb_prjid, first, runs), pickFloor);
         const QString sortFloorSql =
             "select * from qv_zr_tst_cases where (qv_zr_prjid=?)and  (qv_zr_tst_type=?) order by qv_zr_tst_case_desc";
         int column = 4;
@@ -210,17 +218,9 @@ void benchSize(int cases, const QString &folder)
     {
         TestingClass con;
         frm_tst_log w(con);
-        w.Form_Load();
-        w.resize(1280, 800);
-        w.show();
-        settle();
-        const int largest = indexOf(w.cmb_prjid, kLargest);
-        const int other = indexOf(w.cmb_prjid, first);
+        showLoaded(w);
         record(QStringLiteral("test log window: pick largest project @%1").arg(size),
-               medianMs(runs, [&] { w.cmb_prjid->setListIndex(largest); settle(); },
-                        [&] { w.cmb_prjid->setListIndex(other); }),
-               pickFloor);
-        w.cmb_prjid->setListIndex(largest);
+               pickLargest(w.cmb_prjid, first, runs), pickFloor);
         w.LV_cases->selectRow(0);
         w.LV_cases_DblClick();
         w.cmb_pass->setListIndex(1); // Pass
@@ -242,10 +242,7 @@ void benchSize(int cases, const QString &folder)
         || wanted(QStringLiteral("Test Log report of largest project: PDF export"))) {
         TestingClass con;
         Frm_Reports w(con);
-        w.Form_Load();
-        w.resize(1280, 800);
-        w.show();
-        settle();
+        showLoaded(w);
         w.cmb_prjid->setListIndex(indexOf(w.cmb_prjid, kLargest));
         const double reportFloor = medianMs(runs, [&] {
             Floor::readRows(db, {{"select * from qv_zr_tst_cases where qv_zr_prjid=?", {kLargest}}});
