@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class WindowKeys;
+
 // A window shown inside the main window. The main window builds it, runs its
 // load handler, then shows it.
 class ChildWindow : public QWidget
@@ -12,12 +14,19 @@ public:
     enum class Placement {
         Maximized, // fills the working area
         Normal,    // its own size, resizable
-        FixedSize, // its own size, single border, no maximize
+        FixedSize, // its own size, single border, no minimize or maximize
     };
 
-    using QWidget::QWidget;
+    explicit ChildWindow(QWidget *parent = nullptr);
 
     virtual Placement placement() const = 0;
     // Fills the window from the database; runs before the window is shown.
     virtual void Form_Load() = 0;
+
+    // Enter and Esc: every window has them, so a focused button takes Enter
+    // even in a window without a default button.
+    WindowKeys *keys() const { return m_keys; }
+
+private:
+    WindowKeys *m_keys;
 };

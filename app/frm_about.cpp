@@ -108,9 +108,8 @@ Frm_About::Frm_About(TestingClass &con, QWidget *parent)
     setFixedSize(points(this, 267), points(this, 243));
 
     // Enter and Esc both close the box, as OK does.
-    auto *keys = new WindowKeys(this);
-    keys->setDefaultButton(Command1);
-    keys->setCancelButton(Command1);
+    keys()->setDefaultButton(Command1);
+    keys()->setCancelButton(Command1);
 
     onEvent(Command1, &QPushButton::clicked, this, &Frm_About::Command1_Click);
 }

@@ -1,6 +1,7 @@
 #include "textbox.h"
 
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
@@ -82,7 +83,13 @@ int keyCode(const QKeyEvent *event)
 TextBox::TextBox(QWidget *parent)
     : QLineEdit(parent)
 {
-    connect(this, &QLineEdit::textChanged, this, [this] { enforceMaxLength(); });
+    // textEdited (the user's changes only) comes before textChanged, so the
+    // text before the change is still at hand when the filter runs.
+    connect(this, &QLineEdit::textEdited, this, [this] { filterArrivedText(); });
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        enforceMaxLength();
+        m_lastText = text();
+    });
 }
 
 void TextBox::setMaxLength(int maxLength)
@@ -119,10 +126,40 @@ void TextBox::enforceMaxLength()
 void TextBox::setKeyPressHandler(KeyPressHandler handler)
 {
     m_keyPress = std::move(handler);
-    // Pasting and dropping would get past the key handler.
-    setContextMenuPolicy(m_keyPress ? Qt::NoContextMenu : Qt::DefaultContextMenu);
-    setDragEnabled(false);
-    setAcceptDrops(!m_keyPress);
+}
+
+void TextBox::filterArrivedText()
+{
+    if (!m_keyPress || m_keyFiltered)
+        return;
+    const QString before = m_lastText;
+    const QString after = text();
+    // The change replaced before[start, before.size() - tail) by after[start, after.size() - tail).
+    qsizetype start = 0;
+    const qsizetype shorter = qMin(before.size(), after.size());
+    while (start < shorter && before.at(start) == after.at(start))
+        ++start;
+    qsizetype tail = 0;
+    while (tail < shorter - start && before.at(before.size() - 1 - tail) == after.at(after.size() - 1 - tail))
+        ++tail;
+    const QString arrived = after.mid(start, after.size() - start - tail);
+    if (arrived.isEmpty())
+        return; // only removed: nothing to filter
+
+    // Type what arrived, one character at a time, on the text as it was
+    // without the replaced part: the handler sees the box as it grows.
+    m_keyFiltered = true;
+    setText(before.left(start) + before.mid(before.size() - tail));
+    setCursorPosition(int(start));
+    for (const char32_t c : arrived.toUcs4()) {
+        int code = int(c);
+        m_keyPress(code);
+        if (code >= 32) {
+            const char32_t typed = char32_t(code);
+            insert(QString::fromUcs4(&typed, 1));
+        }
+    }
+    m_keyFiltered = false;
 }
 
 void TextBox::setDisplayOnly(bool displayOnly)
@@ -151,6 +188,9 @@ void TextBox::keyPressEvent(QKeyEvent *event)
                 event->accept();
                 return;
             }
+            // The handler has seen this character; a control key it let
+            // through (a paste) still has its text filtered on arrival.
+            const QScopedValueRollback seen(m_keyFiltered, code == 8 || code >= 32);
             if (code != keyCode(event)) {
                 // The handler replaced the character: type the replacement instead.
                 if (code >= 32) {
@@ -160,6 +200,8 @@ void TextBox::keyPressEvent(QKeyEvent *event)
                 event->accept();
                 return;
             }
+            QLineEdit::keyPressEvent(event);
+            return;
         }
     }
     QLineEdit::keyPressEvent(event);

@@ -12,7 +12,10 @@ enum class FocusSelect {
 };
 
 // A one-line text box. Its maximum length also holds for pasted text; a key
-// handler sees each typed character's code and may replace it by 0 to discard it.
+// handler sees each typed character's code and may replace it by 0 to discard
+// it. Text that arrives any other way (pasted by key, menu or middle button,
+// dropped, composed by an input method) passes the handler character by
+// character, as if typed; text set from code does not.
 class TextBox : public QLineEdit
 {
     Q_OBJECT
@@ -41,11 +44,14 @@ protected:
 
 private:
     void enforceMaxLength();
+    void filterArrivedText();
 
     FocusSelect m_focusSelect = FocusSelect::None;
     KeyPressHandler m_keyPress;
     int m_maxLength = 0;
     bool m_enforcing = false;
+    bool m_keyFiltered = false; // the change under way comes from a key the handler has seen
+    QString m_lastText;         // the text before the change under way
 };
 
 // A text box of several lines with a scroll bar; plain text only, the maximum

@@ -1,12 +1,15 @@
 #include "windowkeys.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QToolButton>
 #include <QWidget>
 
 WindowKeys::WindowKeys(QWidget *window)
     : QObject(window)
+    , m_window(window)
 {
     window->installEventFilter(this);
 }
@@ -32,8 +35,10 @@ bool WindowKeys::eventFilter(QObject *watched, QEvent *event)
     const auto *key = static_cast<QKeyEvent *>(event);
     if (key->modifiers() & ~Qt::KeypadModifier)
         return false;
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && m_default && m_default->isEnabled()
-        && m_default->isVisible()) {
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enter && enterOnFocusedButton())
+        return true;
+    if (enter && m_default && m_default->isEnabled() && m_default->isVisible()) {
         m_default->click();
         return true;
     }
@@ -42,4 +47,16 @@ bool WindowKeys::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return false;
+}
+
+bool WindowKeys::enterOnFocusedButton()
+{
+    // A button that is not the default ignores Enter, so the key arrives here.
+    auto *button = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+    if (!button || !m_window->isAncestorOf(button))
+        return false;
+    if (button->isEnabled() && (qobject_cast<QPushButton *>(button) || qobject_cast<QToolButton *>(button)))
+        button->click();
+    // A focused check box or option button takes Enter as nothing: never the default button.
+    return true;
 }

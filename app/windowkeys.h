@@ -1,14 +1,15 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QObject>
 #include <QPointer>
 
-#include <QAbstractButton>
 class QWidget;
 
 // A window's default button (Enter presses it) and cancel button (Esc presses
-// it). Enter reaches it only when the focused control has no use for it, so a
-// multi-line box still takes its line breaks.
+// it). Enter on a focused button presses that button, as Space does; the
+// default button takes Enter only from a control that is not a button and has
+// no use for the key itself (a multi-line box keeps its line breaks).
 class WindowKeys : public QObject
 {
     Q_OBJECT
@@ -25,6 +26,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool enterOnFocusedButton();
+
+    QWidget *m_window;
     QPointer<QAbstractButton> m_default;
     QPointer<QAbstractButton> m_cancel;
 };

@@ -71,7 +71,6 @@ frm_backup::frm_backup(TestingClass &con, QWidget *parent)
     , Command1(named(new QPushButton(QStringLiteral("Cancel")), "Command1"))
     , prog_save(named(new QProgressBar, "prog_save"))
     , Timer(named(new QTimer(this), "Timer"))
-    , keys(new WindowKeys(this))
     , con(con)
 {
     setObjectName(QStringLiteral("frm_backup"));
@@ -108,8 +107,8 @@ frm_backup::frm_backup(TestingClass &con, QWidget *parent)
     setTabOrder(cmd_backup, Command1);
     setFocusProxy(txt_restore);
     txt_restore->setFocus();
-    keys->setDefaultButton(cmd_restore);
-    keys->setCancelButton(Command1);
+    keys()->setDefaultButton(cmd_restore);
+    keys()->setCancelButton(Command1);
 
     onEvent(cmd_browse_backup, &QPushButton::clicked, this, &frm_backup::cmd_browse_backup_Click);
     onEvent(cmd_browse_restore, &QPushButton::clicked, this, &frm_backup::cmd_browse_restore_Click);
@@ -198,12 +197,12 @@ void frm_backup::Timer_Timer()
 
 void frm_backup::txt_destname_GotFocus()
 {
-    keys->setDefaultButton(cmd_backup);
+    keys()->setDefaultButton(cmd_backup);
 }
 
 void frm_backup::txt_restore_GotFocus()
 {
-    keys->setDefaultButton(cmd_restore);
+    keys()->setDefaultButton(cmd_restore);
 }
 
 void frm_backup::Command1_Click()

@@ -9,7 +9,6 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTimer;
-class WindowKeys;
 
 // Copies the database file out to a file the user names, and back in.
 class frm_backup : public ChildWindow
@@ -47,7 +46,6 @@ public:
     QPushButton *Command1;
     QProgressBar *prog_save;
     QTimer *Timer;
-    WindowKeys *keys;
 
 private:
     void showProgress();

@@ -78,9 +78,8 @@ Frm_CompanyDetails::Frm_CompanyDetails(TestingClass &con, QWidget *parent)
     setTabOrder(RTB_Address, cmd_csave);
     setTabOrder(cmd_csave, cmd_ccancel);
 
-    auto *keys = new WindowKeys(this);
-    keys->setDefaultButton(cmd_csave);
-    keys->setCancelButton(cmd_ccancel);
+    keys()->setDefaultButton(cmd_csave);
+    keys()->setCancelButton(cmd_ccancel);
 
     onEvent(cmd_csave, &QPushButton::clicked, this, &Frm_CompanyDetails::cmd_csave_Click);
     onEvent(cmd_ccancel, &QPushButton::clicked, this, &Frm_CompanyDetails::cmd_ccancel_Click);

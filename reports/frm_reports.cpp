@@ -28,7 +28,6 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     , TypeofReport(new DropDown(DropDown::Kind::PickOnly, false, Frame5))
     , Command4(new QPushButton(QStringLiteral("Generate"), Frame5))
     , con(con)
-    , m_keys(new WindowKeys(this))
 {
     setObjectName(QStringLiteral("Frm_Reports"));
     setWindowTitle(QStringLiteral("Reports Form"));
@@ -87,7 +86,7 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
                                                   QStringLiteral("PDF files (*.pdf)"));
     });
     RptView->setErrorReporter([](QWidget *parent, const QString &text) { Ui::information(parent, text); });
-    m_keys->setDefaultButton(Command4);
+    keys()->setDefaultButton(Command4);
 
     onEvent(Command4, &QPushButton::clicked, this, &Frm_Reports::Command4_Click);
     onEvent(Cmdrepexit, &QPushButton::clicked, this, &Frm_Reports::Cmdrepexit_Click);
@@ -182,7 +181,7 @@ void Frm_Reports::Command4_Click()
     }
     Cmdrepexit->show();
     placeExitButton();
-    m_keys->setCancelButton(Cmdrepexit);
+    keys()->setCancelButton(Cmdrepexit);
     RptView->setFocus();
 }
 
@@ -202,7 +201,7 @@ void Frm_Reports::showSelection()
 {
     RptView->hide();
     Cmdrepexit->hide();
-    m_keys->setCancelButton(nullptr);
+    keys()->setCancelButton(nullptr);
     if (Frame5->isHidden())
         Frame5->show();
     if (Picture5->isHidden())

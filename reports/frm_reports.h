@@ -14,7 +14,6 @@ class QPushButton;
 class Report;
 class ReportEngine;
 class ReportViewer;
-class WindowKeys;
 
 // Picks a project and a kind of report, then shows that report inside the window.
 class Frm_Reports : public ChildWindow
@@ -65,5 +64,4 @@ private:
     QString m_companyName;
     std::unique_ptr<ReportEngine> m_engine;
     std::unique_ptr<Report> m_report;
-    WindowKeys *m_keys;
 };

@@ -20,7 +20,7 @@ class TestFrmBackup : public QObject
 private slots:
     void blankBoxGivesItsMessage_data();
     void blankBoxGivesItsMessage();
-    void focusStartsInRestoreAndEnterPressesTheFramesButton();
+    void focusStartsInRestoreAndEnterPressesTheFramesButtonOrTheFocusedOne();
     void browsePutsTheChosenPathInItsBox_data();
     void browsePutsTheChosenPathInItsBox();
     void copiesRunTheProgressAndReachEveryOpenWindow();
@@ -57,7 +57,7 @@ void TestFrmBackup::blankBoxGivesItsMessage()
     QVERIFY(!w.Timer->isActive());
 }
 
-void TestFrmBackup::focusStartsInRestoreAndEnterPressesTheFramesButton()
+void TestFrmBackup::focusStartsInRestoreAndEnterPressesTheFramesButtonOrTheFocusedOne()
 {
     TempDatabase db;
     ServiceRecorders rec;
@@ -81,6 +81,17 @@ void TestFrmBackup::focusStartsInRestoreAndEnterPressesTheFramesButton()
     QCOMPARE(rec.messages->texts(), (QStringList{"Select restore file", "Select destination file", "Select restore file"}));
 
     QTest::keyClick(w.txt_restore, Qt::Key_Escape);
+    QVERIFY(!w.isVisible());
+
+    // Enter on a focused button presses that one: from Cancel it never runs the restore.
+    QVERIFY(showActive(&w));
+    w.txt_restore->setText("/some/old.mdb");
+    w.txt_restore->setFocus();
+    QTest::keyClick(w.txt_restore, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), w.Command1);
+    QTest::keyClick(w.Command1, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(rec.messages->boxes.size(), 3);
+    QVERIFY(!w.Timer->isActive());
     QVERIFY(!w.isVisible());
 }
 

@@ -1,13 +1,37 @@
 // Text boxes and window keys: limits that hold for pasted text, the key filter,
 // select on focus, and the default and cancel buttons.
+#include "childwindow.h"
 #include "textbox.h"
 #include "windowkeys.h"
 #include "windowtest.h"
 
+#include <QCheckBox>
 #include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
+
+namespace {
+
+struct PlainWindow : ChildWindow
+{
+    Placement placement() const override { return Placement::Normal; }
+    void Form_Load() override {}
+};
+
+// Digits and one point, as the project size box takes them.
+void digitsAndOnePoint(TextBox &box)
+{
+    box.setKeyPressHandler([&box](int &key) {
+        const bool point = key == '.' && !box.text().contains(QLatin1Char('.'));
+        if (!point && key != 8 && (key < '0' || key > '9'))
+            key = 0;
+    });
+}
+
+} // namespace
 
 class TestTextBox : public QObject
 {
@@ -19,9 +43,12 @@ private slots:
     void limitsCountCharactersAndKeepThemWhole_data();
     void limitsCountCharactersAndKeepThemWhole();
     void keyHandlerDiscardsWhatItZeroes();
+    void filteredBoxFiltersEveryWayTextArrives_data();
+    void filteredBoxFiltersEveryWayTextArrives();
     void focusSelectsTheTrimmedLengthOrTheWholeText();
     void blankMeansNothingLeftAfterTrimming();
     void enterPressesTheDefaultButtonButNotInAMultiLineBox();
+    void enterOnAFocusedButtonPressesThatButton();
     void escapePressesTheCancelButton();
     void displayOnlyBoxesTakeNeitherTypingNorFocus();
 };
@@ -122,6 +149,54 @@ void TestTextBox::keyHandlerDiscardsWhatItZeroes()
     QCOMPARE(seen.size(), 6);
 }
 
+void TestTextBox::filteredBoxFiltersEveryWayTextArrives_data()
+{
+    QTest::addColumn<QString>("way");
+    for (const char *way : {"Shift+Insert", "menu paste", "middle button", "drop", "input method"})
+        QTest::newRow(way) << QString(way);
+}
+
+void TestTextBox::filteredBoxFiltersEveryWayTextArrives()
+{
+    QFETCH(QString, way);
+    TextBox box;
+    box.setMaxLength(8);
+    digitsAndOnePoint(box);
+    QVERIFY(showActive(&box));
+    QTest::keyClicks(&box, "1");
+    const QString arriving = "2a.b-3.4 5";
+    QClipboard *clipboard = QApplication::clipboard();
+    if (way == "Shift+Insert") {
+        clipboard->setText(arriving);
+        QTest::keyClick(&box, Qt::Key_Insert, Qt::ShiftModifier);
+    } else if (way == "menu paste") {
+        clipboard->setText(arriving);
+        box.paste();
+    } else if (way == "middle button") {
+        if (!clipboard->supportsSelection())
+            QSKIP("this platform has no selection to paste");
+        clipboard->setText(arriving, QClipboard::Selection);
+        QTest::mouseClick(&box, Qt::MiddleButton, {}, QPoint(box.width() - 4, box.height() / 2));
+    } else if (way == "drop") {
+        QMimeData mime;
+        mime.setText(arriving);
+        const QPointF at(box.width() - 4, box.height() / 2);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&box, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&box, &drop);
+    } else {
+        QInputMethodEvent compose;
+        compose.setCommitString(arriving);
+        QApplication::sendEvent(&box, &compose);
+    }
+    QCOMPARE(box.text(), QStringLiteral("12.345"));
+
+    // Text set from code is not filtered (a list row's text goes in as shown).
+    box.setText(" ");
+    QCOMPARE(box.text(), QStringLiteral(" "));
+}
+
 void TestTextBox::focusSelectsTheTrimmedLengthOrTheWholeText()
 {
     QWidget window;
@@ -175,6 +250,39 @@ void TestTextBox::enterPressesTheDefaultButtonButNotInAMultiLineBox()
     QTest::keyClicks(multi, "b");
     QCOMPARE(pressed.count(), 1);
     QCOMPARE(multi->text(), QStringLiteral("a\nb"));
+}
+
+void TestTextBox::enterOnAFocusedButtonPressesThatButton()
+{
+    PlainWindow window;
+    auto *line = new TextBox(&window);
+    auto *save = new QPushButton("&Save", &window);
+    auto *cancel = new QPushButton("&Cancel", &window);
+    auto *option = new QCheckBox("&Option", &window);
+    save->move(0, 30);
+    cancel->move(0, 60);
+    option->move(0, 90);
+    QSignalSpy saved(save, &QPushButton::clicked);
+    QSignalSpy cancelled(cancel, &QPushButton::clicked);
+
+    // No default button: Enter on a focused button presses it all the same.
+    QVERIFY(showActive(&window));
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Return);
+    QCOMPARE(cancelled.count(), 1);
+
+    window.keys()->setDefaultButton(save);
+    QTest::keyClick(cancel, Qt::Key_Return);
+    QTest::keyClick(cancel, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(cancel, Qt::Key_Space);
+    QCOMPARE(cancelled.count(), 4);
+    QCOMPARE(saved.count(), 0);
+    option->setFocus();
+    QTest::keyClick(option, Qt::Key_Return); // a check box is a button too: never the default's
+    QCOMPARE(saved.count(), 0);
+    line->setFocus();
+    QTest::keyClick(line, Qt::Key_Return);
+    QCOMPARE(saved.count(), 1);
 }
 
 void TestTextBox::escapePressesTheCancelButton()
