@@ -1,10 +1,22 @@
 #include "dropdown.h"
 
+#include "textbox.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <algorithm>
+
+namespace {
+
+// How much of an entry the box's width makes room for.
+constexpr int shownChars = 50;
+
+} // namespace
 
 bool textLess(const QString &a, const QString &b)
 {
@@ -22,6 +34,8 @@ DropDown::DropDown(Kind kind, bool sorted, QWidget *parent)
     setMaxVisibleItems(20);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(8);
+    // Not WheelFocus: a wheel turn passing over the box must not take the focus and then pick.
+    setFocusPolicy(Qt::StrongFocus);
     if (kind == Kind::TypeOrPick) {
         setEditable(true);
         setInsertPolicy(QComboBox::NoInsert);
@@ -33,6 +47,63 @@ DropDown::DropDown(Kind kind, bool sorted, QWidget *parent)
     // activated() comes only from the user: a pick in the list, arrow keys, the wheel.
     connect(this, &QComboBox::activated, this, [this](int) { emit clicked(); });
     connect(qApp, &QApplication::focusChanged, this, &DropDown::onFocusChanged);
+}
+
+bool DropDown::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QComboBox::event(event);
+    // The whole text of an entry longer than the box makes room for.
+    const QString text = currentText();
+    if (charCount(text) > shownChars)
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), text, this);
+    else
+        QToolTip::hideText();
+    return true;
+}
+
+QSize DropDown::sizeHint() const
+{
+    return QComboBox::sizeHint().expandedTo(minimumSizeHint());
+}
+
+QSize DropDown::minimumSizeHint() const
+{
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QSize entries = style()->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                                    QSize(widestEntry(), fontMetrics().height()), this);
+    return QComboBox::minimumSizeHint().expandedTo(QSize(entries.width(), 0));
+}
+
+int DropDown::widestEntry() const
+{
+    if (m_widestEntry >= 0)
+        return m_widestEntry;
+    // Only the longest texts can be the widest: a list of many thousand ids
+    // is measured in a few of them.
+    qsizetype longest = 0;
+    for (int i = 0; i < count(); ++i)
+        longest = qMax(longest, qMin<qsizetype>(itemText(i).size(), 2 * shownChars));
+    const QFontMetrics metrics = fontMetrics();
+    m_widestEntry = 0;
+    for (int i = 0; i < count(); ++i) {
+        const QString text = itemText(i);
+        if (2 * text.size() >= longest)
+            m_widestEntry = qMax(m_widestEntry, metrics.horizontalAdvance(leftChars(text, shownChars)));
+    }
+    return m_widestEntry;
+}
+
+void DropDown::entriesChanged(int first, int last)
+{
+    for (int i = first; i <= last; ++i) {
+        const QString text = itemText(i);
+        if (charCount(text) > shownChars)
+            setItemData(i, text, Qt::ToolTipRole);
+    }
+    m_widestEntry = -1;
+    updateGeometry();
 }
 
 DropDown::~DropDown()
@@ -70,12 +141,22 @@ void DropDown::restoreAfterInsert(int previousIndex, const QString &previousText
         setEditText(previousText);
 }
 
+void DropDown::wheelEvent(QWheelEvent *event)
+{
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
+}
+
 void DropDown::clearEntries()
 {
     const QSignalBlocker block(this);
     clear();
     if (isEditable())
         setEditText(QString());
+    entriesChanged(0, -1);
 }
 
 void DropDown::addEntry(const QString &text)
@@ -98,6 +179,7 @@ void DropDown::addEntry(const QString &text)
     }
     insertItem(at, text);
     restoreAfterInsert(previousIndex, previousText);
+    entriesChanged(at, at);
 }
 
 void DropDown::addEntries(QStringList texts)
@@ -107,8 +189,10 @@ void DropDown::addEntries(QStringList texts)
             const QSignalBlocker block(this);
             const int previousIndex = currentIndex();
             const QString previousText = currentText();
+            const int first = count();
             addItems(texts);
             restoreAfterInsert(previousIndex, previousText);
+            entriesChanged(first, count() - 1);
             return;
         }
         for (const QString &t : texts)
@@ -120,6 +204,7 @@ void DropDown::addEntries(QStringList texts)
     const QString previousText = currentText();
     addItems(texts);
     restoreAfterInsert(-1, previousText);
+    entriesChanged(0, count() - 1);
 }
 
 void DropDown::setListIndex(int index)
@@ -142,6 +227,14 @@ bool DropDown::selectEqualEntry(const QString &text)
         }
     }
     return false;
+}
+
+void DropDown::deselect()
+{
+    const QSignalBlocker block(this);
+    setCurrentIndex(-1);
+    if (isEditable())
+        setEditText(QString());
 }
 
 void DropDown::setText(const QString &text)

@@ -2,6 +2,7 @@
 
 #include "dropdown.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <algorithm>
 
@@ -97,6 +98,10 @@ RecordList::RecordList(QWidget *parent)
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     connect(header(), &QHeaderView::sectionClicked, this, &RecordList::columnClicked);
+    connect(header(), &QHeaderView::sectionResized, this, [this] {
+        if (!m_fitting)
+            m_sizedByUser = true;
+    });
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &) { emit rowDoubleClicked(); });
 }
 
@@ -109,8 +114,48 @@ void RecordList::setColumns(const QList<Column> &columns)
         alignments << c.alignment;
     }
     m_model.setHeaders(headers, alignments);
-    for (int i = 0; i < columns.size(); ++i)
-        setColumnWidth(i, qRound(columns.at(i).widthPt * logicalDpiX() / 72.0));
+    m_leastWidths.clear();
+    for (const Column &c : columns)
+        m_leastWidths << qRound(c.widthPt * logicalDpiX() / 72.0);
+    m_sizedByUser = false;
+    fitColumns();
+}
+
+bool RecordList::viewportEvent(QEvent *event)
+{
+    const bool handled = QTreeView::viewportEvent(event);
+    if (event->type() == QEvent::Resize)
+        fitColumns();
+    return handled;
+}
+
+void RecordList::fitColumns()
+{
+    if (m_sizedByUser || m_leastWidths.isEmpty())
+        return;
+    // Room for a sort arrow in every header, so sorting later cuts no header text.
+    const int arrow = header()->isSortIndicatorShown() ? 0 : header()->fontMetrics().height();
+    QList<int> widths;
+    int total = 0;
+    int given = 0;
+    for (int i = 0; i < m_leastWidths.size(); ++i) {
+        widths << qMax(m_leastWidths.at(i), header()->sectionSizeHint(i) + arrow);
+        total += widths.last();
+        given += m_leastWidths.at(i);
+    }
+    const int spare = viewport()->width() - total;
+    if (spare > 0 && given > 0) {
+        int handedOut = 0;
+        for (int i = 0; i < widths.size(); ++i) {
+            const int share = i + 1 == widths.size() ? spare - handedOut : spare * m_leastWidths.at(i) / given;
+            widths[i] += share;
+            handedOut += share;
+        }
+    }
+    m_fitting = true;
+    for (int i = 0; i < widths.size(); ++i)
+        setColumnWidth(i, widths.at(i));
+    m_fitting = false;
 }
 
 int RecordList::columnCountShown() const
@@ -213,4 +258,5 @@ void RecordList::applySort()
     m_model.sortBy(m_sortKey);
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(m_sortKey, Qt::AscendingOrder);
+    fitColumns();
 }

@@ -43,7 +43,9 @@ private:
 };
 
 // A list in report view: column headers with widths in points, rows of text.
-// Once sorting is on, the rows stand in ascending order of the sort column's
+// The widths are the columns' least: a column is never narrower than its
+// header's text, and spare width is shared among the columns in proportion to
+// their widths until the user sizes a column by hand. Once sorting is on, the rows stand in ascending order of the sort column's
 // text ("10" before "9"), rows added later included.
 class RecordList : public QTreeView
 {
@@ -88,10 +90,18 @@ signals:
     void columnClicked(int column);
     void rowDoubleClicked();
 
+protected:
+    // The viewport narrows when a scroll bar shows: the columns follow it.
+    bool viewportEvent(QEvent *event) override;
+
 private:
     void applySort();
+    void fitColumns();
 
     RecordListModel m_model;
     int m_sortKey = 0;
     bool m_sorted = false;
+    QList<int> m_leastWidths; // the given widths, in pixels
+    bool m_fitting = false;
+    bool m_sizedByUser = false;
 };

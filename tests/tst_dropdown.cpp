@@ -1,8 +1,11 @@
 // The drop-down's event rules, which every selector cascade depends on.
+#include "datepicker.h"
 #include "dropdown.h"
 #include "windowtest.h"
 
 #include <QLineEdit>
+#include <QToolTip>
+#include <QVBoxLayout>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -21,6 +24,8 @@ private slots:
     void selectEqualEntryComparesWithCase();
     void leavingTheBoxRaisesLostFocus();
     void pickOnlyListTakesOnlyItsEntries();
+    void theWheelPicksOnlyWithTheFocus();
+    void wideEnoughForItsLongestEntryUpTo50Characters();
 };
 
 void TestDropDown::selectingFromCodeRaisesTheEventEvenForTheCurrentEntry()
@@ -177,6 +182,83 @@ void TestDropDown::pickOnlyListTakesOnlyItsEntries()
     box.setText("Maybe");
     QCOMPARE(box.text(), QStringLiteral("Pass"));
     QVERIFY(!box.isEditable());
+}
+
+void TestDropDown::theWheelPicksOnlyWithTheFocus()
+{
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *box = new DropDown(DropDown::Kind::PickOnly, false);
+    auto *date = new DatePicker;
+    auto *other = new QLineEdit;
+    layout->addWidget(box);
+    layout->addWidget(date);
+    layout->addWidget(other);
+    box->addEntries({"Fail", "Pass"});
+    box->setListIndex(0);
+    const QDate day(2026, 3, 14);
+    date->setDate(day);
+    QVERIFY(showActive(&window));
+    other->setFocus();
+    QSignalSpy clicks(box, &DropDown::clicked);
+    // True when the control took the turn; one it leaves goes on to what is around it.
+    const auto turn = [](QWidget *w) {
+        QWheelEvent down(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton, {},
+                         Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &down);
+        return down.isAccepted();
+    };
+
+    // Passing over the controls changes nothing and takes no focus.
+    QVERIFY(!turn(box));
+    QVERIFY(!turn(date));
+    QCOMPARE(box->text(), QStringLiteral("Fail"));
+    QCOMPARE(date->date(), day);
+    QCOMPARE(clicks.count(), 0);
+    QVERIFY(!(box->focusPolicy() & Qt::WheelFocus & ~Qt::StrongFocus));
+    QVERIFY(!(date->focusPolicy() & Qt::WheelFocus & ~Qt::StrongFocus));
+
+    // With the focus the wheel picks, as the user chose.
+    box->setFocus();
+    QVERIFY(turn(box));
+    QCOMPARE(box->text(), QStringLiteral("Pass"));
+    QCOMPARE(clicks.count(), 1);
+    date->setFocus();
+    turn(date);
+    QVERIFY(date->date() != day);
+}
+
+void TestDropDown::wideEnoughForItsLongestEntryUpTo50Characters()
+{
+    DropDown box(DropDown::Kind::TypeOrPick, true);
+    const int empty = box.minimumSizeHint().width();
+    const QString bank = "Mobile banking for retail customers";
+    box.addEntries({"Web", bank});
+    const QFontMetrics metrics = box.fontMetrics();
+    QVERIFY(box.minimumSizeHint().width() >= metrics.horizontalAdvance(bank));
+
+    const QString longest = QString(50, 'W');
+    const QString tooLong = longest + QString(20, 'W');
+    box.addEntry(tooLong);
+    const int widest = box.minimumSizeHint().width();
+    QVERIFY(widest >= metrics.horizontalAdvance(longest));
+    QVERIFY(widest < metrics.horizontalAdvance(tooLong));
+    const int at = box.findText(tooLong);
+    QCOMPARE(box.itemData(at, Qt::ToolTipRole).toString(), tooLong);
+    const auto tip = [&box] {
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), box.mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(&box, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QVERIFY(showActive(&box));
+    box.setListIndex(at);
+    QCOMPARE(tip(), tooLong);
+    box.setListIndex(box.findText("Web"));
+    tip();
+    QTRY_VERIFY(!QToolTip::isVisible());
+
+    box.clearEntries();
+    QCOMPARE(box.minimumSizeHint().width(), empty);
 }
 
 QTEST_MAIN(TestDropDown)

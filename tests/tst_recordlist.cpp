@@ -37,6 +37,7 @@ private slots:
     void selectionAndCells();
     void nullShowsAsOneBlank();
     void largeFillKeepsEveryRow();
+    void columnsShareTheSpareWidthAndNeverCutTheirHeaders();
 };
 
 void TestRecordList::rowsStandInTheOrderGiven()
@@ -137,6 +138,36 @@ void TestRecordList::largeFillKeepsEveryRow()
     QCOMPARE(list.cell(0, 0), QStringLiteral("1"));
     QCOMPARE(list.cell(1, 0), QStringLiteral("10"));
     QCOMPARE(list.cell(39999, 0), QStringLiteral("9999"));
+}
+
+void TestRecordList::columnsShareTheSpareWidthAndNeverCutTheirHeaders()
+{
+    RecordList list;
+    list.setColumns({{"S No", 22.5}, {"Pass/Fail", 37.5}, {"Description", 100}});
+    list.resize(900, 300);
+    list.show();
+    const auto widths = [&] {
+        return QList<int>{list.columnWidth(0), list.columnWidth(1), list.columnWidth(2)};
+    };
+    // Every column at least its given width and its header's text; the spare
+    // width goes to the columns in proportion, filling the list.
+    QList<int> w = widths();
+    for (int c = 0; c < 3; ++c)
+        QVERIFY2(w[c] >= list.header()->sectionSizeHint(c), qPrintable(QString::number(c)));
+    QCOMPARE(w[0] + w[1] + w[2], list.viewport()->width());
+    QVERIFY(w[2] > w[1] && w[1] > w[0]);
+
+    // Narrower than the columns need: they keep their least widths, the list scrolls.
+    list.resize(120, 300);
+    w = widths();
+    QVERIFY(w[1] >= list.header()->sectionSizeHint(1));
+    QVERIFY(w[0] + w[1] + w[2] > list.viewport()->width());
+
+    // A width the user sets by hand stays.
+    list.resize(900, 300);
+    list.header()->resizeSection(2, 150);
+    list.resize(1000, 300);
+    QCOMPARE(list.columnWidth(2), 150);
 }
 
 QTEST_MAIN(TestRecordList)
