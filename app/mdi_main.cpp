@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScrollArea>
 
 mdi_main::mdi_main()
     : m_mdiArea(new QMdiArea(this))
@@ -82,7 +83,8 @@ void mdi_main::updateWindowMenu()
     const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList();
     for (int i = 0; i < windows.size(); ++i) {
         QMdiSubWindow *sub = windows.at(i);
-        const QString title = sub->widget() ? sub->widget()->windowTitle() : sub->windowTitle();
+        const ChildWindow *child = childWindowOf(sub);
+        const QString title = child ? child->windowTitle() : sub->windowTitle();
         const QString caption = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
                                       : QStringLiteral("%1 %2").arg(i + 1).arg(title);
         QAction *action = m_windowMenu->addAction(caption);
@@ -108,7 +110,16 @@ ChildWindow *mdi_main::openWindow(const QString &menuEntryName) const
     const auto it = m_children.find(menuEntryName);
     if (it == m_children.end() || !isOpen(it->second))
         return nullptr;
-    return qobject_cast<ChildWindow *>(it->second.sub->widget());
+    return childWindowOf(it->second.sub);
+}
+
+ChildWindow *mdi_main::childWindowOf(const QMdiSubWindow *sub)
+{
+    if (!sub)
+        return nullptr;
+    if (auto *scroll = qobject_cast<QScrollArea *>(sub->widget()))
+        return qobject_cast<ChildWindow *>(scroll->widget());
+    return qobject_cast<ChildWindow *>(sub->widget());
 }
 
 void mdi_main::showChild(const QString &menuEntryName)
@@ -126,7 +137,19 @@ void mdi_main::showChild(const QString &menuEntryName)
 
     ChildWindow *window = child.factory(*child.con);
     window->setWindowIcon(windowIcon());
-    QMdiSubWindow *sub = m_mdiArea->addSubWindow(window);
+    QWidget *content = window;
+    if (window->placement() == ChildWindow::Placement::Maximized) {
+        // A working area smaller than the window (a small screen, a large
+        // scale factor) scrolls it, so every control can still be reached.
+        auto *scroll = new QScrollArea;
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setWidget(window);
+        scroll->setWindowTitle(window->windowTitle());
+        scroll->setWindowIcon(windowIcon());
+        content = scroll;
+    }
+    QMdiSubWindow *sub = m_mdiArea->addSubWindow(content);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(windowIcon());
     child.sub = sub;
@@ -138,7 +161,7 @@ void mdi_main::showChild(const QString &menuEntryName)
         break;
     case ChildWindow::Placement::FixedSize:
         sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                            | Qt::WindowCloseButtonHint);
         sub->adjustSize();
         sub->setFixedSize(sub->sizeHint());
         sub->show();

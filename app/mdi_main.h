@@ -48,6 +48,8 @@ public:
     QMdiArea *mdiArea() const { return m_mdiArea; }
     // The open child window shown by a menu entry, or nullptr.
     ChildWindow *openWindow(const QString &menuEntryName) const;
+    // The child window a frame window holds, or nullptr.
+    static ChildWindow *childWindowOf(const QMdiSubWindow *sub);
     QMenu *windowMenu() const { return m_windowMenu; }
 
 protected:

@@ -1,5 +1,6 @@
 #include "frm_tst_log.h"
 
+#include "datepicker.h"
 #include "datevalue.h"
 #include "dropdown.h"
 #include "listfiller.h"
@@ -9,7 +10,6 @@
 #include "testingclass.h"
 #include "textbox.h"
 
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -40,6 +40,20 @@ enum CaseColumn {
     ColCategory,
     ColDate,
 };
+
+// The one test case the five selectors name; caseKey() gives the texts in this order.
+QString caseKeyQuery(const QString &columns)
+{
+    return QStringLiteral("select %1 from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?) and  "
+                          "(qv_zr_component_type=?) and  (qv_zr_tst_type=?) and  (qv_zr_tst_case_id=?)")
+        .arg(columns);
+}
+
+// An editor's text for a list cell: the one blank that shows Null is empty.
+QString editorText(const QString &cell)
+{
+    return cell == QLatin1String(" ") ? QString() : cell;
+}
 
 // A field's value for a text box: Null shows as empty text.
 QString boxText(const QVariant &value)
@@ -140,7 +154,7 @@ void frm_tst_log::createControls()
     cmb_cat->setObjectName(QStringLiteral("cmb_cat"));
     Label13 = makeLabel("Label13", QStringLiteral("Defect Category"), cmb_cat, Frame1);
 
-    dt_tst = new QDateEdit(Frame1);
+    dt_tst = new DatePicker(Frame1);
     dt_tst->setObjectName(QStringLiteral("dt_tst"));
     dt_tst->setDisplayFormat(QStringLiteral("dd-MMM-yyyy"));
     dt_tst->setCalendarPopup(true);
@@ -201,6 +215,7 @@ void frm_tst_log::layoutControls()
     for (MultiLineTextBox *box : {txt_tst_case_desc, txt_rslt_exp, txt_rslt_act})
         box->setMaximumHeight(box->fontMetrics().lineSpacing() * 5);
 
+    // The outcome takes two lines, so the window fits a small screen.
     auto *outcome = new QHBoxLayout;
     outcome->addWidget(Label11);
     outcome->addWidget(cmb_pass);
@@ -210,14 +225,15 @@ void frm_tst_log::layoutControls()
     outcome->addSpacing(12);
     outcome->addWidget(Label13);
     outcome->addWidget(cmb_cat, 1);
-    outcome->addSpacing(12);
-    outcome->addWidget(Label14);
-    outcome->addWidget(dt_tst);
-    outcome->addStretch();
-    outcome->addWidget(cmd_save);
     frame->addLayout(outcome, 3, 0, 1, 6);
-    frame->addWidget(LV_cases, 4, 0, 1, 6);
-    frame->setRowStretch(4, 1);
+    auto *dateAndSave = new QHBoxLayout;
+    dateAndSave->addWidget(Label14);
+    dateAndSave->addWidget(dt_tst);
+    dateAndSave->addStretch();
+    dateAndSave->addWidget(cmd_save);
+    frame->addLayout(dateAndSave, 4, 0, 1, 6);
+    frame->addWidget(LV_cases, 5, 0, 1, 6);
+    frame->setRowStretch(5, 1);
     for (int column : {1, 3, 4, 5})
         frame->setColumnStretch(column, 1);
 
@@ -393,6 +409,23 @@ bool frm_tst_log::showSavedRow(const QString &component, const QString &componen
     return true;
 }
 
+QVariantList frm_tst_log::caseKey() const
+{
+    return {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text(), cmb_tst_id->text()};
+}
+
+bool frm_tst_log::caseIsStored()
+{
+    if (rs_look.state() == 1)
+        rs_look.close();
+    rs_look.open(caseKeyQuery(QStringLiteral("qv_zr_tst_case_id")), caseKey(), con.cn, CursorType::Dynamic,
+                 LockType::ReadOnly);
+    const bool found = !rs_look.eof();
+    if (rs_look.state() == 1)
+        rs_look.close();
+    return found;
+}
+
 void frm_tst_log::cmb_prjid_Click()
 {
     if (rs_look.state() == 1)
@@ -441,10 +474,7 @@ void frm_tst_log::cmb_tst_id_Click()
     txt_rslt_exp->setText(QString());
     if (rs_look.state() == 1)
         rs_look.close();
-    rs_look.open(QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?) and  "
-                                "(qv_zr_component_type=?) and  (qv_zr_tst_type=?) and  (qv_zr_tst_case_id=?)"),
-                 {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text(), cmb_tst_id->text()},
-                 con.cn, CursorType::Dynamic, LockType::ReadOnly);
+    rs_look.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, CursorType::Dynamic, LockType::ReadOnly);
     if (!rs_look.eof()) {
         txt_tst_case_desc->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_tst_case_desc"))));
         txt_rslt_exp->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_rslt_exp"))));
@@ -493,13 +523,27 @@ void frm_tst_log::LV_cases_DblClick()
         fill_tst_id();
         cmb_tst_id->selectEqualEntry(id);
     }
+    // The list may be older than the table: another window or program may have
+    // deleted the case since. Never leave another id selected under its texts.
+    if (cmb_tst_id->text() != id || !caseIsStored()) {
+        cmb_tst_id->deselect();
+        txt_tst_case_desc->setText(QString());
+        txt_rslt_exp->setText(QString());
+        Ui::information(this, QStringLiteral("Test case %1 is no longer stored: another window or program deleted "
+                                             "or changed it. The list is read again.")
+                                  .arg(id));
+        fill_cases();
+        return;
+    }
     txt_tst_case_desc->setText(LV_cases->cell(row, ColDescription));
     txt_rslt_exp->setText(LV_cases->cell(row, ColExpected));
-    txt_rslt_act->setText(LV_cases->cell(row, ColActual));
+    // A never-logged case shows one blank for Null; the editors get empty text,
+    // so nothing invisible reaches what the user types.
+    txt_rslt_act->setText(editorText(LV_cases->cell(row, ColActual)));
 
     cmb_pass->selectEqualEntry(LV_cases->cell(row, ColPass));
     cmb_severity->selectEqualEntry(LV_cases->cell(row, ColSeverity));
-    cmb_cat->setText(LV_cases->cell(row, ColCategory));
+    cmb_cat->setText(editorText(LV_cases->cell(row, ColCategory)));
 
     if (!isBlank(LV_cases->cell(row, ColDate))) {
         const QDate date = LV_cases->rowData(row).toDate();
@@ -564,10 +608,7 @@ void frm_tst_log::cmd_save_Click()
     bool written = false;
     if (rs_save.state() == 1)
         rs_save.close();
-    rs_save.open(QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?) and  "
-                                "(qv_zr_component_type=?) and  (qv_zr_tst_type=?) and  (qv_zr_tst_case_id=?)"),
-                 {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text(), cmb_tst_id->text()},
-                 con.cn, CursorType::Dynamic, LockType::Optimistic);
+    rs_save.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, CursorType::Dynamic, LockType::Optimistic);
     if (!rs_save.eof()) {
         rs_save.setField(QStringLiteral("qv_zr_pass"), cmb_pass->text());
         rs_save.setField(QStringLiteral("qv_zr_rslt_act"), txt_rslt_act->text());
@@ -580,6 +621,12 @@ void frm_tst_log::cmd_save_Click()
     }
     if (rs_save.state() == 1)
         rs_save.close();
+    if (!written) {
+        // Typed texts that name no stored case: say so, or it would look saved.
+        Ui::information(this, QStringLiteral("No stored test case matches the project, test type, component, "
+                                             "component type and test case id shown; nothing was saved."));
+        cmb_cmp->setFocus();
+    }
     if (current && (!written || showSavedRow(cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_id->text())))
         return;
     fill_cases();

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "childwindow.h"
+#include "datepicker.h"
 #include "recordset.h"
 
 class DropDown;
 class MultiLineTextBox;
-class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -65,7 +65,7 @@ public:
     QLabel *Label13;
     DropDown *cmb_cat;
     QLabel *Label14;
-    QDateEdit *dt_tst;
+    DatePicker *dt_tst;
     QPushButton *cmd_save;
     RecordList *LV_cases;
 
@@ -83,7 +83,10 @@ private:
     void fill_tst_id();
     void fill_def_cat();
 
-
+    // The five key texts on screen, in the order of the key query's parameters.
+    QVariantList caseKey() const;
+    // Whether a test case with the key on screen is stored now.
+    bool caseIsStored();
     // Whether the list still shows exactly what fill_cases would read now.
     bool listIsCurrent() const;
     // Puts a saved result into its list row, as a refill would show it.

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -304,7 +305,7 @@ void TestFrmReports::menuEntryOpensTheWindowMaximized()
     main.mnuReports_Click();
     auto *window = qobject_cast<Frm_Reports *>(main.openWindow("mnuReports"));
     QVERIFY(window);
-    QVERIFY(window->parentWidget()->isMaximized());
+    QVERIFY(main.mdiArea()->currentSubWindow()->isMaximized());
     QCOMPARE(window->cmb_prjid->entryCount(), 3);
     window->Command4->click();
     QVERIFY(window->RptView->isVisible());

@@ -4,6 +4,7 @@
 #include "mdi_main.h"
 #include "recorders.h"
 #include "tempdatabase.h"
+#include "windows.h"
 #include "windowtest.h"
 
 #include <QMdiArea>
@@ -43,6 +44,15 @@ private:
     int &m_loads;
 };
 
+// A control the user works, not a part inside one (an edit field, a list's header).
+bool isControl(const QWidget *widget, const QWidget *window)
+{
+    for (const QWidget *p = widget->parentWidget(); p && p != window; p = p->parentWidget())
+        if (p->inherits("QComboBox") || p->inherits("QAbstractSpinBox") || p->inherits("QAbstractScrollArea"))
+            return false;
+    return true;
+}
+
 QAction *action(const mdi_main &w, const char *name)
 {
     return w.findChild<QAction *>(QLatin1String(name));
@@ -61,6 +71,7 @@ private slots:
     void showingAWindowTwiceGivesOneWindow();
     void aClosedWindowLoadsAgainOnItsOwnConnection();
     void dataWindowsOpenMaximized();
+    void dataWindowsFitASmallWorkingArea();
     void exitClosesTheActiveWindowThenEnds();
     void f1ShowsTheUserGuideMessage();
     void windowMenuListsAndActivates();
@@ -144,7 +155,7 @@ void TestMainWindow::showingAWindowTwiceGivesOneWindow()
     action(*m_main, "mnu_prjs")->trigger();
     QCOMPARE(m_main->mdiArea()->subWindowList().size(), 2);
     QCOMPARE(m_loads["mnu_prjs"], 1);
-    QCOMPARE(m_main->mdiArea()->currentSubWindow()->widget()->objectName(), QStringLiteral("mnu_prjs"));
+    QCOMPARE(mdi_main::childWindowOf(m_main->mdiArea()->currentSubWindow())->objectName(), QStringLiteral("mnu_prjs"));
 }
 
 void TestMainWindow::aClosedWindowLoadsAgainOnItsOwnConnection()
@@ -158,7 +169,7 @@ void TestMainWindow::aClosedWindowLoadsAgainOnItsOwnConnection()
         open += c->state();
     QCOMPARE(open, 3); // the main window's and the two children's
 
-    m_main->openWindow("mnu_prjs")->parentWidget()->close();
+    m_main->mdiArea()->subWindowList().first()->close(); // "Define Projects", opened first
     QVERIFY(!m_main->openWindow("mnu_prjs"));
     action(*m_main, "mnu_prjs")->trigger();
     QCOMPARE(m_loads["mnu_prjs"], 2);
@@ -171,12 +182,45 @@ void TestMainWindow::aClosedWindowLoadsAgainOnItsOwnConnection()
 void TestMainWindow::dataWindowsOpenMaximized()
 {
     action(*m_main, "mnu_prjs")->trigger();
-    QVERIFY(m_main->openWindow("mnu_prjs")->parentWidget()->isMaximized());
+    QVERIFY(m_main->mdiArea()->currentSubWindow()->isMaximized());
     action(*m_main, "backup")->trigger();
     QMdiSubWindow *fixed = qobject_cast<QMdiSubWindow *>(m_main->openWindow("backup")->parentWidget());
     QVERIFY(!fixed->isMaximized());
     QCOMPARE(fixed->minimumSize(), fixed->maximumSize());
     QVERIFY(!(fixed->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(fixed->windowFlags() & Qt::WindowMinimizeButtonHint));
+}
+
+void TestMainWindow::dataWindowsFitASmallWorkingArea()
+{
+    // Long texts in every list, as a real project has them.
+    const QString name = "Payments and transfers service";
+    m_db->addProject(name, QString(255, 'w'), name, "12345678", name);
+    m_db->addCase(name, name, name, name, "TC0001", QString(255, 'd'), QString(255, 'e'));
+    m_db->exec("update qv_zr_tst_cases set qv_zr_def_cat=?", {name});
+    mdi_main main;
+    registerWindows(main);
+    QVERIFY(main.MDIForm_Load());
+    QVERIFY(showActive(&main));
+    main.resize(main.size() - main.mdiArea()->size() + QSize(960, 540));
+    for (const char *entry : {"mnu_prjs", "mnu_tcase", "mnu_rslt", "mnuReports"}) {
+        action(main, entry)->trigger();
+        ChildWindow *w = main.openWindow(entry);
+        QVERIFY(w);
+        const QSize least = w->minimumSizeHint();
+        QVERIFY2(least.width() <= 1024 && least.height() <= 640,
+                 qPrintable(QStringLiteral("%1 needs %2 x %3").arg(entry).arg(least.width()).arg(least.height())));
+        // Smaller, the window scrolls: no control is squeezed below its size or cut off.
+        QCoreApplication::processEvents();
+        for (const QWidget *control : w->findChildren<QWidget *>()) {
+            if (!control->isVisibleTo(w) || !isControl(control, w))
+                continue;
+            const QRect at(control->mapTo(w, QPoint(0, 0)), control->size());
+            QVERIFY2(w->rect().contains(at), qPrintable(control->objectName()));
+            QVERIFY2(control->width() >= qMin(control->minimumSizeHint().width(), least.width()),
+                     qPrintable(QString(entry) + " " + control->objectName()));
+        }
+    }
 }
 
 void TestMainWindow::exitClosesTheActiveWindowThenEnds()
@@ -219,7 +263,7 @@ void TestMainWindow::windowMenuListsAndActivates()
     QVERIFY(entries.at(0)->text().contains("mnu_prjs"));
     QVERIFY(entries.at(1)->isChecked());
     entries.at(0)->trigger();
-    QCOMPARE(m_main->mdiArea()->currentSubWindow()->widget()->objectName(), QStringLiteral("mnu_prjs"));
+    QCOMPARE(mdi_main::childWindowOf(m_main->mdiArea()->currentSubWindow())->objectName(), QStringLiteral("mnu_prjs"));
 }
 
 void TestMainWindow::closingTheMainWindowClosesChildrenThenEnds()

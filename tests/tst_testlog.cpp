@@ -138,7 +138,9 @@ private slots:
     void saveChecksInOrder_data();
     void saveChecksInOrder();
     void failThenPassOnTheSameCase();
-    void saveWithNoMatchingRowWritesNothing();
+    void saveWithNoMatchingRowWritesNothingAndSaysSo();
+    void staleDoubleClickNeverLeavesAnotherCaseSelected_data();
+    void staleDoubleClickNeverLeavesAnotherCaseSelected();
     void listAfterASaveIsWhatARefillShows_data();
     void listAfterASaveIsWhatARefillShows();
     void storedDateIsADateAndReadsBackInAnyLocale();
@@ -218,7 +220,8 @@ void TestTestLog::doubleClickLoadsTheRow_data()
     QTest::addColumn<QStringList>("actualPassSeverityCategory");
     QTest::addColumn<QDate>("date");
 
-    QTest::newRow("never logged") << "" << "Pass" << QStringList{" ", "Fail", "Minor", " "} << QDate(2020, 2, 2);
+    // Null shows as one blank in the list but loads as empty text.
+    QTest::newRow("never logged") << "" << "Pass" << QStringList{"", "Fail", "Minor", ""} << QDate(2020, 2, 2);
     QTest::newRow("passed") << "'Pass', 'works', '', '', '2024-03-09'"
                             << "Fail" << QStringList{"works", "Pass", "Minor", ""} << QDate(2024, 3, 9);
     QTest::newRow("failed major") << "'Fail', 'broke', 'Major', 'Crash', '2023-11-30'"
@@ -354,16 +357,58 @@ void TestTestLog::failThenPassOnTheSameCase()
     QCOMPARE(reopened.w.cmb_cat->text(), QString());
 }
 
-void TestTestLog::saveWithNoMatchingRowWritesNothing()
+void TestTestLog::saveWithNoMatchingRowWritesNothingAndSaysSo()
 {
     addSampleData(*db);
     LoadedWindow lw;
+    QVERIFY(showActive(&lw.w));
     const QStringList before = db->rows("select * from qv_zr_tst_cases");
     lw.w.cmb_cmp->setText("Nowhere");
     lw.w.txt_rslt_act->setText("ran");
     lw.w.cmd_save->click();
     QCOMPARE(db->rows("select * from qv_zr_tst_cases"), before);
     QCOMPARE(lw.w.LV_cases->rowCount(), 2);
+    const QStringList messages = takeMessages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains("nothing was saved"), qPrintable(messages.first()));
+    QVERIFY(hasFocusIn(lw.w.cmb_cmp));
+}
+
+void TestTestLog::staleDoubleClickNeverLeavesAnotherCaseSelected_data()
+{
+    QTest::addColumn<QString>("deleted");
+    QTest::newRow("id of another component") << "S2"; // the id list is read again for Login
+    QTest::newRow("id in the list shown") << "S1";     // Cart's list still offers it
+}
+
+void TestTestLog::staleDoubleClickNeverLeavesAnotherCaseSelected()
+{
+    QFETCH(QString, deleted);
+    addSampleData(*db);
+    db->addCase("Alpha", "System", "Login", "UI", "S3", "other desc", "other exp");
+    db->exec("update qv_zr_tst_cases set qv_zr_pass='Pass', qv_zr_rslt_act='kept' where qv_zr_tst_case_id='S3'");
+    LoadedWindow lw;
+    frm_tst_log &w = lw.w;
+    QCOMPARE(w.LV_cases->rowCount(), 3);
+    db->exec("delete from qv_zr_tst_cases where qv_zr_tst_case_id=?", {deleted}); // another program
+    const QStringList before = db->rows("select * from qv_zr_tst_cases");
+
+    doubleClick(w, deleted);
+    const QStringList messages = takeMessages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains(deleted + " is no longer stored"), qPrintable(messages.first()));
+    QCOMPARE(w.cmb_tst_id->listIndex(), -1);
+    QCOMPARE(w.cmb_tst_id->text(), QString());
+    QCOMPARE(w.txt_tst_case_desc->text(), QString());
+    QCOMPARE(w.txt_rslt_exp->text(), QString());
+    QCOMPARE(w.LV_cases->rowCount(), 2);
+    QCOMPARE(rowOf(w.LV_cases, deleted), -1);
+
+    // Save can only name the case on screen: with no id it refuses, and no other row changes.
+    w.txt_rslt_act->setText("ran");
+    w.cmd_save->click();
+    QCOMPARE(takeMessages(), QStringList{"Test Case Id is blank"});
+    QCOMPARE(db->rows("select * from qv_zr_tst_cases"), before);
 }
 
 void TestTestLog::listAfterASaveIsWhatARefillShows_data()
