@@ -176,7 +176,6 @@ void mdi_main::showChild(const QString &menuEntryName)
 
 bool mdi_main::MDIForm_Load()
 {
-    con.verifyIntegrity = true;
     con.Conopen();
     return con.cn.state() == 1;
 }

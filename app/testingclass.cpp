@@ -9,8 +9,7 @@ void TestingClass::Conopen()
     if (cn.state() == 1)
         return;
     try {
-        cn.open(AppPaths::databaseFile(),
-                verifyIntegrity ? Connection::Check::SchemaAndIntegrity : Connection::Check::Schema);
+        cn.open(AppPaths::databaseFile());
     } catch (const DbError &e) {
         if (e.kind() == DbError::Kind::CannotOpen) {
             Ui::information(nullptr, QStringLiteral("Not able to acess database"), QStringLiteral("Information"));

@@ -12,7 +12,4 @@ public:
     // "Not able to acess database" and ends the program; any other failure
     // leaves cn closed without a word.
     void Conopen();
-
-    // Start-up also checks the file's integrity; the windows open on the checked file.
-    bool verifyIntegrity = false;
 };

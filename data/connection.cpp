@@ -3,15 +3,32 @@
 #include "dberror.h"
 #include "schema.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QUuid>
+#include <optional>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
+
+struct FileId
+{
+    quint64 device;
+    quint64 inode;
+};
+
+std::optional<FileId> fileId(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileId{quint64(st.st_dev), quint64(st.st_ino)};
+}
 
 QList<Connection *> &registry()
 {
@@ -55,7 +72,7 @@ QSqlDatabase Connection::database() const
     return QSqlDatabase::database(m_name, false);
 }
 
-void Connection::open(const QString &path, Check check)
+void Connection::open(const QString &path)
 {
     close();
     const QFileInfo info(path);
@@ -92,16 +109,11 @@ void Connection::open(const QString &path, Check check)
             if (failure.isEmpty()
                 && (!q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) || !q.exec(QStringLiteral("PRAGMA synchronous=FULL"))))
                 failure = q.lastError().text();
-            // Reads map the file instead of copying it page by page; all windows share the mapping.
-            q.exec(QStringLiteral("PRAGMA mmap_size=1073741824"));
+            // No memory map: a file cut short under a mapping kills the process
+            // (another program may empty or replace it at any time).
+            q.exec(QStringLiteral("PRAGMA mmap_size=0"));
             if (failure.isEmpty())
                 failure = Schema::missingParts(db);
-            if (failure.isEmpty() && check == Check::SchemaAndIntegrity) {
-                if (!q.exec(QStringLiteral("PRAGMA quick_check")) || !q.next())
-                    failure = q.lastError().text();
-                else if (q.value(0).toString() != QLatin1String("ok"))
-                    failure = QStringLiteral("The database is damaged: ") + q.value(0).toString();
-            }
             q.finish();
         }
         if (!failure.isEmpty())
@@ -112,7 +124,30 @@ void Connection::open(const QString &path, Check check)
         cannotOpen(path, failure);
     }
     m_path = info.absoluteFilePath();
+    const std::optional<FileId> id = fileId(m_path);
+    m_device = id ? id->device : 0;
+    m_inode = id ? id->inode : 0;
     ++m_generation;
+}
+
+void Connection::followFile()
+{
+    if (state() != 1)
+        return;
+    const std::optional<FileId> id = fileId(m_path);
+    if (!id)
+        throw DbError(DbError::Kind::CannotOpen, QStringLiteral("Cannot reach the database %1").arg(m_path),
+                      QStringLiteral("The file is no longer there: it was moved or deleted. Put it back, or "
+                                     "restore a backup, and try again."));
+    if (id->device == m_device && id->inode == m_inode)
+        return;
+    const QVariant handle = database().driver()->handle();
+    sqlite3 *engine = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    if (engine && !sqlite3_get_autocommit(engine))
+        throw DbError(DbError::Kind::CannotOpen, QStringLiteral("Cannot finish the change in %1").arg(m_path),
+                      QStringLiteral("The file was replaced while the change was under way; nothing was saved."));
+    const QString path = m_path;
+    open(path);
 }
 
 qint64 Connection::dataVersion() const

@@ -9,8 +9,6 @@
 class Connection
 {
 public:
-    enum class Check { Schema, SchemaAndIntegrity };
-
     Connection();
     ~Connection();
     Connection(const Connection &) = delete;
@@ -21,9 +19,18 @@ public:
 
     // Opens an existing file read-write; never creates one. Throws DbError
     // (Kind::CannotOpen) when the file is missing, unreadable, not a database
-    // or lacks the program's tables.
-    void open(const QString &path, Check check = Check::Schema);
+    // or lacks the program's tables. The pages are not all read here, which
+    // would make opening a large file slow: damage shows when a page is read,
+    // and backup and restore check every page.
+    void open(const QString &path);
     void close();
+
+    // Called before each database action: when the file at the path is no
+    // longer the one this connection has open (replaced by a restore in another
+    // copy of the program, moved over, deleted and put back), reopens on the
+    // file there now. Throws DbError (Kind::CannotOpen) when no file is there,
+    // or when the file changed in the middle of a transaction.
+    void followFile();
 
     const QString &path() const { return m_path; }
 
@@ -41,4 +48,7 @@ private:
     QString m_name;
     QString m_path;
     quint64 m_generation = 0;
+    // The file this connection has open, as the file system names it.
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };

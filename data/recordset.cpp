@@ -59,6 +59,7 @@ void RecordSet::open(const QString &sql, const QVariantList &params, Connection 
         fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), QStringLiteral("the record set is already open"));
     if (cn.state() != 1)
         fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), QStringLiteral("the database connection is not open"));
+    cn.followFile();
 
     m_cn = &cn;
     m_sql = sql;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+struct sqlite3;
+
 namespace Schema {
 
 // The tables of testing.mdb with their columns in stored order.
@@ -21,6 +23,11 @@ void createDatabase(const QString &path);
 // Empty when the open database holds every table with its columns, otherwise
 // what is missing, in words.
 QString missingParts(const QSqlDatabase &db);
+
+// Empty when the open database holds the program's tables and indexes exactly
+// as the program makes them (other tables and views may stand beside them),
+// otherwise what differs, in words.
+QString differences(sqlite3 *db);
 
 // True when the file starts with the engine's header.
 bool hasDatabaseHeader(const QString &path);

@@ -8,6 +8,7 @@
 Transaction::Transaction(Connection &cn)
     : m_cn(cn)
 {
+    m_cn.followFile();
     QSqlDatabase db = m_cn.database();
     if (!db.transaction())
         throw DbError(DbError::Kind::General, QStringLiteral("Cannot start a transaction"), db.lastError().text());

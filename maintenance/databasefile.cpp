@@ -4,7 +4,6 @@
 #include "dberror.h"
 #include "enginehandle.h"
 #include "schema.h"
-#include "services.h"
 #include "sidefile.h"
 
 #include <QDir>
@@ -19,6 +18,8 @@
 #include <sqlite3.h>
 
 namespace {
+
+const QString kAppName = QStringLiteral("Verolan");
 
 QString native(const QString &path)
 {
@@ -114,42 +115,101 @@ QString openGuarded(EngineHandle &h, const QString &path, const QString &name, R
     return QString();
 }
 
-// Empty when the database open in h is sound and one of this program's.
+// Empty when the database open in h is sound and behaves exactly as one this
+// program made; otherwise what is wrong, naming the file as name.
 QString contentProblem(EngineHandle &h, const QString &name)
 {
-    // The quick check walks every page and every record; it leaves out only
-    // matching each index entry to its row, which costs several times as long.
+    // The full check: an index that disagrees with its table passes the quick
+    // one, and a save through it would add a row where it should change one.
     QStringList result;
     QString failure;
-    if (!h.column("PRAGMA quick_check", QString(), result, failure))
+    if (!h.column("PRAGMA integrity_check(1)", QString(), result, failure))
         return QStringLiteral("%1 is not a sound database (%2).").arg(name, failure);
     if (result.value(0) != QLatin1String("ok"))
         return QStringLiteral("%1 is damaged (%2).").arg(name, result.value(0));
+    const QString differs = Schema::differences(h.db());
+    if (!differs.isEmpty())
+        return QStringLiteral("%1 is not a database as %2 makes it: %3.").arg(name, kAppName, differs);
+    return QString();
+}
 
-    QStringList missing;
-    for (const Schema::Table &table : Schema::tables()) {
-        QStringList present;
-        if (!h.column("select lower(name) from pragma_table_info(?)", table.name, present, failure))
-            return QStringLiteral("%1 cannot be read (%2).").arg(name, failure);
-        if (present.isEmpty()) {
-            missing << QStringLiteral("table %1").arg(table.name);
-            continue;
-        }
-        for (const QString &column : table.columns) {
-            if (!present.contains(column.toLower()))
-                missing << QStringLiteral("column %1.%2").arg(table.name, column);
+// Empty when the file at path is a sound database of this program.
+QString fileProblem(const QString &path, const QString &name, Reading reading = Reading::Plain)
+{
+    const QFileInfo info(path);
+    if (info.size() == 0)
+        return QStringLiteral("%1 is empty; it holds no database.").arg(name);
+    if (!Schema::hasDatabaseHeader(path))
+        return QStringLiteral("%1 is not a database.").arg(name);
+    EngineHandle h;
+    const QString problem = openGuarded(h, path, name, reading);
+    return problem.isEmpty() ? contentProblem(h, name) : problem;
+}
+
+// Checks the finished copy at copy.path() while the disk takes it in: the one
+// waits on the processor, the other on the disk. Empty, or why the copy
+// must not be used (first what is wrong with it, then a failed flush).
+QString checkWhileSyncing(SideFile &copy, const QString &name)
+{
+    std::future<QString> flushed = std::async(std::launch::async, [&copy] { return copy.sync(); });
+    const QString problem = fileProblem(copy.path(), name, Reading::Mapped);
+    const QString failure = flushed.get();
+    if (!problem.isEmpty())
+        return problem;
+    return failure.isEmpty() ? QString() : QStringLiteral("writing the copy failed (%1).").arg(failure);
+}
+
+// Files the engine and the restore keep beside the database: a backup there
+// would be deleted or replaced by the next save or restore.
+bool besideTheDatabase(const QString &target, const QString &database)
+{
+    const QFileInfo t(target);
+    const QFileInfo d(database);
+    if (!sameFile(t.absolutePath(), d.absolutePath()))
+        return false;
+    const QString name = d.fileName();
+    const QStringList taken{name + QStringLiteral("-journal"), name + QStringLiteral("-wal"),
+                            name + QStringLiteral("-shm"), name + QStringLiteral(".before-restore"),
+                            SideFile::sideName(name), SideFile::sideName(name + QStringLiteral(".before-restore"))};
+    return taken.contains(t.fileName());
+}
+
+// Writes the database as it is now to <database>.before-restore. live holds
+// it locked, or is closed when the file is too damaged to open. Empty on
+// success, else why not.
+QString keepBeforeRestore(const QString &database, EngineHandle &live)
+{
+    if (!QFileInfo::exists(database))
+        return QString();
+    const QString keep = database + QStringLiteral(".before-restore");
+    SideFile copy(keep);
+    QString failure = copy.create(QFile::permissions(database));
+    if (failure.isEmpty()) {
+        if (live.db()) {
+            failure = live.copyTo(copy.fd(), copy.path());
+        } else {
+            // Too damaged for the engine: keep its bytes as they are.
+            QFile from(database);
+            QFile to;
+            if (!from.open(QIODevice::ReadOnly) || !to.open(copy.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+                failure = from.errorString();
+            while (failure.isEmpty() && !from.atEnd()) {
+                const QByteArray chunk = from.read(1 << 20);
+                if (chunk.isEmpty() && from.error() != QFileDevice::NoError)
+                    failure = from.errorString();
+                else if (to.write(chunk) != chunk.size())
+                    failure = to.errorString();
+            }
+            if (failure.isEmpty() && !to.flush())
+                failure = to.errorString();
         }
     }
-    if (!missing.isEmpty())
-        return QStringLiteral("%1 is not a %2 database: it lacks %3.")
-            .arg(name, Ui::appTitle(), missing.join(QStringLiteral(", ")));
-
-    // A trigger would run inside every window's own saves.
-    QStringList triggers;
-    if (!h.column("select name from sqlite_master where type='trigger'", QString(), triggers, failure))
-        return QStringLiteral("%1 cannot be read (%2).").arg(name, failure);
-    if (!triggers.isEmpty())
-        return QStringLiteral("%1 is not a %2 database: it holds triggers.").arg(name, Ui::appTitle());
+    if (failure.isEmpty())
+        failure = copy.sync();
+    if (failure.isEmpty())
+        failure = copy.putInPlace();
+    if (!failure.isEmpty())
+        return QStringLiteral("the database as it is now cannot be kept as %1 (%2)").arg(native(keep), failure);
     return QString();
 }
 
@@ -166,10 +226,16 @@ QString replaceDatabase(const QString &database, SideFile &copy)
         if (failure.isEmpty())
             failure = live.exec("PRAGMA journal_mode=DELETE; BEGIN IMMEDIATE;");
         const int code = live.db() ? (live.errorCode() & 0xff) : SQLITE_CANTOPEN;
-        // A damaged database has nothing left to keep: the restore is its remedy.
+        // A damaged database is what a restore is for: its bytes are kept as they are.
         if (!failure.isEmpty() && code != SQLITE_NOTADB && code != SQLITE_CORRUPT)
             return failure;
+        if (!failure.isEmpty())
+            live.close();
     }
+    // The database as it was, whole, so that the restore can be undone.
+    const QString keptAs = keepBeforeRestore(database, live);
+    if (!keptAs.isEmpty())
+        return keptAs;
     // Whatever still lies beside the old file belongs to nobody now, and the
     // engine would play it into the new one.
     for (const char *suffix : {"-journal", "-wal", "-shm"})
@@ -216,6 +282,17 @@ void DatabaseFile::backupTo(const QString &destination) const
         if (!given.isWritable())
             backupFailed(QStringLiteral("the file %1 is read-only.").arg(native(target)));
     }
+    if (besideTheDatabase(target, realFile(m_path)))
+        backupFailed(QStringLiteral("%1 is a name the program keeps for its own files beside the database; "
+                                    "choose another name.")
+                         .arg(native(target)));
+    const QString database = native(m_path);
+    const QString kept = given.exists() ? QStringLiteral(" The existing file %1 was left as it was.").arg(native(target))
+                                        : QString();
+    if (QFileInfo(m_path).size() == 0)
+        backupFailed(QStringLiteral("the database %1 is damaged: it is empty.%2").arg(database, kept));
+    if (!Schema::hasDatabaseHeader(m_path))
+        backupFailed(QStringLiteral("the database %1 is damaged: it is not a database any more.%2").arg(database, kept));
     const QString folder = QFileInfo(target).absolutePath();
     if (!QFileInfo::exists(folder))
         backupFailed(QStringLiteral("the folder %1 does not exist.").arg(native(folder)));
@@ -236,10 +313,12 @@ void DatabaseFile::backupTo(const QString &destination) const
         if (failure.isEmpty())
             failure = src.copyTo(copy.fd(), copy.path());
     }
-    if (failure.isEmpty())
-        failure = copy.sync();
     if (!failure.isEmpty())
         backupFailed(QStringLiteral("writing %1 failed (%2).").arg(native(target), failure));
+    // A damaged database must never take the place of a good backup.
+    const QString problem = checkWhileSyncing(copy, QStringLiteral("the database ") + database);
+    if (!problem.isEmpty())
+        backupFailed(problem + kept);
     failure = copy.putInPlace();
     if (!failure.isEmpty())
         backupFailed(QStringLiteral("%1 cannot be replaced (%2).").arg(native(target), failure));
@@ -263,6 +342,11 @@ void DatabaseFile::restoreFrom(const QString &source) const
         restoreFailed(problem);
     const QString name = native(QFileInfo(source).absoluteFilePath());
     const QString database = realFile(m_path);
+    // The new file takes the old one's permissions: a read-only database would
+    // come back read-only, and no window could save to it.
+    const QFileInfo live(database);
+    if (live.exists() && (!live.isWritable() || !live.permission(QFileDevice::WriteOwner)))
+        restoreFailed(QStringLiteral("the database %1 is read-only.").arg(native(database)));
 
     EngineHandle src;
     problem = openGuarded(src, source, name);
@@ -280,20 +364,10 @@ void DatabaseFile::restoreFrom(const QString &source) const
     if (!failure.isEmpty())
         restoreFailed(QStringLiteral("copying %1 failed (%2).").arg(name, failure));
 
-    // The copy is what goes live, so the copy is what gets checked, while the
-    // disk takes it in: the one waits on the processor, the other on the disk.
-    std::future<QString> flushed = std::async(std::launch::async, [&copy] { return copy.sync(); });
-    {
-        EngineHandle check;
-        problem = openGuarded(check, copy.path(), name, Reading::Mapped);
-        if (problem.isEmpty())
-            problem = contentProblem(check, name);
-    }
-    failure = flushed.get();
+    // The copy is what goes live, so the copy is what gets checked.
+    problem = checkWhileSyncing(copy, name);
     if (!problem.isEmpty())
         restoreFailed(problem);
-    if (!failure.isEmpty())
-        restoreFailed(QStringLiteral("copying %1 failed (%2).").arg(name, failure));
 
     // No window may read the file while it changes, nor keep what it read before.
     QList<Connection *> closed;

@@ -102,6 +102,14 @@ QString EngineHandle::copyTo(int fd, const QString &path)
     sqlite3_int64 size = 0;
     if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
         return error();
+    // The database is its pages: whatever lies past them (a file made longer,
+    // sparse or not) is not copied.
+    QStringList pageSize;
+    QStringList pageCount;
+    QString failure;
+    if (!column("PRAGMA page_size", QString(), pageSize, failure) || !column("PRAGMA page_count", QString(), pageCount, failure))
+        return failure;
+    size = std::min(size, pageSize.value(0).toLongLong() * pageCount.value(0).toLongLong());
 
     std::vector<char> buffer(1 << 20);
     for (sqlite3_int64 offset = 0; offset < size;) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,8 +45,34 @@ int syncPath(const QString &path, bool folder)
 
 SideFile::SideFile(const QString &finalPath)
     : m_final(finalPath)
-    , m_path(QFileInfo(finalPath).dir().filePath(QStringLiteral(".%1.part").arg(QFileInfo(finalPath).fileName())))
+    , m_path(QFileInfo(finalPath).dir().filePath(sideName(QFileInfo(finalPath).fileName())))
 {
+}
+
+QString SideFile::sideName(const QString &fileName)
+{
+    return QStringLiteral(".%1.part").arg(fileName);
+}
+
+void SideFile::removeStale(const QString &folder)
+{
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({QStringLiteral(".*.part")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        // Never through a link, and never a file a running copy still writes.
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        char head[16] = {};
+        const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+                          && (st.st_size == 0 || (::pread(fd, head, sizeof head, 0) == sizeof head
+                                                  && std::memcmp(head, "SQLite format 3", 16) == 0));
+        if (ours)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
 }
 
 SideFile::~SideFile()
@@ -65,6 +92,9 @@ QString SideFile::create(QFileDevice::Permissions permissions)
     m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, modeOf(permissions));
     if (m_fd < 0)
         return systemError(errno);
+    // Held until the file is closed: a copy that is killed lets go of it.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
+    removeStale(QFileInfo(m_final).absolutePath());
     // The umask may have narrowed the mode the copy is to have.
     ::fchmod(m_fd, modeOf(permissions));
     return QString();

@@ -6,12 +6,17 @@
 // A file written beside the file it is to become, then put in its place whole
 // by one rename: until then the old file stays as it was, and after a kill at
 // any moment the folder holds the old file or the new one. The file being
-// written has a fixed name, so a leftover of a copy that was killed is
-// replaced by the next copy to the same place.
+// written has a fixed name and is locked while it is written, so a leftover of
+// a copy that was killed is known as such: the next copy to the same folder,
+// or the next start for the database's folder, removes it.
 class SideFile
 {
 public:
     explicit SideFile(const QString &finalPath);
+    // The name the file being written has, beside fileName.
+    static QString sideName(const QString &fileName);
+    // Removes from folder every side file that no copy is writing any more.
+    static void removeStale(const QString &folder);
     SideFile(const SideFile &) = delete;
     SideFile &operator=(const SideFile &) = delete;
     // Removes the file unless it was put in place.

@@ -184,6 +184,8 @@ private slots:
     void backupIntoUnwritableFolderSaysSo_data();
     void backupIntoUnwritableFolderSaysSo();
     void restoreFromReadOnlyOrMissingFolder();
+    void fileEmptiedReplacedOrDeletedUnderAnOpenWindow_data();
+    void fileEmptiedReplacedOrDeletedUnderAnOpenWindow();
 };
 
 void TestBrokenEnvironment::lockedDatabaseSaveFailsAndWritesNothing_data()
@@ -517,6 +519,67 @@ void TestBrokenEnvironment::restoreFromReadOnlyOrMissingFolder()
     QCOMPARE(everything(db), saved);
     QVERIFY(!w.prog_save->isHidden() && w.Timer->isActive());
     QCOMPARE(QDir(media.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"saved.mdb"});
+}
+
+void TestBrokenEnvironment::fileEmptiedReplacedOrDeletedUnderAnOpenWindow_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("emptied") << "emptied";
+    QTest::newRow("deleted, then put back") << "deleted";
+    QTest::newRow("restored by a second copy of the program") << "restored";
+    QTest::newRow("another file moved over it") << "moved";
+}
+
+// The window's connection follows the file at the database's path: it never
+// crashes on a file cut short, never writes into a file that is gone, and
+// saves into the file that is there now.
+void TestBrokenEnvironment::fileEmptiedReplacedOrDeletedUnderAnOpenWindow()
+{
+    QFETCH(QString, change);
+    TempDatabase db;
+    fill(db);
+    QTemporaryDir other;
+    const QString spare = other.filePath("spare.mdb");
+    QVERIFY(QFile::copy(db.path(), spare));
+    db.exec("insert into qv_zr_projects (qv_zr_prjid) values ('only in the first file')");
+    ServiceRecorders rec;
+    TestingClass con;
+    frm_projects w(con);
+    w.Form_Load();
+    QCOMPARE(w.LV_prjs->rowCount(), 2);
+
+    if (change == "emptied") {
+        QFile file(db.path());
+        QVERIFY(file.resize(0));
+    } else if (change == "deleted") {
+        QVERIFY(QFile::remove(db.path()));
+        typeProject(w, "P2");
+        w.cmd_save->click();
+        QCOMPARE(rec.messages->boxes.size(), 1);
+        QVERIFY2(rec.messages->boxes[0].text.contains("no longer there"), qPrintable(rec.messages->boxes[0].text));
+        rec.messages->boxes.clear();
+        QVERIFY(QFile::copy(spare, db.path()));
+    } else if (change == "restored") {
+        QProcess restorer;
+        restorer.start(VEROLAN_CRASHDRIVER, {"restore", db.path(), spare, spare});
+        QVERIFY(restorer.waitForReadyRead(30000));
+        QVERIFY(restorer.readLine().startsWith("ACK 0"));
+        restorer.kill();
+        restorer.waitForFinished();
+    } else {
+        QVERIFY(::rename(QFile::encodeName(spare).constData(), QFile::encodeName(db.path()).constData()) == 0);
+    }
+
+    typeProject(w, "P2");
+    w.cmd_save->click();
+    if (change == "emptied") {
+        QCOMPARE(rec.messages->boxes.size(), 1);
+        QVERIFY2(rec.messages->boxes[0].text.startsWith(kGuardedFailure), qPrintable(rec.messages->boxes[0].text));
+        return;
+    }
+    QVERIFY2(rec.messages->boxes.isEmpty(), qPrintable(rec.messages->texts().join(" / ")));
+    QCOMPARE(db.rows("select qv_zr_prjid from qv_zr_projects order by rowid"), (QStringList{"P1", "P2"}));
+    QCOMPARE(w.LV_prjs->rowCount(), 2); // the list shows the file that is there now
 }
 
 int main(int argc, char **argv)

@@ -2,6 +2,7 @@
 #include "connection.h"
 #include "databasefile.h"
 #include "recordset.h"
+#include "sidefile.h"
 #include "tempdatabase.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QUuid>
 #include <QtTest>
+#include <sys/file.h>
 
 namespace {
 
@@ -80,6 +82,19 @@ void leaveUnfinishedChange(const QString &from, const QString &to)
     QSqlDatabase::removeDatabase(name);
 }
 
+// The database's folder after a restore: the file and the one it replaced.
+const QStringList kAfterRestore{"testing.mdb", "testing.mdb.before-restore"};
+
+// The statements that give a copy of our file a schema of another tool's.
+QStringList withProjects(const QString &columns, const QString &tail = QString())
+{
+    return {"drop table qv_zr_projects", "create table qv_zr_projects (" + columns + ")" + tail,
+            "create index ix_projects_prjid on qv_zr_projects (qv_zr_prjid)"};
+}
+
+const QString kProjectColumns = "qv_zr_prj_desc TEXT, qv_zr_prj_type TEXT, qv_zr_prj_size TEXT, "
+                                "qv_zr_size_units TEXT, qv_zr_closed TEXT";
+
 QString messageOf(const std::function<void()> &copy)
 {
     try {
@@ -101,6 +116,10 @@ private slots:
     void backupReplacesAnExistingFileAndLeavesNothingBeside();
     void backupRefusesBadDestinations_data();
     void backupRefusesBadDestinations();
+    void backupOfADamagedDatabaseKeepsTheOldBackup_data();
+    void backupOfADamagedDatabaseKeepsTheOldBackup();
+    void staleSideFilesGoAtTheNextCopyOrStart();
+    void restoreCopiesOnlyTheDatabaseOfALongerFile();
     void restoreRefusesWhatIsNotOurDatabase_data();
     void restoreRefusesWhatIsNotOurDatabase();
     void unfinishedChangeOfACrashIsUndoneNotCopied_data();
@@ -125,6 +144,7 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
 
     db.exec("delete from qv_zr_tst_cases where qv_zr_tst_case_id > '1'");
     db.setCompany("Other", "Elsewhere");
+    const QStringList replaced = everything(db);
     Connection open;
     open.open(db.path());
     Connection closed;
@@ -136,7 +156,7 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
 
     QCOMPARE(everything(db), saved);
     QCOMPARE(QFile::permissions(db.path()), mode);
-    QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"testing.mdb"});
+    QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden), kAfterRestore);
     QCOMPARE(closed.state(), 0);
     // A window's connection that was open reads and writes the restored file.
     QCOMPARE(open.state(), 1);
@@ -147,6 +167,10 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
     rs.update();
     rs.close();
     QCOMPARE(db.value("select fqv_jx_address from Tqvjx_companydetails").toString(), QString("changed after restore"));
+
+    // What the restore replaced is kept whole beside the database, and restores like a backup.
+    file.restoreFrom(db.path() + ".before-restore");
+    QCOMPARE(everything(db), replaced);
 }
 
 void TestDatabaseFile::backupReplacesAnExistingFileAndLeavesNothingBeside()
@@ -172,6 +196,10 @@ void TestDatabaseFile::backupRefusesBadDestinations_data()
     QTest::newRow("the database, spelt otherwise") << "@out/../@name/./testing.mdb" << "is the database itself";
     QTest::newRow("read-only file system") << "/proc/verolan-backup.mdb" << "nothing can be written";
     QTest::newRow("database gone") << "@out/b.mdb" << "cannot be found";
+    // The engine deletes these beside the database, a restore replaces the last.
+    QTest::newRow("the engine's journal") << "@db/testing.mdb-journal" << "keeps for its own files";
+    QTest::newRow("the engine's log") << "@out/../@name/testing.mdb-wal" << "keeps for its own files";
+    QTest::newRow("the database before a restore") << "@db/testing.mdb.before-restore" << "keeps for its own files";
 }
 
 void TestDatabaseFile::backupRefusesBadDestinations()
@@ -193,15 +221,101 @@ void TestDatabaseFile::backupRefusesBadDestinations()
     QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
+void TestDatabaseFile::backupOfADamagedDatabaseKeepsTheOldBackup_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("a page overwritten") << "page";
+    QTest::newRow("emptied") << "empty";
+}
+
+void TestDatabaseFile::backupOfADamagedDatabaseKeepsTheOldBackup()
+{
+    QFETCH(QString, damage);
+    TempDatabase db;
+    fill(db, 400);
+    QTemporaryDir out;
+    const QString saved = out.filePath("saved.mdb");
+    DatabaseFile file(db.path());
+    file.backupTo(saved);
+    const QByteArray good = bytes(saved);
+    QFile live(db.path());
+    QVERIFY(live.open(QIODevice::ReadWrite));
+    if (damage == "page") {
+        QVERIFY(live.seek(4096 * 3 + 8));
+        live.write(QByteArray(2048, '\x7f'));
+    } else {
+        QVERIFY(live.resize(0));
+    }
+    live.close();
+
+    const QString message = messageOf([&] { file.backupTo(saved); });
+    QVERIFY2(message.contains("is damaged") && message.contains("was left as it was"), qPrintable(message));
+    QCOMPARE(bytes(saved), good);
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"saved.mdb"});
+}
+
+void TestDatabaseFile::staleSideFilesGoAtTheNextCopyOrStart()
+{
+    TempDatabase db;
+    fill(db, 3);
+    QTemporaryDir out;
+    // Halves of copies killed in both folders; one copy of the other folder is still being written.
+    const QByteArray half = bytes(db.path()).left(1000);
+    writeFile(db.folder() + "/.testing.mdb.part", half);
+    writeFile(out.filePath(".old.mdb.part"), half);
+    writeFile(out.filePath(".busy.mdb.part"), half);
+    writeFile(out.filePath(".notes.part"), "a file of the user's that only looks like ours");
+    QFile busy(out.filePath(".busy.mdb.part"));
+    QVERIFY(busy.open(QIODevice::ReadOnly));
+    QCOMPARE(::flock(busy.handle(), LOCK_EX | LOCK_NB), 0);
+
+    DatabaseFile(db.path()).backupTo(out.filePath("saved.mdb"));
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList{".busy.mdb.part", ".notes.part", "saved.mdb"}));
+    SideFile::removeStale(db.folder()); // as at start
+    QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"testing.mdb"});
+}
+
+void TestDatabaseFile::restoreCopiesOnlyTheDatabaseOfALongerFile()
+{
+    TempDatabase db;
+    fill(db, 3);
+    const QStringList rows = everything(db);
+    QTemporaryDir in;
+    const QString source = in.filePath("long.mdb");
+    DatabaseFile file(db.path());
+    file.backupTo(source);
+    const qint64 size = QFileInfo(source).size();
+    QFile grown(source);
+    QVERIFY(grown.open(QIODevice::ReadWrite) && grown.resize(qint64(2) << 30)); // sparse: no blocks on disk
+    grown.close();
+    db.exec("delete from qv_zr_projects");
+
+    file.restoreFrom(source);
+    QCOMPARE(QFileInfo(db.path()).size(), size);
+    QCOMPARE(everything(db), rows);
+}
+
 void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase_data()
 {
     QTest::addColumn<QString>("why");
     QTest::newRow("text file") << "is not a database";
     QTest::newRow("empty file") << "is empty";
     QTest::newRow("truncated database") << "is not a sound database";
-    QTest::newRow("another program's database") << "lacks table qv_zr_projects, table qv_zr_tst_cases";
-    QTest::newRow("a column missing") << "lacks column qv_zr_tst_cases.qv_zr_dt_tst";
-    QTest::newRow("a trigger inside") << "holds triggers";
+    QTest::newRow("another program's database") << "no table qv_zr_projects; no table qv_zr_tst_cases";
+    QTest::newRow("a column missing") << "no column qv_zr_tst_cases.qv_zr_dt_tst";
+    QTest::newRow("a trigger inside") << "a trigger wipe";
+    // Schemas that make later saves store or match the wrong rows.
+    QTest::newRow("ids compared without case") << "column qv_zr_projects.qv_zr_prjid compared by NOCASE";
+    QTest::newRow("number columns") << "column qv_zr_projects.qv_zr_prj_size declared INTEGER, not TEXT";
+    QTest::newRow("a check") << "table qv_zr_projects defined otherwise";
+    QTest::newRow("a view for a table") << "a view qv_zr_projects in place of the table";
+    QTest::newRow("without row ids") << "column qv_zr_projects.qv_zr_prjid as a key";
+    QTest::newRow("a default") << "column qv_zr_projects.qv_zr_prj_desc with a default";
+    QTest::newRow("an index of its own") << "an index ix_size the program does not make";
+    QTest::newRow("an index out of step") << "is damaged";
+    QTest::newRow("read-only database") << "is read-only";
+    QTest::newRow("no room for the old database") << "cannot be kept as";
     QTest::newRow("missing path") << "cannot be found";
     QTest::newRow("a folder") << "is a folder";
     QTest::newRow("the database itself") << "is the database itself";
@@ -211,6 +325,19 @@ void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase_data()
 void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase()
 {
     QFETCH(QString, why);
+    const QHash<QByteArray, QStringList> schemas{
+        {"ids compared without case", withProjects("qv_zr_prjid TEXT COLLATE NOCASE, " + kProjectColumns)},
+        {"number columns", withProjects("qv_zr_prjid TEXT, qv_zr_prj_desc TEXT, qv_zr_prj_type TEXT, "
+                                        "qv_zr_prj_size INTEGER, qv_zr_size_units TEXT, qv_zr_closed TEXT")},
+        {"a check", withProjects("qv_zr_prjid TEXT, " + kProjectColumns + ", check (length(qv_zr_prjid) < 5)")},
+        {"a view for a table", {"drop table qv_zr_projects",
+                                "create view qv_zr_projects as select 'a' qv_zr_prjid, 'b' qv_zr_prj_desc, 'c' "
+                                "qv_zr_prj_type, 'd' qv_zr_prj_size, 'e' qv_zr_size_units, 'f' qv_zr_closed"}},
+        {"without row ids", withProjects("qv_zr_prjid TEXT primary key, " + kProjectColumns, " without rowid")},
+        {"a default", withProjects("qv_zr_prjid TEXT, qv_zr_prj_desc TEXT default (zeroblob(50000000)), "
+                                   "qv_zr_prj_type TEXT, qv_zr_prj_size TEXT, qv_zr_size_units TEXT, qv_zr_closed TEXT")},
+        {"an index of its own", {"create index ix_size on qv_zr_projects (qv_zr_prj_size)"}},
+    };
     const QByteArray kind = QTest::currentDataTag();
     TempDatabase db;
     fill(db, 3);
@@ -233,6 +360,19 @@ void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase()
     } else if (kind == "a trigger inside") {
         DatabaseFile(db.path()).backupTo(source);
         execOn(source, {"create trigger wipe after insert on qv_zr_projects begin delete from qv_zr_tst_cases; end"});
+    } else if (schemas.contains(kind)) {
+        DatabaseFile(db.path()).backupTo(source);
+        execOn(source, schemas.value(kind));
+    } else if (kind == "an index out of step") {
+        // The index's entries are of another column than its definition says:
+        // the quick check passes this, and saves through it find no row.
+        DatabaseFile(db.path()).backupTo(source);
+        execOn(source, {"drop index ix_projects_prjid", "create index ix_projects_prjid on qv_zr_projects (qv_zr_prj_desc)",
+                        "pragma writable_schema=on",
+                        "update sqlite_master set sql = 'CREATE INDEX ix_projects_prjid ON qv_zr_projects (qv_zr_prjid)' "
+                        "where name = 'ix_projects_prjid'"});
+    } else if (kind == "read-only database" || kind == "no room for the old database") {
+        DatabaseFile(db.path()).backupTo(source);
     } else if (kind == "a folder") {
         source = in.path();
     } else if (kind == "left in the middle of a change") {
@@ -245,14 +385,20 @@ void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase()
 
     Connection cn;
     cn.open(db.path());
+    if (kind == "read-only database")
+        QVERIFY(QFile::setPermissions(db.path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    if (kind == "no room for the old database")
+        QVERIFY(QDir(db.folder()).mkdir("testing.mdb.before-restore"));
     const QByteArray before = bytes(db.path());
     DatabaseFile file(db.path());
-    QVERIFY(file.restoreProblem(source).contains(why));
+    const bool sourceIsBad = kind != "read-only database" && kind != "no room for the old database";
+    QVERIFY2(file.restoreProblem(source).contains(why) == sourceIsBad, qPrintable(file.restoreProblem(source)));
     const QString message = messageOf([&] { file.restoreFrom(source); });
     QVERIFY2(message.startsWith("Nothing was restored: ") && message.contains(why), qPrintable(message));
     QVERIFY(message.endsWith("The database has not been changed."));
     QCOMPARE(bytes(db.path()), before);
     QCOMPARE(cn.state(), 1);
+    QVERIFY(!QFileInfo(db.path() + ".before-restore").isFile());
 }
 
 void TestDatabaseFile::unfinishedChangeOfACrashIsUndoneNotCopied_data()
@@ -316,7 +462,7 @@ void TestDatabaseFile::restoreReadsRowsStillInAWriteAheadLog()
         QCOMPARE(db.value("select count(*) from qv_zr_projects where qv_zr_prjid = 'only in the log'").toInt(), 1);
         QCOMPARE(db.count("qv_zr_tst_cases"), 50);
         QCOMPARE(db.value("pragma journal_mode").toString(), QString("delete"));
-        QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"testing.mdb"});
+        QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden), kAfterRestore);
     }
     QSqlDatabase::removeDatabase(name);
 }
@@ -373,9 +519,7 @@ void TestDatabaseFile::leftoverOfAKilledCopyIsReplaced()
     else
         file.restoreFrom(saved);
 
-    QStringList expected{final};
-    if (backup)
-        expected.prepend("elsewhere");
+    QStringList expected = backup ? QStringList{"elsewhere", final} : kAfterRestore;
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), expected);
     QCOMPARE(bytes(elsewhere), QByteArray("not to be touched"));
     QCOMPARE(DatabaseFile(db.path()).restoreProblem(saved), QString());
