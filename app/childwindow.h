@@ -27,6 +27,11 @@ public:
     // even in a window without a default button.
     WindowKeys *keys() const { return m_keys; }
 
+    // Pixels for a length in points on this window's screen.
+    int points(double pt) const;
+    // Closes the window as its close box would: its frame inside the main window, or itself.
+    void closeWindow();
+
 private:
     WindowKeys *m_keys;
 };

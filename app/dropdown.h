@@ -20,7 +20,6 @@ public:
     ~DropDown() override;
 
     Kind kind() const { return m_kind; }
-    bool isSortedList() const { return m_sorted; }
 
     // Removes every entry and empties the edit text.
     void clearEntries();

@@ -7,16 +7,10 @@
 
 #include <QGridLayout>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
-
-int points(const QWidget *w, double pt)
-{
-    return qRound(pt * w->logicalDpiX() / 72.0);
-}
 
 // Every text here is shown as it is, never read as markup.
 QLabel *plainLabel(const QString &text, const char *name, QWidget *parent)
@@ -97,7 +91,7 @@ Frm_About::Frm_About(TestingClass &con, QWidget *parent)
     top->setColumnStretch(0, 1);
 
     auto *layout = new QVBoxLayout(this);
-    layout->setSpacing(points(this, 3));
+    layout->setSpacing(points(3));
     layout->addLayout(top);
     layout->addWidget(Label2);
     layout->addWidget(lblCopyright);
@@ -105,7 +99,7 @@ Frm_About::Frm_About(TestingClass &con, QWidget *parent)
     layout->addStretch();
     layout->addWidget(Command1, 0, Qt::AlignHCenter);
 
-    setFixedSize(points(this, 267), points(this, 243));
+    setFixedSize(points(267), points(243));
 
     // Enter and Esc both close the box, as OK does.
     keys()->setDefaultButton(Command1);
@@ -125,8 +119,7 @@ void Frm_About::Form_Load()
     lbl_about->clear();
     if (rs.state() == 1)
         rs.close();
-    rs.open(QStringLiteral("select * from Tqvjx_CompanyDetails"), {}, con.cn, CursorType::Dynamic,
-            LockType::ReadOnly);
+    rs.open(QStringLiteral("select * from Tqvjx_CompanyDetails"), {}, con.cn);
     if (rs.bof() && rs.eof()) {
         rs.close();
         return; // no company stored: neither the company nor the version shows
@@ -142,8 +135,5 @@ void Frm_About::Form_Load()
 
 void Frm_About::Command1_Click()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    closeWindow();
 }

@@ -126,7 +126,7 @@ void mdi_main::showChild(const QString &menuEntryName)
 {
     auto it = m_children.find(menuEntryName);
     if (it == m_children.end() || !it->second.factory)
-        return; // this window comes later
+        return;
     Child &child = it->second;
     if (isOpen(child)) {
         if (child.sub->isMinimized())
@@ -183,7 +183,7 @@ bool mdi_main::MDIForm_Load()
 void mdi_main::MDIForm_Unload()
 {
     con.cn.close();
-    Services::lifetime().end(0);
+    Services::lifetime().quit(0);
 }
 
 void mdi_main::closeEvent(QCloseEvent *event)
@@ -207,7 +207,7 @@ void mdi_main::mnuexit_Click()
         active->close();
         return;
     }
-    Services::lifetime().end(0);
+    Services::lifetime().quit(0);
 }
 
 void mdi_main::mnuUsrGd_Click()

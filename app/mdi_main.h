@@ -27,8 +27,8 @@ public:
 
     TestingClass con;
 
-    // The window a menu entry shows. One window object per entry for the whole
-    // run; its TestingClass outlives the closing of the window.
+    // The window a menu entry shows, made anew at each showing; the entry's
+    // TestingClass, and with it the open connection, outlives the window.
     void setWindowFactory(const QString &menuEntryName, Factory factory);
 
     // Opens the main window's connection; false when the program is to end.

@@ -1,5 +1,6 @@
 #include "services.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <cstdio>
@@ -33,6 +34,11 @@ void ProgramLifetime::end(int exitCode)
 {
     std::fflush(nullptr);
     std::_Exit(exitCode);
+}
+
+void ProgramLifetime::quit(int exitCode)
+{
+    QCoreApplication::exit(exitCode);
 }
 
 namespace Services {

@@ -33,8 +33,12 @@ class ProgramLifetime
 {
 public:
     virtual ~ProgramLifetime() = default;
-    // Ends the program at once: no further handler runs.
+    // Ends the program at once: no further handler runs (a database that
+    // cannot be opened).
     virtual void end(int exitCode);
+    // Ends the program once the running handler returns: the windows close,
+    // the connections close cleanly and every destructor runs.
+    virtual void quit(int exitCode);
 };
 
 namespace Services {

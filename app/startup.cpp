@@ -2,6 +2,7 @@
 
 #include "apppaths.h"
 #include "appicon.h"
+#include "appversion.h"
 #include "mdi_main.h"
 #include "sidefile.h"
 #include "windows.h"
@@ -12,7 +13,7 @@
 int runProgram(QApplication &app)
 {
     QApplication::setApplicationName(QStringLiteral("Verolan"));
-    QApplication::setApplicationVersion(QStringLiteral(VEROLAN_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QApplication::setWindowIcon(AppIcon::icon());
 
     // Half-written copies a killed backup or restore left beside the database.

@@ -60,11 +60,19 @@ QList<Connection *> Connection::all()
     return registry();
 }
 
-int Connection::state() const
+ObjectState Connection::state() const
 {
     if (!QSqlDatabase::contains(m_name))
-        return 0;
-    return QSqlDatabase::database(m_name, false).isOpen() ? 1 : 0;
+        return StateClosed;
+    return QSqlDatabase::database(m_name, false).isOpen() ? StateOpen : StateClosed;
+}
+
+sqlite3 *Connection::engine() const
+{
+    if (state() != StateOpen)
+        return nullptr;
+    const QVariant handle = database().driver()->handle();
+    return handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
 }
 
 QSqlDatabase Connection::database() const
@@ -113,7 +121,8 @@ void Connection::open(const QString &path)
             // (another program may empty or replace it at any time).
             q.exec(QStringLiteral("PRAGMA mmap_size=0"));
             if (failure.isEmpty())
-                failure = Schema::missingParts(db);
+                failure = engine ? Schema::differences(engine, Schema::Check::Presence)
+                                 : QStringLiteral("The connection has no engine handle.");
             q.finish();
         }
         if (!failure.isEmpty())
@@ -141,9 +150,7 @@ void Connection::followFile()
                                      "restore a backup, and try again."));
     if (id->device == m_device && id->inode == m_inode)
         return;
-    const QVariant handle = database().driver()->handle();
-    sqlite3 *engine = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
-    if (engine && !sqlite3_get_autocommit(engine))
+    if (engine() && !sqlite3_get_autocommit(engine()))
         throw DbError(DbError::Kind::CannotOpen, QStringLiteral("Cannot finish the change in %1").arg(m_path),
                       QStringLiteral("The file was replaced while the change was under way; nothing was saved."));
     const QString path = m_path;

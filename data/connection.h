@@ -1,11 +1,15 @@
 #pragma once
 
+#include "objectstate.h"
+
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
 
 // One connection to a database file. Every window owns its own; the list of all
 // of them lets a restore close and reopen every connection around the file swap.
+struct sqlite3;
+
 class Connection
 {
 public:
@@ -14,8 +18,9 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    // 1 when open, 0 when closed.
-    int state() const;
+    ObjectState state() const;
+    // The engine's handle of the open connection, or nullptr.
+    sqlite3 *engine() const;
 
     // Opens an existing file read-write; never creates one. Throws DbError
     // (Kind::CannotOpen) when the file is missing, unreadable, not a database

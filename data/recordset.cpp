@@ -5,10 +5,6 @@
 #include "dberror.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlDriver>
-#include <QSqlRecord>
 #include <sqlite3.h>
 
 namespace {
@@ -18,11 +14,11 @@ namespace {
     throw DbError(DbError::Kind::General, context, engine);
 }
 
-// The engine binds a null QString as Null; typed text must reach the file as text.
+// Typed text reaches the file as text, even when empty; an invalid value is Null.
 QVariant forBinding(const QVariant &value)
 {
     if (!value.isValid())
-        return QVariant(QMetaType::fromType<QString>());
+        return QVariant();
     if (value.typeId() == QMetaType::QDate)
         return DateValue::toStored(value.toDate());
     if (value.typeId() == QMetaType::QString && value.toString().isNull())
@@ -30,142 +26,140 @@ QVariant forBinding(const QVariant &value)
     return value;
 }
 
-QString singleTable(const QString &sql)
+// One prepared statement with its values bound; finalized on every way out.
+class Statement
 {
-    static const QRegularExpression from(QStringLiteral("\\bfrom\\s+([A-Za-z_][A-Za-z0-9_]*)"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    const auto match = from.match(sql);
-    return match.hasMatch() ? match.captured(1) : QString();
+public:
+    Statement(sqlite3 *db, const QString &sql, const QVariantList &params, const QString &context)
+        : m_db(db)
+        , m_context(context)
+    {
+        if (!db)
+            fail(context, QStringLiteral("the database connection is not open"));
+        const QByteArray utf8 = sql.toUtf8();
+        if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_st, nullptr) != SQLITE_OK)
+            failHere();
+        if (sqlite3_bind_parameter_count(m_st) != params.size())
+            fail(context, QStringLiteral("it takes %1 values, %2 were given")
+                              .arg(sqlite3_bind_parameter_count(m_st))
+                              .arg(params.size()));
+        for (int i = 0; i < params.size(); ++i) {
+            const QVariant value = forBinding(params.at(i));
+            int rc;
+            if (value.isNull()) {
+                rc = sqlite3_bind_null(m_st, i + 1);
+            } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+                rc = sqlite3_bind_int64(m_st, i + 1, value.toLongLong());
+            } else if (value.typeId() == QMetaType::Double) {
+                rc = sqlite3_bind_double(m_st, i + 1, value.toDouble());
+            } else {
+                const QString t = value.toString();
+                rc = sqlite3_bind_text16(m_st, i + 1, t.utf16(), int(t.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+            }
+            if (rc != SQLITE_OK)
+                failHere();
+        }
+    }
+    ~Statement() { sqlite3_finalize(m_st); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    sqlite3_stmt *get() const { return m_st; }
+    // True on a row, false when done.
+    bool step()
+    {
+        const int rc = sqlite3_step(m_st);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            failHere();
+        return rc == SQLITE_ROW;
+    }
+    [[noreturn]] void failHere() const { fail(m_context, QString::fromUtf8(sqlite3_errmsg(m_db))); }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_st = nullptr;
+    QString m_context;
+};
+
+QVariant columnValue(sqlite3_stmt *st, int i)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(st, i));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(st, i);
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i));
+    default: {
+        const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+        const int bytes = sqlite3_column_bytes(st, i);
+        // Empty text stays text, distinct from Null.
+        return bytes > 0 ? QString::fromUtf8(chars, bytes) : QString(QLatin1String(""));
+    }
+    }
 }
 
 } // namespace
 
 void RecordSet::run(const QString &sql, const QVariantList &params, const QString &context)
 {
-    QSqlQuery q(m_cn->database());
-    if (!q.prepare(sql))
-        fail(context, q.lastError().text());
-    for (const QVariant &p : params)
-        q.addBindValue(forBinding(p));
-    if (!q.exec())
-        fail(context, q.lastError().text());
+    Statement st(m_cn->engine(), sql, params, context);
+    st.step();
     if (m_adding)
-        m_rowIds.append(q.lastInsertId().toLongLong());
+        m_rowIds.append(sqlite3_last_insert_rowid(m_cn->engine()));
 }
 
-void RecordSet::open(const QString &sql, const QVariantList &params, Connection &cn, CursorType, LockType lock)
+void RecordSet::open(const QString &sql, const QVariantList &params, Connection &cn, LockType lock, const QString &table)
 {
+    const QString context = QStringLiteral("Cannot run the query \"%1\"").arg(sql);
     if (m_open)
-        fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), QStringLiteral("the record set is already open"));
+        fail(context, QStringLiteral("the record set is already open"));
     if (cn.state() != 1)
-        fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), QStringLiteral("the database connection is not open"));
+        fail(context, QStringLiteral("the database connection is not open"));
     cn.followFile();
 
     m_cn = &cn;
-    m_sql = sql;
     m_updatable = lock == LockType::Optimistic;
-    m_table.clear();
+    m_table = m_updatable ? table : QString();
     QString text = sql;
     if (m_updatable) {
-        m_table = singleTable(sql);
         static const QRegularExpression select(QStringLiteral("^\\s*select\\s+"), QRegularExpression::CaseInsensitiveOption);
         if (m_table.isEmpty() || !select.match(sql).hasMatch())
-            fail(QStringLiteral("Cannot open \"%1\" for changes").arg(sql), QStringLiteral("it is not a select from one table"));
+            fail(QStringLiteral("Cannot open \"%1\" for changes").arg(sql), QStringLiteral("it is not a select from one named table"));
         // The row id lets update and delete name exactly the current row.
         text.replace(select, QStringLiteral("select rowid, "));
     }
 
-    readRows(text, params, sql);
-    m_pos = 0;
-    m_adding = false;
-    m_pending.clear();
-    m_open = true;
-}
-
-void RecordSet::readRows(const QString &text, const QVariantList &params, const QString &sql)
-{
     // Rows are read straight from the engine on the connection's own handle:
     // the driver's generic row buffer costs three times the engine's own read.
-    const QVariant handle = m_cn->database().driver()->handle();
-    sqlite3 *db = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
-    if (!db)
-        fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), QStringLiteral("the connection has no engine handle"));
-
-    sqlite3_stmt *st = nullptr;
-    const QByteArray utf8 = text.toUtf8();
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), QString::fromUtf8(sqlite3_errmsg(db)));
-    struct Finalizer
-    {
-        sqlite3_stmt *st;
-        ~Finalizer() { sqlite3_finalize(st); }
-    } finalizer{st};
-
-    if (sqlite3_bind_parameter_count(st) != params.size())
-        fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql),
-             QStringLiteral("it takes %1 values, %2 were given").arg(sqlite3_bind_parameter_count(st)).arg(params.size()));
-    for (int i = 0; i < params.size(); ++i) {
-        const QVariant value = forBinding(params.at(i));
-        int rc;
-        if (value.isNull()) {
-            rc = sqlite3_bind_null(st, i + 1);
-        } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
-            rc = sqlite3_bind_int64(st, i + 1, value.toLongLong());
-        } else if (value.typeId() == QMetaType::Double) {
-            rc = sqlite3_bind_double(st, i + 1, value.toDouble());
-        } else {
-            const QString t = value.toString();
-            rc = sqlite3_bind_text16(st, i + 1, t.utf16(), int(t.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
-        }
-        if (rc != SQLITE_OK)
-            fail(QStringLiteral("Cannot run the query \"%1\"").arg(sql), QString::fromUtf8(sqlite3_errmsg(db)));
-    }
-
-    const int width = sqlite3_column_count(st);
+    Statement st(cn.engine(), text, params, context);
+    const int width = sqlite3_column_count(st.get());
     const int first = m_updatable ? 1 : 0;
     m_columns.clear();
     m_columnByName.clear();
     for (int i = first; i < width; ++i) {
-        const QString name = QString::fromUtf8(sqlite3_column_name(st, i));
+        const QString name = QString::fromUtf8(sqlite3_column_name(st.get(), i));
         m_columnByName.insert(name, int(m_columns.size()));
         m_columnByName.insert(name.toLower(), int(m_columns.size()));
         m_columns << name;
     }
     m_rows.clear();
     m_rowIds.clear();
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while (st.step()) {
         QVariantList row;
         row.reserve(width - first);
-        for (int i = first; i < width; ++i) {
-            switch (sqlite3_column_type(st, i)) {
-            case SQLITE_NULL:
-                row.append(QVariant());
-                break;
-            case SQLITE_INTEGER:
-                row.append(qint64(sqlite3_column_int64(st, i)));
-                break;
-            case SQLITE_FLOAT:
-                row.append(sqlite3_column_double(st, i));
-                break;
-            case SQLITE_BLOB:
-                row.append(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i)));
-                break;
-            default: {
-                const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-                const int bytes = sqlite3_column_bytes(st, i);
-                // Empty text stays text, distinct from Null.
-                row.append(bytes > 0 ? QString::fromUtf8(chars, bytes) : QString(QLatin1String("")));
-                break;
-            }
-            }
-        }
+        for (int i = first; i < width; ++i)
+            row.append(columnValue(st.get(), i));
         m_rows.append(std::move(row));
         if (m_updatable)
-            m_rowIds.append(sqlite3_column_int64(st, 0));
+            m_rowIds.append(sqlite3_column_int64(st.get(), 0));
     }
-    if (rc != SQLITE_DONE)
-        fail(QStringLiteral("Cannot read the rows of \"%1\"").arg(sql), QString::fromUtf8(sqlite3_errmsg(db)));
+    m_pos = 0;
+    m_adding = false;
+    m_pending.clear();
+    m_open = true;
 }
 
 void RecordSet::close()

@@ -6,10 +6,11 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "objectstate.h"
+
 class Connection;
 
-enum class CursorType { ForwardOnly = 0, Dynamic = 2 };
-enum class LockType { ReadOnly = 1, Optimistic = 3 };
+enum class LockType { ReadOnly, Optimistic };
 
 // The rows of one select over one table, walked row by row, through which rows
 // are added, changed and deleted. Values the user typed arrive as bound
@@ -22,13 +23,13 @@ public:
     RecordSet(const RecordSet &) = delete;
     RecordSet &operator=(const RecordSet &) = delete;
 
-    // 1 when open, 0 when closed.
-    int state() const { return m_open ? 1 : 0; }
+    ObjectState state() const { return m_open ? StateOpen : StateClosed; }
 
     // Runs sql with params bound in order and stands on the first row, or at EOF.
-    // An Optimistic set can then add, change and delete rows of its table.
-    void open(const QString &sql, const QVariantList &params, Connection &cn,
-              CursorType cursor = CursorType::Dynamic, LockType lock = LockType::ReadOnly);
+    // An Optimistic set, a select from table, can then add, change and delete
+    // rows of that table.
+    void open(const QString &sql, const QVariantList &params, Connection &cn, LockType lock = LockType::ReadOnly,
+              const QString &table = QString());
     void close();
 
     bool eof() const;
@@ -61,12 +62,10 @@ private:
     void requireUpdatable(const char *operation) const;
     int columnIndex(const QString &name, const char *operation) const;
     void run(const QString &sql, const QVariantList &params, const QString &context);
-    void readRows(const QString &text, const QVariantList &params, const QString &sql);
 
     Connection *m_cn = nullptr;
     bool m_open = false;
     bool m_updatable = false;
-    QString m_sql;
     QString m_table;
     QStringList m_columns;
     QHash<QString, int> m_columnByName; // name as given and lower-case -> position

@@ -38,30 +38,6 @@ bool hasDatabaseHeader(const QString &path)
     return file.read(16) == header;
 }
 
-QString missingParts(const QSqlDatabase &db)
-{
-    QStringList missing;
-    for (const Table &table : tables()) {
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table.name)))
-            return q.lastError().text();
-        QStringList present;
-        while (q.next())
-            present << q.value(1).toString().toLower();
-        if (present.isEmpty()) {
-            missing << QStringLiteral("table %1").arg(table.name);
-            continue;
-        }
-        for (const QString &column : table.columns) {
-            if (!present.contains(column.toLower()))
-                missing << QStringLiteral("column %1.%2").arg(table.name, column);
-        }
-    }
-    if (missing.isEmpty())
-        return QString();
-    return QStringLiteral("missing ") + missing.join(QStringLiteral(", "));
-}
-
 void createDatabase(const QString &path)
 {
     if (QFileInfo::exists(path))

@@ -20,14 +20,13 @@ const QList<Table> &tables();
 // file exists already or cannot be written.
 void createDatabase(const QString &path);
 
-// Empty when the open database holds every table with its columns, otherwise
-// what is missing, in words.
-QString missingParts(const QSqlDatabase &db);
-
-// Empty when the open database holds the program's tables and indexes exactly
-// as the program makes them (other tables and views may stand beside them),
-// otherwise what differs, in words.
-QString differences(sqlite3 *db);
+enum class Check {
+    Presence, // every table with every column: what the windows need to run
+    Exact,    // the tables, columns and indexes exactly as the program makes them
+};
+// Empty when the open database passes the check (other tables and views may
+// stand beside the program's), otherwise what differs, in words.
+QString differences(sqlite3 *db, Check check = Check::Exact);
 
 // True when the file starts with the engine's header.
 bool hasDatabaseHeader(const QString &path);

@@ -143,7 +143,7 @@ QStringList columnDifferences(sqlite3 *db, const Schema::Table &table)
 
 namespace Schema {
 
-QString differences(sqlite3 *db)
+QString differences(sqlite3 *db, Check check)
 {
     QString failure;
     const QList<Entry> theirs = entries(db, failure);
@@ -164,17 +164,25 @@ QString differences(sqlite3 *db)
             found << QStringLiteral("no table %1").arg(table.name);
             continue;
         }
-        if (it->type != QLatin1String("table")) {
+        if (it->type != QLatin1String("table") && check == Check::Exact) {
             found << QStringLiteral("a %1 %2 in place of the table").arg(it->type, table.name);
             continue;
         }
         if (normalized(it->sql) == tables.value(table.name.toLower()))
             continue;
         QStringList columns = columnDifferences(db, table);
+        if (check == Check::Presence) {
+            columns.removeIf([](const QString &c) { return !c.startsWith(QLatin1String("no column")); });
+            found << columns;
+            continue;
+        }
         if (columns.isEmpty())
             columns << QStringLiteral("table %1 defined otherwise: %2").arg(table.name, it->sql.simplified());
         found << columns;
     }
+
+    if (check == Check::Presence)
+        return found.join(QStringLiteral("; "));
 
     // Every index on the program's tables, exactly as the program makes them.
     QSet<QString> wanted;

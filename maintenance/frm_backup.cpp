@@ -9,7 +9,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -207,8 +206,5 @@ void frm_backup::txt_restore_GotFocus()
 
 void frm_backup::Command1_Click()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    closeWindow();
 }

@@ -1,6 +1,8 @@
 #include "frm_projects.h"
 
 #include "guard.h"
+#include "listfiller.h"
+#include "savechecks.h"
 #include "services.h"
 
 #include <QGridLayout>
@@ -13,11 +15,6 @@
 namespace {
 
 constexpr int kTextLimit = 50;
-
-int points(const QWidget *w, double pt)
-{
-    return qRound(pt * w->logicalDpiX() / 72.0);
-}
 
 QLabel *fieldLabel(const QString &text, const char *name, QWidget *buddy, QWidget *parent)
 {
@@ -47,29 +44,29 @@ frm_projects::frm_projects(TestingClass &con, QWidget *parent)
     txt_prjid->setObjectName(QStringLiteral("txt_prjid"));
     txt_prjid->setMaxLength(kTextLimit);
     txt_prjid->setFocusSelect(FocusSelect::TrimmedLength);
-    txt_prjid->setMinimumWidth(points(this, 200));
+    txt_prjid->setMinimumWidth(points(200));
 
     // The boxes take texts of any length so that the save can say what is too long.
     cmb_prj_type = new DropDown(DropDown::Kind::TypeOrPick, true, Frame1);
     cmb_prj_type->setObjectName(QStringLiteral("cmb_prj_type"));
-    cmb_prj_type->setMinimumWidth(points(this, 200));
+    cmb_prj_type->setMinimumWidth(points(200));
 
     txt_size = new TextBox(Frame1);
     txt_size->setObjectName(QStringLiteral("txt_size"));
     txt_size->setMaxLength(8);
     txt_size->setFocusSelect(FocusSelect::TrimmedLength);
-    txt_size->setFixedWidth(points(this, 60));
+    txt_size->setFixedWidth(points(60));
     txt_size->setKeyPressHandler([this](int &keyAscii) { txt_size_KeyPress(keyAscii); });
 
     cmb_units = new DropDown(DropDown::Kind::TypeOrPick, true, Frame1);
     cmb_units->setObjectName(QStringLiteral("cmb_units"));
-    cmb_units->setMinimumWidth(points(this, 120));
+    cmb_units->setMinimumWidth(points(120));
 
     txt_desc = new MultiLineTextBox(Frame1);
     txt_desc->setObjectName(QStringLiteral("txt_desc"));
     txt_desc->setMaxLength(255);
     txt_desc->setFocusSelect(FocusSelect::TrimmedLength);
-    txt_desc->setFixedSize(points(this, 409), points(this, 91));
+    txt_desc->setFixedSize(points(409), points(91));
 
     cmd_save = new QPushButton(QStringLiteral("Save Project"), Frame1);
     cmd_save->setObjectName(QStringLiteral("cmd_save"));
@@ -98,7 +95,7 @@ frm_projects::frm_projects(TestingClass &con, QWidget *parent)
     fields->addWidget(Label3, 2, 0);
     auto *sizeRow = new QHBoxLayout;
     sizeRow->addWidget(txt_size);
-    sizeRow->addSpacing(points(this, 12));
+    sizeRow->addSpacing(points(12));
     sizeRow->addWidget(Label4);
     sizeRow->addWidget(cmb_units);
     sizeRow->addStretch();
@@ -143,104 +140,44 @@ void frm_projects::init_lists()
 
 void frm_projects::fill_prj_type()
 {
-    cmb_prj_type->clearEntries();
-    if (rs_list.state() == 1)
-        rs_list.close();
-    rs_list.open(QStringLiteral("select distinct(qv_zr_prj_type) from qv_zr_projects"), {}, con.cn,
-                 CursorType::Dynamic, LockType::ReadOnly);
-    QStringList types;
-    while (!rs_list.eof()) {
-        const QVariant type = rs_list.fields(0);
-        if (!type.isNull())
-            types << type.toString();
-        rs_list.moveNext();
-    }
-    rs_list.close();
-    cmb_prj_type->addEntries(types);
-    if (cmb_prj_type->entryCount() > 0)
-        cmb_prj_type->setListIndex(0);
+    fillDropDown(cmb_prj_type, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_prj_type) from qv_zr_projects"));
 }
 
 void frm_projects::fill_units()
 {
-    cmb_units->clearEntries();
-    QStringList units{QStringLiteral("Function Points"), QStringLiteral("Object Points"),
-                      QStringLiteral("Une Case Points"), QStringLiteral("Test Points"),
-                      QStringLiteral("Software Size Units"), QStringLiteral("LOC")};
-    if (rs_list.state() == 1)
-        rs_list.close();
-    rs_list.open(QStringLiteral("select distinct(qv_zr_size_units) from qv_zr_projects"), {}, con.cn,
-                 CursorType::Dynamic, LockType::ReadOnly);
     // A stored unit equal to a fixed one is listed again, as stored.
-    while (!rs_list.eof()) {
-        const QVariant unit = rs_list.fields(0);
-        if (!unit.isNull())
-            units << unit.toString();
-        rs_list.moveNext();
-    }
-    rs_list.close();
-    cmb_units->addEntries(units);
-    cmb_units->setListIndex(0);
+    fillDropDown(cmb_units, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_size_units) from qv_zr_projects"), {},
+                 {QStringLiteral("Function Points"), QStringLiteral("Object Points"), QStringLiteral("Une Case Points"),
+                  QStringLiteral("Test Points"), QStringLiteral("Software Size Units"), QStringLiteral("LOC")});
 }
 
 void frm_projects::fill_prjs()
 {
-    row_no = 1;
-    LV_prjs->clearRows();
-    if (rs_list.state() == 1)
-        rs_list.close();
-    rs_list.open(QStringLiteral("select * from qv_zr_projects"), {}, con.cn, CursorType::Dynamic, LockType::ReadOnly);
-    QList<ListRow> rows;
-    rows.reserve(rs_list.recordCount());
-    while (!rs_list.eof()) {
-        rows.append({{QString::number(row_no), cellText(rs_list.fields(QStringLiteral("qv_zr_prjid"))),
-                      cellText(rs_list.fields(QStringLiteral("qv_zr_prj_desc"))),
-                      cellText(rs_list.fields(QStringLiteral("qv_zr_prj_type"))),
-                      cellText(rs_list.fields(QStringLiteral("qv_zr_prj_size"))),
-                      cellText(rs_list.fields(QStringLiteral("qv_zr_size_units")))},
-                     {}});
-        ++row_no;
-        rs_list.moveNext();
-    }
-    rs_list.close();
-    LV_prjs->setRows(std::move(rows));
-}
-
-void frm_projects::refuse(const QString &message, QWidget *field)
-{
-    Ui::information(this, message);
-    field->setFocus();
+    fillRecordList(LV_prjs, rs_list, con.cn, QStringLiteral("select * from qv_zr_projects"), {},
+                   {QStringLiteral("qv_zr_prjid"), QStringLiteral("qv_zr_prj_desc"), QStringLiteral("qv_zr_prj_type"),
+                    QStringLiteral("qv_zr_prj_size"), QStringLiteral("qv_zr_size_units")},
+                   row_no);
 }
 
 void frm_projects::cmd_save_Click()
 {
-    if (isBlank(txt_prjid->text()))
-        return refuse(QStringLiteral("Project Id is blank"), txt_prjid);
-    if (isBlank(txt_desc->text()))
-        return refuse(QStringLiteral("Project Description is blank"), txt_desc);
-    if (isBlank(cmb_prj_type->text()))
-        return refuse(QStringLiteral("Project type is blank"), cmb_prj_type);
-    if (charCount(cmb_prj_type->text()) > kTextLimit) {
-        Ui::information(this, QStringLiteral("Project type can not have more than 50 characters"));
-        cmb_prj_type->setText(leftChars(cmb_prj_type->text(), kTextLimit));
-        cmb_prj_type->setFocus();
+    SaveChecks check(this);
+    check.notBlank(txt_prjid, QStringLiteral("Project Id is blank"))
+        .notBlank(txt_desc, QStringLiteral("Project Description is blank"))
+        .notBlank(cmb_prj_type, QStringLiteral("Project type is blank"))
+        .notLonger(cmb_prj_type, kTextLimit, QStringLiteral("Project type can not have more than 50 characters"))
+        .notBlank(cmb_units, QStringLiteral("Project size Units is blank"))
+        .notLonger(cmb_units, kTextLimit,
+                   QStringLiteral("Project size Units can not have more than 50 characters is blank"))
+        .notBlank(txt_size, QStringLiteral("Project size is blank"));
+    if (!check.passed())
         return;
-    }
-    if (isBlank(cmb_units->text()))
-        return refuse(QStringLiteral("Project size Units is blank"), cmb_units);
-    if (charCount(cmb_units->text()) > kTextLimit) {
-        Ui::information(this, QStringLiteral("Project size Units can not have more than 50 characters is blank"));
-        cmb_units->setText(leftChars(cmb_units->text(), kTextLimit));
-        cmb_units->setFocus();
-        return;
-    }
-    if (isBlank(txt_size->text()))
-        return refuse(QStringLiteral("Project size is blank"), txt_size);
 
     if (rs_save.state() == 1)
         rs_save.close();
     rs_save.open(QStringLiteral("select * from qv_zr_projects where qv_zr_prjid=?"), {txt_prjid->text()}, con.cn,
-                 CursorType::Dynamic, LockType::Optimistic);
+                 LockType::Optimistic,
+                 QStringLiteral("qv_zr_projects"));
     if (rs_save.eof()) {
         rs_save.addNew();
         rs_save.setField(QStringLiteral("qv_zr_prjid"), txt_prjid->text());

@@ -48,7 +48,6 @@ private:
     void fill_units();
     void fill_prjs();
     // Shows a validation message, then puts the focus on the field at fault.
-    void refuse(const QString &message, QWidget *field);
 
     TestingClass &con;
     RecordSet rs_list;

@@ -1,6 +1,7 @@
 #include "frm_companydetails.h"
 
 #include "guard.h"
+#include "savechecks.h"
 #include "services.h"
 #include "transaction.h"
 #include "windowkeys.h"
@@ -9,16 +10,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
-
-int points(const QWidget *w, double pt)
-{
-    return qRound(pt * w->logicalDpiX() / 72.0);
-}
 
 const QString kSelect = QStringLiteral("select * from Tqvjx_companydetails");
 
@@ -37,11 +32,11 @@ Frm_CompanyDetails::Frm_CompanyDetails(TestingClass &con, QWidget *parent)
     txt_companyname = new TextBox(Frame1);
     txt_companyname->setObjectName(QStringLiteral("txt_companyname"));
     txt_companyname->setMaxLength(50);
-    txt_companyname->setMinimumWidth(points(this, 220));
+    txt_companyname->setMinimumWidth(points(220));
 
     RTB_Address = new MultiLineTextBox(Frame1);
     RTB_Address->setObjectName(QStringLiteral("RTB_Address"));
-    RTB_Address->setMinimumSize(points(this, 220), points(this, 90));
+    RTB_Address->setMinimumSize(points(220), points(90));
 
     Label1 = new QLabel(QStringLiteral("CompanyName"), Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -90,7 +85,7 @@ void Frm_CompanyDetails::Form_Load()
     con.Conopen();
     if (rs.state() == 1)
         rs.close();
-    rs.open(kSelect, {}, con.cn, CursorType::Dynamic, LockType::Optimistic);
+    rs.open(kSelect, {}, con.cn, LockType::Optimistic, QStringLiteral("Tqvjx_companydetails"));
     if (rs.recordCount() != 0) {
         rs.moveFirst();
         txt_companyname->setText(rs.fields(QStringLiteral("fqv_jx_companyname")).toString());
@@ -102,18 +97,17 @@ void Frm_CompanyDetails::Form_Load()
 void Frm_CompanyDetails::cmd_csave_Click()
 {
     // Only the empty text is refused: a name of blanks is the user's to keep.
-    if (txt_companyname->text().isEmpty()) {
-        Ui::information(this, QStringLiteral("Company Name Can not be blank"));
-        txt_companyname->setFocus();
+    SaveChecks check(this);
+    if (!check.that(!txt_companyname->text().isEmpty(), txt_companyname, QStringLiteral("Company Name Can not be blank"))
+             .passed())
         return;
-    }
 
     if (rs.state() == 1)
         rs.close();
     // The old row goes and the new one comes in one step: a failure between the
     // two must never leave the company without its row.
     Transaction transaction(con.cn);
-    rs.open(kSelect, {}, con.cn, CursorType::Dynamic, LockType::Optimistic);
+    rs.open(kSelect, {}, con.cn, LockType::Optimistic, QStringLiteral("Tqvjx_companydetails"));
     if (rs.recordCount() != 0) {
         rs.moveFirst();
         rs.deleteCurrent();
@@ -128,8 +122,5 @@ void Frm_CompanyDetails::cmd_csave_Click()
 
 void Frm_CompanyDetails::cmd_ccancel_Click()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    closeWindow();
 }

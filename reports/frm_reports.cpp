@@ -3,6 +3,7 @@
 #include "apppaths.h"
 #include "dropdown.h"
 #include "guard.h"
+#include "listfiller.h"
 #include "report.h"
 #include "reportviewer.h"
 #include "services.h"
@@ -90,7 +91,6 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
 
     onEvent(Command4, &QPushButton::clicked, this, &Frm_Reports::Command4_Click);
     onEvent(Cmdrepexit, &QPushButton::clicked, this, &Frm_Reports::Cmdrepexit_Click);
-    onEvent(TypeofReport, &DropDown::clicked, this, &Frm_Reports::TypeofReport_Click);
 }
 
 // The report goes before the engine that opened it.
@@ -119,8 +119,7 @@ void Frm_Reports::Form_Load()
 
     if (rs_look.state() == 1)
         rs_look.close();
-    rs_look.open(QStringLiteral("select fqv_jx_companyname from tqvjx_companydetails"), {}, con.cn,
-                 CursorType::ForwardOnly, LockType::Optimistic);
+    rs_look.open(QStringLiteral("select fqv_jx_companyname from tqvjx_companydetails"), {}, con.cn);
     m_companyName.clear();
     if (!rs_look.eof())
         m_companyName = rs_look.fields(0).toString();
@@ -134,24 +133,7 @@ void Frm_Reports::Form_Load()
 
 void Frm_Reports::fill_prjid()
 {
-    cmb_prjid->clearEntries();
-    if (rs_list.state() == 1)
-        rs_list.close();
-    rs_list.open(QStringLiteral("select qv_zr_prjid from qv_zr_projects"), {}, con.cn, CursorType::Dynamic,
-                 LockType::ReadOnly);
-    QStringList ids;
-    ids.reserve(rs_list.recordCount());
-    while (!rs_list.eof()) {
-        const QVariant id = rs_list.fields(0);
-        if (!id.isNull())
-            ids << id.toString();
-        rs_list.moveNext();
-    }
-    if (rs_list.state() == 1)
-        rs_list.close();
-    cmb_prjid->addEntries(ids);
-    if (cmb_prjid->entryCount() > 0)
-        cmb_prjid->setListIndex(0);
+    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select qv_zr_prjid from qv_zr_projects"));
 }
 
 void Frm_Reports::Command4_Click()
@@ -191,10 +173,6 @@ void Frm_Reports::Cmdrepexit_Click()
     if (m_report)
         m_report->discardReadRows();
     showSelection();
-}
-
-void Frm_Reports::TypeofReport_Click()
-{
 }
 
 void Frm_Reports::showSelection()

@@ -29,7 +29,6 @@ public:
 
     void Command4_Click();
     void Cmdrepexit_Click();
-    void TypeofReport_Click();
 
     // The definition file each report kind opens, in the program's folder.
     static QString reportFile(const QString &kind);

@@ -1,6 +1,8 @@
 #include "frm_tst_case.h"
 
 #include "guard.h"
+#include "savechecks.h"
+#include "services.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,99 +13,45 @@
 
 namespace {
 
-QLabel *makeLabel(const QString &caption, const char *name, QWidget *buddy, bool besideControl)
-{
-    auto *label = new QLabel(caption);
-    label->setObjectName(QLatin1String(name));
-    label->setBuddy(buddy);
-    if (besideControl)
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
-}
+// The list's own columns after the shared ones.
+const QStringList kListFields{"qv_zr_component", "qv_zr_component_type", "qv_zr_tst_case_id", "qv_zr_tst_case_desc",
+                              "qv_zr_rslt_exp"};
 
-DropDown *makeDropDown(DropDown::Kind kind, const char *name)
+void setLines(MultiLineTextBox *box, int lines)
 {
-    auto *box = new DropDown(kind, true);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
-MultiLineTextBox *makeTextBox(const char *name, int lines)
-{
-    auto *box = new MultiLineTextBox;
-    box->setObjectName(QLatin1String(name));
     const int frame = 2 * (box->frameWidth() + int(box->document()->documentMargin()));
     box->setFixedHeight(lines * box->fontMetrics().lineSpacing() + frame + 2);
-    return box;
 }
 
 } // namespace
 
 frm_tst_case::frm_tst_case(TestingClass &con, QWidget *parent)
-    : ChildWindow(parent)
-    , con(con)
+    : CaseWindow(con, QStringLiteral("Define Test Cases"), DropDown::Kind::TypeOrPick,
+                 {{QStringLiteral("S No"), 22.5},
+                  {QStringLiteral("Component Name"), 72},
+                  {QStringLiteral("Component Type"), 72},
+                  {QStringLiteral("Test Case Id"), 50},
+                  {QStringLiteral("Test Case Description"), 250},
+                  {QStringLiteral("Expected Result"), 250}},
+                 parent)
+    , cmd_save(new QPushButton(QStringLiteral("Save")))
+    , cmd_del(new QPushButton(QStringLiteral("Delete")))
 {
     setObjectName(QStringLiteral("frm_tst_case"));
     setWindowTitle(QStringLiteral("Define Test Cases"));
-    createControls();
-    layoutControls();
-    connectHandlers();
-}
-
-frm_tst_case::~frm_tst_case()
-{
-    // Destroying the widgets moves the focus away from the test type box; its
-    // handler must not run on a window whose record sets are already gone.
-    disconnect(cmb_tst_type, nullptr, this, nullptr);
-}
-
-void frm_tst_case::createControls()
-{
-    cmb_prjid = makeDropDown(DropDown::Kind::PickOnly, "cmb_prjid");
-    txt_size = new TextBox;
-    txt_size->setObjectName(QStringLiteral("txt_size"));
-    txt_size->setDisplayOnly(true);
-    txt_desc = makeTextBox("txt_desc", 2);
-    txt_desc->setDisplayOnly(true);
-    cmb_tst_type = makeDropDown(DropDown::Kind::TypeOrPick, "cmb_tst_type");
-
-    cmb_cmp = makeDropDown(DropDown::Kind::TypeOrPick, "cmb_cmp");
-    cmb_cmp_type = makeDropDown(DropDown::Kind::TypeOrPick, "cmb_cmp_type");
-    cmb_tst_id = makeDropDown(DropDown::Kind::TypeOrPick, "cmb_tst_id");
-    txt_tst_case_desc = makeTextBox("txt_tst_case_desc", 3);
-    txt_rslt_exp = makeTextBox("txt_rslt_exp", 3);
-    for (MultiLineTextBox *box : {txt_tst_case_desc, txt_rslt_exp}) {
-        box->setMaxLength(255);
-        box->setFocusSelect(FocusSelect::TrimmedLength);
-    }
-
-    cmd_save = new QPushButton(QStringLiteral("Save"));
     cmd_save->setObjectName(QStringLiteral("cmd_save"));
-    cmd_del = new QPushButton(QStringLiteral("Delete"));
     cmd_del->setObjectName(QStringLiteral("cmd_del"));
     cmd_del->setEnabled(false);
-
-    LV_cases = new RecordList;
-    LV_cases->setObjectName(QStringLiteral("LV_cases"));
-    LV_cases->setColumns({{QStringLiteral("S No"), 22.5},
-                          {QStringLiteral("Component Name"), 72},
-                          {QStringLiteral("Component Type"), 72},
-                          {QStringLiteral("Test Case Id"), 50},
-                          {QStringLiteral("Test Case Description"), 250},
-                          {QStringLiteral("Expected Result"), 250}});
-
-    Label1 = makeLabel(QStringLiteral("Project Id"), "Label1", cmb_prjid, false);
-    Label2 = makeLabel(QStringLiteral("Size "), "Label2", txt_size, false);
-    Label3 = makeLabel(QStringLiteral("Project Description"), "Label3", txt_desc, false);
-    Label4 = makeLabel(QStringLiteral("Test Type"), "Label4", cmb_tst_type, true);
-    Label5 = makeLabel(QStringLiteral("Component"), "Label5", cmb_cmp, true);
-    Label6 = makeLabel(QStringLiteral("Component Type"), "Label6", cmb_cmp_type, true);
-    Label7 = makeLabel(QStringLiteral("Test Case Id"), "Label7", cmb_tst_id, false);
-    Label8 = makeLabel(QStringLiteral("Test Case Description"), "Label8", txt_tst_case_desc, false);
-    Label9 = makeLabel(QStringLiteral("Expected Result"), "Label9", txt_rslt_exp, true);
-
-    Frame1 = new QGroupBox(QStringLiteral("Define Test Cases"));
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    setLines(txt_desc, 2);
+    for (MultiLineTextBox *box : {txt_tst_case_desc, txt_rslt_exp}) {
+        box->setFocusSelect(FocusSelect::TrimmedLength);
+        setLines(box, 3);
+    }
+    for (QLabel *label : {Label4, Label5, Label6, Label9})
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layoutControls();
+    onEvent(cmd_save, &QPushButton::clicked, this, &frm_tst_case::cmd_save_Click);
+    onEvent(cmd_del, &QPushButton::clicked, this, &frm_tst_case::cmd_del_Click);
 }
 
 void frm_tst_case::layoutControls()
@@ -166,15 +114,121 @@ void frm_tst_case::layoutControls()
     setTabOrder(cmd_save, cmd_del);
 }
 
-void frm_tst_case::connectHandlers()
+void frm_tst_case::Form_Load()
 {
-    onEvent(cmb_prjid, &DropDown::clicked, this, &frm_tst_case::cmb_prjid_Click);
-    onEvent(cmb_cmp, &DropDown::clicked, this, &frm_tst_case::cmb_cmp_Click);
-    onEvent(cmb_tst_id, &DropDown::clicked, this, &frm_tst_case::cmb_tst_id_Click);
-    onEvent(cmb_tst_type, &DropDown::clicked, this, &frm_tst_case::cmb_tst_type_Click);
-    onEvent(cmb_tst_type, &DropDown::lostFocus, this, &frm_tst_case::cmb_tst_type_LostFocus);
-    onEvent(LV_cases, &RecordList::rowDoubleClicked, this, &frm_tst_case::LV_cases_DblClick);
-    onEvent(LV_cases, &RecordList::columnClicked, this, &frm_tst_case::LV_cases_ColumnClick);
-    onEvent(cmd_save, &QPushButton::clicked, this, &frm_tst_case::cmd_save_Click);
-    onEvent(cmd_del, &QPushButton::clicked, this, &frm_tst_case::cmd_del_Click);
+    if (con.cn.state() == 0)
+        con.Conopen();
+    init_lists();
+}
+
+void frm_tst_case::init_lists()
+{
+    fill_cmp_type();
+    fill_tst_type();
+    fill_prjid();
+    fill_cases();
+    fill_tst_id();
+}
+
+void frm_tst_case::fill_prjid()
+{
+    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select qv_zr_prjid from qv_zr_projects"));
+}
+
+void frm_tst_case::fill_cases()
+{
+    fillCaseList(kListFields, plainRow);
+}
+
+void frm_tst_case::cmb_tst_type_Click()
+{
+    fill_cases();
+}
+
+void frm_tst_case::LV_cases_DblClick()
+{
+    if (LV_cases->rowCount() == 0)
+        return;
+    if (isBlank(cmb_tst_type->text())) {
+        Ui::information(this, QStringLiteral("Test Type is blank"));
+        cmb_tst_type->setFocus();
+        return;
+    }
+    const int row = LV_cases->selectedRow();
+    if (row < 0)
+        return;
+    // The cells go in as the list shows them, one blank for Null included.
+    cmb_cmp->setText(LV_cases->cell(row, ColComponent));
+    cmb_cmp_type->setText(LV_cases->cell(row, ColComponentType));
+    cmb_tst_id->setText(LV_cases->cell(row, ColTestCaseId));
+    txt_tst_case_desc->setText(LV_cases->cell(row, ColDescription));
+    txt_rslt_exp->setText(LV_cases->cell(row, ColExpected));
+    cmd_del->setEnabled(true);
+}
+
+void frm_tst_case::cmd_save_Click()
+{
+    SaveChecks check(this);
+    check.notBlank(cmb_prjid, QStringLiteral("Project Id is blank"))
+        .notBlank(cmb_tst_type, QStringLiteral("Test Type is blank"))
+        .notLonger(cmb_tst_type, 50, QStringLiteral("Test Type can not have more than 50 characters"))
+        .notBlank(cmb_cmp, QStringLiteral("Component Name is blank"))
+        .notLonger(cmb_cmp, 50, QStringLiteral("Component Name can not have more than 50 characters"))
+        .notBlank(cmb_cmp_type, QStringLiteral("Component Type is blank"))
+        .notLonger(cmb_cmp_type, 50, QStringLiteral("Component Type can not have more than 50 characters"))
+        .notBlank(cmb_tst_id, QStringLiteral("Test Case Id is blank"))
+        .notLonger(cmb_tst_id, 6, QStringLiteral("Test case Id can not have more than 6 characters"))
+        .notBlank(txt_tst_case_desc, QStringLiteral("Test Case Description is blank"))
+        .notBlank(txt_rslt_exp, QStringLiteral("Expected Result is blank"));
+    if (!check.passed())
+        return;
+
+    if (rs_save.state() == 1)
+        rs_save.close();
+    rs_save.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, LockType::Optimistic,
+                 QStringLiteral("qv_zr_tst_cases"));
+    const bool added = rs_save.eof();
+    if (added) {
+        rs_save.addNew();
+        rs_save.setField(QStringLiteral("qv_zr_prjid"), cmb_prjid->text());
+        rs_save.setField(QStringLiteral("qv_zr_component"), cmb_cmp->text());
+        rs_save.setField(QStringLiteral("qv_zr_component_type"), cmb_cmp_type->text());
+        rs_save.setField(QStringLiteral("qv_zr_tst_type"), cmb_tst_type->text());
+        rs_save.setField(QStringLiteral("qv_zr_tst_case_id"), cmb_tst_id->text());
+        rs_save.setField(QStringLiteral("qv_zr_pass"), QStringLiteral("Fail"));
+    }
+    // An existing test case keeps its key and its logged result.
+    rs_save.setField(QStringLiteral("qv_zr_rslt_exp"), txt_rslt_exp->text());
+    rs_save.setField(QStringLiteral("qv_zr_tst_case_desc"), txt_tst_case_desc->text());
+    rs_save.update();
+    rs_save.close();
+    cmd_del->setEnabled(false);
+
+    // A changed case is redrawn where it stands; a new one takes its place in a refill.
+    const auto withTexts = [this](const ListRow &old) {
+        QVariantList values;
+        for (int c = ColComponent; c < ColDescription; ++c)
+            values << old.cells.at(c);
+        values << txt_tst_case_desc->text() << txt_rslt_exp->text();
+        return plainRow(old.cells.at(ColSNo).toInt(), values);
+    };
+    if (!added && redrawSavedRow(withTexts))
+        return;
+    fill_cases();
+}
+
+void frm_tst_case::cmd_del_Click()
+{
+    // Each delete needs a fresh double click, whatever the answer.
+    cmd_del->setEnabled(false);
+    if (Ui::askYesNo(this, QStringLiteral("Do you wish to delete test case - ") + cmb_tst_id->text())) {
+        if (rs_id.state() == 1)
+            rs_id.close();
+        rs_id.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, LockType::Optimistic,
+                   QStringLiteral("qv_zr_tst_cases"));
+        if (!rs_id.eof())
+            rs_id.deleteCurrent();
+        rs_id.close();
+    }
+    fill_cases();
 }

@@ -3,9 +3,10 @@
 #include "datepicker.h"
 #include "datevalue.h"
 #include "dropdown.h"
-#include "listfiller.h"
 #include "guard.h"
+#include "listfiller.h"
 #include "recordlist.h"
+#include "savechecks.h"
 #include "services.h"
 #include "testingclass.h"
 #include "textbox.h"
@@ -21,32 +22,25 @@
 
 namespace {
 
-// Text columns of LV_cases after "S No", in the order they are shown; the date comes last.
-const char *const textColumns[] = {
-    "qv_zr_component", "qv_zr_component_type", "qv_zr_tst_case_id", "qv_zr_tst_case_desc", "qv_zr_rslt_exp",
-    "qv_zr_rslt_act",  "qv_zr_pass",           "qv_zr_def_severity", "qv_zr_def_cat",
-};
+// The list's columns after "S No", in the order they are shown; the date comes last.
+const QStringList kListFields{"qv_zr_component",    "qv_zr_component_type", "qv_zr_tst_case_id",
+                              "qv_zr_tst_case_desc", "qv_zr_rslt_exp",       "qv_zr_rslt_act",
+                              "qv_zr_pass",          "qv_zr_def_severity",   "qv_zr_def_cat",
+                              "qv_zr_dt_tst"};
 
-enum CaseColumn {
-    ColSNo,
-    ColComponent,
-    ColComponentType,
-    ColTestCaseId,
-    ColDescription,
-    ColExpected,
-    ColActual,
-    ColPass,
-    ColSeverity,
-    ColCategory,
-    ColDate,
-};
+enum ResultColumn { ColActual = 6, ColPass, ColSeverity, ColCategory, ColDate };
 
-// The one test case the five selectors name; caseKey() gives the texts in this order.
-QString caseKeyQuery(const QString &columns)
+// A list row of a test case and its result. The row keeps the date itself:
+// the short form may drop the century, and a double click must get back
+// exactly this day.
+ListRow resultRow(int rowNo, const QVariantList &values)
 {
-    return QStringLiteral("select %1 from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?) and  "
-                          "(qv_zr_component_type=?) and  (qv_zr_tst_type=?) and  (qv_zr_tst_case_id=?)")
-        .arg(columns);
+    ListRow row = plainRow(rowNo, values.mid(0, values.size() - 1));
+    const QVariant stored = values.last();
+    const QDate date = stored.typeId() == QMetaType::QDate ? stored.toDate() : DateValue::fromStored(stored);
+    row.cells << (date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : cellText(stored));
+    row.data = date;
+    return row;
 }
 
 // An editor's text for a list cell: the one blank that shows Null is empty.
@@ -55,15 +49,9 @@ QString editorText(const QString &cell)
     return cell == QLatin1String(" ") ? QString() : cell;
 }
 
-// A field's value for a text box: Null shows as empty text.
-QString boxText(const QVariant &value)
+QLabel *makeLabel(const char *name, const QString &caption, QWidget *buddy)
 {
-    return value.isNull() ? QString() : value.toString();
-}
-
-QLabel *makeLabel(const char *name, const QString &caption, QWidget *buddy, QWidget *parent)
-{
-    auto *label = new QLabel(caption, parent);
+    auto *label = new QLabel(caption);
     label->setObjectName(QLatin1String(name));
     label->setBuddy(buddy);
     return label;
@@ -72,112 +60,59 @@ QLabel *makeLabel(const char *name, const QString &caption, QWidget *buddy, QWid
 } // namespace
 
 frm_tst_log::frm_tst_log(TestingClass &con, QWidget *parent)
-    : ChildWindow(parent)
-    , con(con)
+    : CaseWindow(con, QStringLiteral("Log Test Results"), DropDown::Kind::PickOnly,
+                 {{QStringLiteral("S No"), 22.5},
+                  {QStringLiteral("Component Name"), 72},
+                  {QStringLiteral("Component Type"), 72},
+                  {QStringLiteral("Test Case Id"), 50},
+                  {QStringLiteral("Test Case Description"), 100},
+                  {QStringLiteral("Expected Result"), 100},
+                  {QStringLiteral("Actual Result"), 100},
+                  {QStringLiteral("Pass/Fail"), 37.5},
+                  {QStringLiteral("Def Severity"), 37.5},
+                  {QStringLiteral("Def Category"), 72},
+                  {QStringLiteral("Date of Testing"), 40}},
+                 parent)
 {
     setObjectName(QStringLiteral("frm_tst_log"));
     setWindowTitle(QStringLiteral("Test Log"));
     createControls();
     layoutControls();
-    connectHandlers();
-}
-
-frm_tst_log::~frm_tst_log()
-{
-    // Tearing down the controls moves the focus; the record sets are gone by
-    // then, so no handler may run any more.
-    cmb_tst_type->disconnect(this);
+    onEvent(cmb_pass, &DropDown::clicked, this, &frm_tst_log::cmb_pass_Click);
+    onEvent(cmd_save, &QPushButton::clicked, this, &frm_tst_log::cmd_save_Click);
 }
 
 void frm_tst_log::createControls()
 {
-    cmb_prjid = new DropDown(DropDown::Kind::PickOnly, true, this);
-    cmb_prjid->setObjectName(QStringLiteral("cmb_prjid"));
-    Label1 = makeLabel("Label1", QStringLiteral("Project Id"), cmb_prjid, this);
+    for (MultiLineTextBox *box : {txt_tst_case_desc, txt_rslt_exp})
+        box->setDisplayOnly(true);
 
-    txt_size = new TextBox(this);
-    txt_size->setObjectName(QStringLiteral("txt_size"));
-    txt_size->setDisplayOnly(true);
-    Label2 = makeLabel("Label2", QStringLiteral("Size "), txt_size, this);
-
-    txt_desc = new MultiLineTextBox(this);
-    txt_desc->setObjectName(QStringLiteral("txt_desc"));
-    txt_desc->setDisplayOnly(true);
-    Label3 = makeLabel("Label3", QStringLiteral("Project Description"), txt_desc, this);
-
-    cmb_tst_type = new DropDown(DropDown::Kind::TypeOrPick, true, this);
-    cmb_tst_type->setObjectName(QStringLiteral("cmb_tst_type"));
-    Label4 = makeLabel("Label4", QStringLiteral("Test Type"), cmb_tst_type, this);
-
-    Frame1 = new QGroupBox(QStringLiteral("Log Test Results"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-
-    cmb_cmp = new DropDown(DropDown::Kind::TypeOrPick, true, Frame1);
-    cmb_cmp->setObjectName(QStringLiteral("cmb_cmp"));
-    Label5 = makeLabel("Label5", QStringLiteral("Component"), cmb_cmp, Frame1);
-
-    cmb_cmp_type = new DropDown(DropDown::Kind::TypeOrPick, true, Frame1);
-    cmb_cmp_type->setObjectName(QStringLiteral("cmb_cmp_type"));
-    Label6 = makeLabel("Label6", QStringLiteral("Component Type"), cmb_cmp_type, Frame1);
-
-    cmb_tst_id = new DropDown(DropDown::Kind::PickOnly, true, Frame1);
-    cmb_tst_id->setObjectName(QStringLiteral("cmb_tst_id"));
-    Label7 = makeLabel("Label7", QStringLiteral("Test Case Id"), cmb_tst_id, Frame1);
-
-    txt_tst_case_desc = new MultiLineTextBox(Frame1);
-    txt_tst_case_desc->setObjectName(QStringLiteral("txt_tst_case_desc"));
-    txt_tst_case_desc->setMaxLength(255);
-    txt_tst_case_desc->setDisplayOnly(true);
-    Label8 = makeLabel("Label8", QStringLiteral("Test Case Description"), txt_tst_case_desc, Frame1);
-
-    txt_rslt_exp = new MultiLineTextBox(Frame1);
-    txt_rslt_exp->setObjectName(QStringLiteral("txt_rslt_exp"));
-    txt_rslt_exp->setMaxLength(255);
-    txt_rslt_exp->setDisplayOnly(true);
-    Label9 = makeLabel("Label9", QStringLiteral("Expected Result"), txt_rslt_exp, Frame1);
-
-    txt_rslt_act = new MultiLineTextBox(Frame1);
+    txt_rslt_act = new MultiLineTextBox;
     txt_rslt_act->setObjectName(QStringLiteral("txt_rslt_act"));
-    Label10 = makeLabel("Label10", QStringLiteral("Actual Result"), txt_rslt_act, Frame1);
+    Label10 = makeLabel("Label10", QStringLiteral("Actual Result"), txt_rslt_act);
 
-    cmb_pass = new DropDown(DropDown::Kind::PickOnly, false, Frame1);
+    cmb_pass = new DropDown(DropDown::Kind::PickOnly, false);
     cmb_pass->setObjectName(QStringLiteral("cmb_pass"));
     cmb_pass->addEntries({QStringLiteral("Fail"), QStringLiteral("Pass")});
-    Label11 = makeLabel("Label11", QStringLiteral("Pass/Fail"), cmb_pass, Frame1);
+    Label11 = makeLabel("Label11", QStringLiteral("Pass/Fail"), cmb_pass);
 
-    cmb_severity = new DropDown(DropDown::Kind::PickOnly, false, Frame1);
+    cmb_severity = new DropDown(DropDown::Kind::PickOnly, false);
     cmb_severity->setObjectName(QStringLiteral("cmb_severity"));
     cmb_severity->addEntries({QStringLiteral("Critical"), QStringLiteral("Major"), QStringLiteral("Minor")});
-    Label12 = makeLabel("Label12", QStringLiteral("Defect Severity"), cmb_severity, Frame1);
+    Label12 = makeLabel("Label12", QStringLiteral("Defect Severity"), cmb_severity);
 
-    cmb_cat = new DropDown(DropDown::Kind::TypeOrPick, true, Frame1);
+    cmb_cat = new DropDown(DropDown::Kind::TypeOrPick, true);
     cmb_cat->setObjectName(QStringLiteral("cmb_cat"));
-    Label13 = makeLabel("Label13", QStringLiteral("Defect Category"), cmb_cat, Frame1);
+    Label13 = makeLabel("Label13", QStringLiteral("Defect Category"), cmb_cat);
 
-    dt_tst = new DatePicker(Frame1);
+    dt_tst = new DatePicker;
     dt_tst->setObjectName(QStringLiteral("dt_tst"));
     dt_tst->setDisplayFormat(QStringLiteral("dd-MMM-yyyy"));
     dt_tst->setCalendarPopup(true);
-    Label14 = makeLabel("Label14", QStringLiteral("Date of Testing"), dt_tst, Frame1);
+    Label14 = makeLabel("Label14", QStringLiteral("Date of Testing"), dt_tst);
 
-    cmd_save = new QPushButton(QStringLiteral("Save"), Frame1);
+    cmd_save = new QPushButton(QStringLiteral("Save"));
     cmd_save->setObjectName(QStringLiteral("cmd_save"));
-
-    LV_cases = new RecordList(Frame1);
-    LV_cases->setObjectName(QStringLiteral("LV_cases"));
-    LV_cases->setColumns({
-        {QStringLiteral("S No"), 22.5},
-        {QStringLiteral("Component Name"), 72},
-        {QStringLiteral("Component Type"), 72},
-        {QStringLiteral("Test Case Id"), 50},
-        {QStringLiteral("Test Case Description"), 100},
-        {QStringLiteral("Expected Result"), 100},
-        {QStringLiteral("Actual Result"), 100},
-        {QStringLiteral("Pass/Fail"), 37.5},
-        {QStringLiteral("Def Severity"), 37.5},
-        {QStringLiteral("Def Category"), 72},
-        {QStringLiteral("Date of Testing"), 40},
-    });
 }
 
 void frm_tst_log::layoutControls()
@@ -242,19 +177,6 @@ void frm_tst_log::layoutControls()
     window->addWidget(Frame1, 1);
 }
 
-void frm_tst_log::connectHandlers()
-{
-    onEvent(cmb_prjid, &DropDown::clicked, this, &frm_tst_log::cmb_prjid_Click);
-    onEvent(cmb_tst_type, &DropDown::clicked, this, &frm_tst_log::cmb_tst_type_Click);
-    onEvent(cmb_tst_type, &DropDown::lostFocus, this, &frm_tst_log::cmb_tst_type_LostFocus);
-    onEvent(cmb_cmp, &DropDown::clicked, this, &frm_tst_log::cmb_cmp_Click);
-    onEvent(cmb_tst_id, &DropDown::clicked, this, &frm_tst_log::cmb_tst_id_Click);
-    onEvent(cmb_pass, &DropDown::clicked, this, &frm_tst_log::cmb_pass_Click);
-    onEvent(LV_cases, &RecordList::columnClicked, this, &frm_tst_log::LV_cases_ColumnClick);
-    onEvent(LV_cases, &RecordList::rowDoubleClicked, this, &frm_tst_log::LV_cases_DblClick);
-    onEvent(cmd_save, &QPushButton::clicked, this, &frm_tst_log::cmd_save_Click);
-}
-
 void frm_tst_log::Form_Load()
 {
     if (con.cn.state() == 0)
@@ -283,34 +205,6 @@ void frm_tst_log::fill_prjid()
     fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_prjid) from qv_zr_tst_cases"), {});
 }
 
-void frm_tst_log::fill_tst_type()
-{
-    fillDropDown(cmb_tst_type, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases"), {});
-}
-
-void frm_tst_log::fill_cmp_type()
-{
-    fillDropDown(cmb_cmp_type, rs_look, con.cn,
-                 QStringLiteral("select distinct(qv_zr_component_type) from qv_zr_tst_cases"), {});
-}
-
-void frm_tst_log::fill_cmp()
-{
-    fillDropDown(cmb_cmp, rs_look, con.cn,
-                 QStringLiteral("select distinct(qv_zr_component) from qv_zr_tst_cases where (qv_zr_prjid=?)"),
-                 {cmb_prjid->text()});
-}
-
-void frm_tst_log::fill_tst_id()
-{
-    txt_tst_case_desc->setText(QString());
-    txt_rslt_exp->setText(QString());
-    fillDropDown(cmb_tst_id, rs_id, con.cn,
-                 QStringLiteral("select qv_zr_tst_case_id from qv_zr_tst_cases where (qv_zr_prjid=?)and "
-                                "(qv_zr_component=?) and  (qv_zr_component_type=?) and  (qv_zr_tst_type=?) "),
-                 {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text()});
-}
-
 void frm_tst_log::fill_def_cat()
 {
     // A case not logged yet has a Null category and is skipped; the empty
@@ -320,167 +214,24 @@ void frm_tst_log::fill_def_cat()
 
 void frm_tst_log::fill_cases()
 {
-    row_no = 1;
-    LV_cases->clearRows();
-    if (rs_list.state() == 1)
-        rs_list.close();
-    rs_list.open(QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and  (qv_zr_tst_type=?)"),
-                 {cmb_prjid->text(), cmb_tst_type->text()}, con.cn, CursorType::Dynamic, LockType::ReadOnly);
-    QList<int> positions;
-    for (const char *column : textColumns)
-        positions << rs_list.fieldIndex(QLatin1String(column));
-    const int datePosition = rs_list.fieldIndex(QStringLiteral("qv_zr_dt_tst"));
-    const QLocale locale;
-    QList<ListRow> rows;
-    rows.reserve(rs_list.recordCount());
-    while (!rs_list.eof()) {
-        ListRow row;
-        row.cells.reserve(11);
-        row.cells << QString::number(row_no);
-        for (int position : std::as_const(positions))
-            row.cells << cellText(rs_list.fields(position));
-        // The row keeps the date itself: the short form may drop the century,
-        // and a double click must get back exactly this day.
-        const QVariant stored = rs_list.fields(datePosition);
-        const QDate date = DateValue::fromStored(stored);
-        row.cells << (date.isValid() ? locale.toString(date, QLocale::ShortFormat) : cellText(stored));
-        row.data = date;
-        rows.append(std::move(row));
-        rs_list.moveNext();
-        ++row_no;
-    }
-    if (rs_list.state() == 1)
-        rs_list.close();
-    LV_cases->setRows(std::move(rows));
-    m_listSource = {cmb_prjid->text(), cmb_tst_type->text(), con.cn.generation(), con.cn.dataVersion()};
-}
-
-bool frm_tst_log::listIsCurrent() const
-{
-    return m_listSource.version >= 0 && m_listSource.prjid == cmb_prjid->text()
-           && m_listSource.tstType == cmb_tst_type->text() && m_listSource.generation == con.cn.generation()
-           && m_listSource.version == con.cn.dataVersion();
-}
-
-bool frm_tst_log::showSavedRow(const QString &component, const QString &componentType, const QString &id)
-{
-    const bool failed = cmb_pass->text() == QLatin1String("Fail");
-    const QDate date = dt_tst->date();
-    const auto withResult = [&](ListRow row) {
-        row.cells[ColActual] = cellText(txt_rslt_act->text());
-        row.cells[ColPass] = cellText(cmb_pass->text());
-        row.cells[ColSeverity] = failed ? cmb_severity->text() : QString();
-        row.cells[ColCategory] = failed ? cmb_cat->text() : QString();
-        row.cells[ColDate] = QLocale().toString(date, QLocale::ShortFormat);
-        row.data = date;
-        return row;
-    };
-    const auto isSaved = [&](const QStringList &cells) {
-        return cells.at(ColComponent) == component && cells.at(ColComponentType) == componentType
-               && cells.at(ColTestCaseId) == id;
-    };
-    // Unsorted, the list stands in query order: the row changes where it is.
-    if (!LV_cases->isSorted()) {
-        for (int r = 0; r < LV_cases->rowCount(); ++r) {
-            const QStringList cells = LV_cases->rowCells(r);
-            if (isSaved(cells)) {
-                LV_cases->replaceRow(r, withResult({cells, LV_cases->rowData(r)}));
-                return true;
-            }
-        }
-        return false;
-    }
-
-    // Back to the order the query returns (S No), so the list's sort places the
-    // changed row exactly where a refill would.
-    QList<ListRow> rows;
-    rows.reserve(LV_cases->rowCount());
-    for (int r = 0; r < LV_cases->rowCount(); ++r)
-        rows.append({LV_cases->rowCells(r), LV_cases->rowData(r)});
-    std::sort(rows.begin(), rows.end(), [](const ListRow &a, const ListRow &b) {
-        return a.cells.at(ColSNo).toLongLong() < b.cells.at(ColSNo).toLongLong();
-    });
-    // The save wrote the first stored row of the key, the first of them in query order.
-    const auto saved = std::find_if(rows.begin(), rows.end(), [&](const ListRow &row) { return isSaved(row.cells); });
-    if (saved == rows.end())
-        return false;
-    *saved = withResult(*saved);
-    LV_cases->setRows(std::move(rows));
-    return true;
-}
-
-QVariantList frm_tst_log::caseKey() const
-{
-    return {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text(), cmb_tst_id->text()};
+    fillCaseList(kListFields, resultRow);
 }
 
 bool frm_tst_log::caseIsStored()
 {
     if (rs_look.state() == 1)
         rs_look.close();
-    rs_look.open(caseKeyQuery(QStringLiteral("qv_zr_tst_case_id")), caseKey(), con.cn, CursorType::Dynamic,
-                 LockType::ReadOnly);
+    rs_look.open(caseKeyQuery(QStringLiteral("qv_zr_tst_case_id")), caseKey(), con.cn);
     const bool found = !rs_look.eof();
     if (rs_look.state() == 1)
         rs_look.close();
     return found;
 }
 
-void frm_tst_log::cmb_prjid_Click()
-{
-    if (rs_look.state() == 1)
-        rs_look.close();
-    rs_look.open(QStringLiteral("select * from qv_zr_projects where qv_zr_prjid=?"), {cmb_prjid->text()}, con.cn,
-                 CursorType::Dynamic, LockType::ReadOnly);
-    if (!rs_look.eof()) {
-        txt_size->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_prj_size"))));
-        txt_desc->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_prj_desc"))));
-    }
-    if (rs_look.state() == 1)
-        rs_look.close();
-    fill_cmp();
-    fill_cases();
-    fill_tst_id();
-}
-
 void frm_tst_log::cmb_tst_type_Click()
 {
     fill_tst_id();
     fill_cases();
-}
-
-void frm_tst_log::cmb_tst_type_LostFocus()
-{
-    // Picks up a test type typed into the box.
-    fill_cases();
-}
-
-void frm_tst_log::cmb_cmp_Click()
-{
-    if (rs_id.state() == 1)
-        rs_id.close();
-    rs_id.open(QStringLiteral("select qv_zr_component_type from qv_zr_tst_cases where (qv_zr_prjid=?) and  "
-                              "(qv_zr_component=?)"),
-               {cmb_prjid->text(), cmb_cmp->text()}, con.cn, CursorType::Dynamic, LockType::ReadOnly);
-    if (!rs_id.eof())
-        cmb_cmp_type->selectEqualEntry(boxText(rs_id.fields(0)));
-    if (rs_id.state() == 1)
-        rs_id.close();
-}
-
-void frm_tst_log::cmb_tst_id_Click()
-{
-    txt_tst_case_desc->setText(QString());
-    txt_rslt_exp->setText(QString());
-    if (rs_look.state() == 1)
-        rs_look.close();
-    rs_look.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, CursorType::Dynamic, LockType::ReadOnly);
-    if (!rs_look.eof()) {
-        txt_tst_case_desc->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_tst_case_desc"))));
-        txt_rslt_exp->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_rslt_exp"))));
-    }
-    if (rs_look.state() == 1)
-        rs_look.close();
 }
 
 void frm_tst_log::cmb_pass_Click()
@@ -490,14 +241,6 @@ void frm_tst_log::cmb_pass_Click()
     Label13->setVisible(failed);
     cmb_severity->setVisible(failed);
     cmb_cat->setVisible(failed);
-}
-
-void frm_tst_log::LV_cases_ColumnClick(int ColumnHeader)
-{
-    // Always ascending, by the cells' text; refills keep the order.
-    LV_cases->setSortKey(ColumnHeader);
-    if (!LV_cases->isSorted())
-        LV_cases->setSorted(true);
 }
 
 void frm_tst_log::LV_cases_DblClick()
@@ -557,58 +300,36 @@ void frm_tst_log::cmd_save_Click()
     if (LV_cases->rowCount() == 0)
         return;
 
-    // Shows the message, cuts an over-long text and puts the focus where the user must act.
-    const auto refuse = [this](const QString &message, QWidget *focus, DropDown *cut = nullptr, int limit = 0) {
-        Ui::information(this, message);
-        if (cut)
-            cut->setText(leftChars(cut->text(), limit));
-        focus->setFocus();
-    };
-
-    if (isBlank(cmb_prjid->text()))
-        return refuse(QStringLiteral("Project Id is blank"), cmb_prjid);
-    if (isBlank(cmb_tst_type->text()))
-        return refuse(QStringLiteral("Test Type is blank"), cmb_tst_type);
-    if (charCount(cmb_tst_type->text()) > 50)
-        return refuse(QStringLiteral("Test Type can not have more than 50 characters"), cmb_tst_type, cmb_tst_type, 50);
-    if (isBlank(cmb_cmp->text()))
-        return refuse(QStringLiteral("Component Name is blank"), cmb_cmp);
-    if (charCount(cmb_cmp->text()) > 50)
-        return refuse(QStringLiteral("Component Name can not have more than 50 characters"), cmb_cmp, cmb_cmp, 50);
-    if (isBlank(cmb_cmp_type->text()))
-        return refuse(QStringLiteral("Component Type is blank"), cmb_cmp_type);
-    if (charCount(cmb_cmp_type->text()) > 50)
-        return refuse(QStringLiteral("Component Type can not have more than 50 characters"), cmb_cmp_type,
-                      cmb_cmp_type, 50);
-    if (isBlank(cmb_tst_id->text()))
-        return refuse(QStringLiteral("Test Case Id is blank"), cmb_tst_id);
-    // The id list only holds stored ids: cutting one would name another test case.
-    if (charCount(cmb_tst_id->text()) > 6)
-        return refuse(QStringLiteral("Test case Id can not have more than 6 characters"), cmb_tst_id);
-    // The description and expected result belong to the chosen id: choose another.
-    if (isBlank(txt_tst_case_desc->text()))
-        return refuse(QStringLiteral("Test Case Description is blank"), cmb_tst_id);
-    if (isBlank(txt_rslt_exp->text()))
-        return refuse(QStringLiteral("Expected Result is blank"), cmb_tst_id);
-    if (isBlank(txt_rslt_act->text()))
-        return refuse(QStringLiteral("Actual Result is blank"), txt_rslt_act);
-    if (isBlank(cmb_pass->text()))
-        return refuse(QStringLiteral("Pass/Fail is blank"), cmb_pass);
     const bool failed = cmb_pass->text() == QLatin1String("Fail");
-    if (failed && isBlank(cmb_severity->text()))
-        return refuse(QStringLiteral("Defect Severity is blank"), cmb_severity);
-    if (failed && isBlank(cmb_cat->text()))
-        return refuse(QStringLiteral("Defect Category is blank"), cmb_cat);
-    if (failed && charCount(cmb_cat->text()) > 50)
-        return refuse(QStringLiteral("Defect Category can not have more than 50 characters"), cmb_cat, cmb_cat, 50);
+    SaveChecks check(this);
+    check.notBlank(cmb_prjid, QStringLiteral("Project Id is blank"))
+        .notBlank(cmb_tst_type, QStringLiteral("Test Type is blank"))
+        .notLonger(cmb_tst_type, 50, QStringLiteral("Test Type can not have more than 50 characters"))
+        .notBlank(cmb_cmp, QStringLiteral("Component Name is blank"))
+        .notLonger(cmb_cmp, 50, QStringLiteral("Component Name can not have more than 50 characters"))
+        .notBlank(cmb_cmp_type, QStringLiteral("Component Type is blank"))
+        .notLonger(cmb_cmp_type, 50, QStringLiteral("Component Type can not have more than 50 characters"))
+        .notBlank(cmb_tst_id, QStringLiteral("Test Case Id is blank"))
+        // The id list only holds stored ids: cutting one would name another test case.
+        .notLonger(cmb_tst_id, 6, QStringLiteral("Test case Id can not have more than 6 characters"),
+                   SaveChecks::TooLong::Keep)
+        // The description and expected result belong to the chosen id: choose another.
+        .that(!isBlank(txt_tst_case_desc->text()), cmb_tst_id, QStringLiteral("Test Case Description is blank"))
+        .that(!isBlank(txt_rslt_exp->text()), cmb_tst_id, QStringLiteral("Expected Result is blank"))
+        .notBlank(txt_rslt_act, QStringLiteral("Actual Result is blank"))
+        .notBlank(cmb_pass, QStringLiteral("Pass/Fail is blank"));
+    if (failed)
+        check.notBlank(cmb_severity, QStringLiteral("Defect Severity is blank"))
+            .notBlank(cmb_cat, QStringLiteral("Defect Category is blank"))
+            .notLonger(cmb_cat, 50, QStringLiteral("Defect Category can not have more than 50 characters"));
+    if (!check.passed())
+        return;
 
-    // With nothing else changed since the list was read, the one saved row is
-    // all a refill would change: it alone is redrawn.
-    const bool current = listIsCurrent();
     bool written = false;
     if (rs_save.state() == 1)
         rs_save.close();
-    rs_save.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, CursorType::Dynamic, LockType::Optimistic);
+    rs_save.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, LockType::Optimistic,
+                 QStringLiteral("qv_zr_tst_cases"));
     if (!rs_save.eof()) {
         rs_save.setField(QStringLiteral("qv_zr_pass"), cmb_pass->text());
         rs_save.setField(QStringLiteral("qv_zr_rslt_act"), txt_rslt_act->text());
@@ -627,7 +348,18 @@ void frm_tst_log::cmd_save_Click()
                                              "component type and test case id shown; nothing was saved."));
         cmb_cmp->setFocus();
     }
-    if (current && (!written || showSavedRow(cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_id->text())))
+    // With nothing else changed since the list was read, the saved row is all
+    // a refill would change: it alone is redrawn, as the list fill makes it.
+    const QDate date = dt_tst->date();
+    const auto withResult = [&](const ListRow &old) {
+        QVariantList values;
+        for (int c = ColComponent; c < ColActual; ++c)
+            values << old.cells.at(c);
+        values << txt_rslt_act->text() << cmb_pass->text() << (failed ? cmb_severity->text() : QStringLiteral(""))
+               << (failed ? cmb_cat->text() : QStringLiteral("")) << date;
+        return resultRow(old.cells.at(ColSNo).toInt(), values);
+    };
+    if (written && redrawSavedRow(withResult))
         return;
     fill_cases();
 }

@@ -161,7 +161,7 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
     // A window's connection that was open reads and writes the restored file.
     QCOMPARE(open.state(), 1);
     RecordSet rs;
-    rs.open("select * from Tqvjx_companydetails", {}, open, CursorType::Dynamic, LockType::Optimistic);
+    rs.open("select * from Tqvjx_companydetails", {}, open, LockType::Optimistic, "Tqvjx_companydetails");
     QCOMPARE(rs.fields("fqv_jx_companyname").toString(), QString::fromUtf8("Prüf GmbH"));
     rs.setField("fqv_jx_address", "changed after restore");
     rs.update();

@@ -31,7 +31,7 @@ void TestRecordSet::nullStaysDistinctFromEmptyText()
     Connection cn;
     cn.open(db.path());
     RecordSet rs;
-    rs.open("select * from qv_zr_tst_cases", {}, cn, CursorType::Dynamic, LockType::Optimistic);
+    rs.open("select * from qv_zr_tst_cases", {}, cn, LockType::Optimistic, "qv_zr_tst_cases");
     QVERIFY(rs.fields("qv_zr_def_cat").isNull());
     // Empty text written through the set is text, not Null.
     rs.setField("qv_zr_def_cat", QString());
@@ -64,7 +64,7 @@ void TestRecordSet::quotesAndSqlWordsAreStoredAndFound()
     Connection cn;
     cn.open(db.path());
     RecordSet rs;
-    rs.open("select * from qv_zr_projects where qv_zr_prjid=?", {id}, cn, CursorType::Dynamic, LockType::Optimistic);
+    rs.open("select * from qv_zr_projects where qv_zr_prjid=?", {id}, cn, LockType::Optimistic, "qv_zr_projects");
     QVERIFY(rs.eof());
     rs.addNew();
     rs.setField("qv_zr_prjid", id);
@@ -92,7 +92,7 @@ void TestRecordSet::deleteRemovesOnlyTheCurrentRow()
     cn.open(db.path());
     RecordSet rs;
     rs.open("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?)", {"P", "C"}, cn,
-            CursorType::Dynamic, LockType::Optimistic);
+            LockType::Optimistic, "qv_zr_tst_cases");
     QCOMPARE(rs.recordCount(), 2);
     rs.deleteCurrent();
     rs.close();
@@ -109,7 +109,7 @@ void TestRecordSet::updateChangesOnlyTheCurrentRow()
     Connection cn;
     cn.open(db.path());
     RecordSet rs;
-    rs.open("select * from qv_zr_projects where qv_zr_prjid=?", {"A"}, cn, CursorType::Dynamic, LockType::Optimistic);
+    rs.open("select * from qv_zr_projects where qv_zr_prjid=?", {"A"}, cn, LockType::Optimistic, "qv_zr_projects");
     rs.moveNext();
     rs.setField("qv_zr_prj_desc", "changed");
     rs.update();
@@ -191,7 +191,7 @@ void TestRecordSet::readOnlySetRefusesChanges()
     Connection cn;
     cn.open(db.path());
     RecordSet rs;
-    rs.open("select * from qv_zr_projects", {}, cn, CursorType::Dynamic, LockType::ReadOnly);
+    rs.open("select * from qv_zr_projects", {}, cn);
     QVERIFY_THROWS_EXCEPTION(DbError, rs.setField("qv_zr_prj_desc", "x"));
     QVERIFY_THROWS_EXCEPTION(DbError, rs.deleteCurrent());
     QCOMPARE(db.count("qv_zr_projects"), 1);
@@ -205,7 +205,7 @@ void TestRecordSet::datesAreStoredAsSortableDates()
     Connection cn;
     cn.open(db.path());
     RecordSet rs;
-    rs.open("select * from qv_zr_tst_cases", {}, cn, CursorType::Dynamic, LockType::Optimistic);
+    rs.open("select * from qv_zr_tst_cases", {}, cn, LockType::Optimistic, "qv_zr_tst_cases");
     rs.setField("qv_zr_dt_tst", QDate(2026, 12, 6));
     rs.update();
     rs.moveNext();

@@ -40,7 +40,7 @@ int main(int argc, char **argv)
         rs_save.open(QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?) and "
                                     " (qv_zr_component_type=?) and  (qv_zr_tst_type=?) and  (qv_zr_tst_case_id=?)"),
                      {QStringLiteral("P"), QStringLiteral("C"), QStringLiteral("K"), QStringLiteral("T"), id}, cn,
-                     CursorType::Dynamic, LockType::Optimistic);
+                     LockType::Optimistic, QStringLiteral("qv_zr_tst_cases"));
         if (!rs_save.eof()) {
             rs_save.setField(QStringLiteral("qv_zr_pass"), n % 2 ? QStringLiteral("Pass") : QStringLiteral("Fail"));
             rs_save.setField(QStringLiteral("qv_zr_rslt_act"), QString::number(n));

@@ -55,6 +55,7 @@ class RecordingLifetime : public ProgramLifetime
 {
 public:
     void end(int exitCode) override;
+    void quit(int exitCode) override { end(exitCode); }
     QList<int> ends;
 };
 

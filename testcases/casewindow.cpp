@@ -1,0 +1,234 @@
+#include "casewindow.h"
+
+#include "guard.h"
+#include "listfiller.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <algorithm>
+
+namespace {
+
+// Rows written by other tools may hold Null; a text box shows that as empty text.
+QString boxText(const QVariant &value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+QLabel *makeLabel(const QString &caption, const char *name, QWidget *buddy)
+{
+    auto *label = new QLabel(caption);
+    label->setObjectName(QLatin1String(name));
+    label->setBuddy(buddy);
+    return label;
+}
+
+template <class Control>
+Control *named(Control *control, const char *name)
+{
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+} // namespace
+
+CaseWindow::CaseWindow(TestingClass &con, const QString &frameCaption, DropDown::Kind idKind,
+                       const QList<RecordList::Column> &columns, QWidget *parent)
+    : ChildWindow(parent)
+    , con(con)
+    , cmb_prjid(named(new DropDown(DropDown::Kind::PickOnly, true), "cmb_prjid"))
+    , txt_size(named(new TextBox, "txt_size"))
+    , txt_desc(named(new MultiLineTextBox, "txt_desc"))
+    , cmb_tst_type(named(new DropDown(DropDown::Kind::TypeOrPick, true), "cmb_tst_type"))
+    , Frame1(named(new QGroupBox(frameCaption), "Frame1"))
+    , cmb_cmp(named(new DropDown(DropDown::Kind::TypeOrPick, true), "cmb_cmp"))
+    , cmb_cmp_type(named(new DropDown(DropDown::Kind::TypeOrPick, true), "cmb_cmp_type"))
+    , cmb_tst_id(named(new DropDown(idKind, true), "cmb_tst_id"))
+    , txt_tst_case_desc(named(new MultiLineTextBox, "txt_tst_case_desc"))
+    , txt_rslt_exp(named(new MultiLineTextBox, "txt_rslt_exp"))
+    , LV_cases(named(new RecordList, "LV_cases"))
+{
+    Label1 = makeLabel(QStringLiteral("Project Id"), "Label1", cmb_prjid);
+    Label2 = makeLabel(QStringLiteral("Size "), "Label2", txt_size);
+    Label3 = makeLabel(QStringLiteral("Project Description"), "Label3", txt_desc);
+    Label4 = makeLabel(QStringLiteral("Test Type"), "Label4", cmb_tst_type);
+    Label5 = makeLabel(QStringLiteral("Component"), "Label5", cmb_cmp);
+    Label6 = makeLabel(QStringLiteral("Component Type"), "Label6", cmb_cmp_type);
+    Label7 = makeLabel(QStringLiteral("Test Case Id"), "Label7", cmb_tst_id);
+    Label8 = makeLabel(QStringLiteral("Test Case Description"), "Label8", txt_tst_case_desc);
+    Label9 = makeLabel(QStringLiteral("Expected Result"), "Label9", txt_rslt_exp);
+    txt_size->setDisplayOnly(true);
+    txt_desc->setDisplayOnly(true);
+    for (MultiLineTextBox *box : {txt_tst_case_desc, txt_rslt_exp})
+        box->setMaxLength(255);
+    LV_cases->setColumns(columns);
+
+    onEvent(cmb_prjid, &DropDown::clicked, this, &CaseWindow::cmb_prjid_Click);
+    onEvent(cmb_cmp, &DropDown::clicked, this, &CaseWindow::cmb_cmp_Click);
+    onEvent(cmb_tst_id, &DropDown::clicked, this, &CaseWindow::cmb_tst_id_Click);
+    onEvent(cmb_tst_type, &DropDown::clicked, this, &CaseWindow::cmb_tst_type_Click);
+    onEvent(cmb_tst_type, &DropDown::lostFocus, this, &CaseWindow::cmb_tst_type_LostFocus);
+    onEvent(LV_cases, &RecordList::rowDoubleClicked, this, &CaseWindow::LV_cases_DblClick);
+    onEvent(LV_cases, &RecordList::columnClicked, this, &CaseWindow::LV_cases_ColumnClick);
+}
+
+CaseWindow::~CaseWindow()
+{
+    // Destroying the widgets moves the focus away from the test type box; its
+    // handler must not run on a window whose record sets are already gone.
+    disconnect(cmb_tst_type, nullptr, this, nullptr);
+}
+
+QString CaseWindow::caseKeyQuery(const QString &columns)
+{
+    return QStringLiteral("select %1 from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?) and  "
+                          "(qv_zr_component_type=?) and  (qv_zr_tst_type=?) and  (qv_zr_tst_case_id=?)")
+        .arg(columns);
+}
+
+QVariantList CaseWindow::caseKey() const
+{
+    return {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text(), cmb_tst_id->text()};
+}
+
+void CaseWindow::fill_tst_type()
+{
+    fillDropDown(cmb_tst_type, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases"));
+}
+
+void CaseWindow::fill_cmp_type()
+{
+    fillDropDown(cmb_cmp_type, rs_look, con.cn,
+                 QStringLiteral("select distinct(qv_zr_component_type) from qv_zr_tst_cases"));
+}
+
+void CaseWindow::fill_cmp()
+{
+    fillDropDown(cmb_cmp, rs_look, con.cn,
+                 QStringLiteral("select distinct(qv_zr_component) from qv_zr_tst_cases where (qv_zr_prjid=?)"),
+                 {cmb_prjid->text()});
+}
+
+void CaseWindow::fill_tst_id()
+{
+    txt_tst_case_desc->setText(QString());
+    txt_rslt_exp->setText(QString());
+    fillDropDown(cmb_tst_id, rs_id, con.cn,
+                 QStringLiteral("select qv_zr_tst_case_id from qv_zr_tst_cases where (qv_zr_prjid=?)and "
+                                "(qv_zr_component=?) and  (qv_zr_component_type=?) and  (qv_zr_tst_type=?) "),
+                 {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text()});
+}
+
+void CaseWindow::fillCaseList(const QStringList &fields, const RowMaker &make)
+{
+    fillRecordList(LV_cases, rs_list, con.cn,
+                   QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and  (qv_zr_tst_type=?)"),
+                   {cmb_prjid->text(), cmb_tst_type->text()}, fields, row_no, make);
+    m_listSource = {cmb_prjid->text(), cmb_tst_type->text(), con.cn.generation(), con.cn.dataVersion()};
+}
+
+bool CaseWindow::listIsCurrent() const
+{
+    return m_listSource.version >= 0 && m_listSource.prjid == cmb_prjid->text()
+           && m_listSource.tstType == cmb_tst_type->text() && m_listSource.generation == con.cn.generation()
+           && m_listSource.version == con.cn.dataVersion();
+}
+
+bool CaseWindow::redrawSavedRow(const std::function<ListRow(const ListRow &)> &changed)
+{
+    if (!listIsCurrent())
+        return false;
+    const QString component = cmb_cmp->text();
+    const QString componentType = cmb_cmp_type->text();
+    const QString id = cmb_tst_id->text();
+    const auto isSaved = [&](const QStringList &cells) {
+        return cells.at(ColComponent) == component && cells.at(ColComponentType) == componentType
+               && cells.at(ColTestCaseId) == id;
+    };
+    // Unsorted, the list stands in query order: the row changes where it is.
+    if (!LV_cases->isSorted()) {
+        for (int r = 0; r < LV_cases->rowCount(); ++r) {
+            if (isSaved(LV_cases->rowCells(r))) {
+                LV_cases->replaceRow(r, changed({LV_cases->rowCells(r), LV_cases->rowData(r)}));
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Back to the order the query returns (S No), so the list's sort places the
+    // changed row exactly where a refill would.
+    QList<ListRow> rows;
+    rows.reserve(LV_cases->rowCount());
+    for (int r = 0; r < LV_cases->rowCount(); ++r)
+        rows.append({LV_cases->rowCells(r), LV_cases->rowData(r)});
+    std::sort(rows.begin(), rows.end(), [](const ListRow &a, const ListRow &b) {
+        return a.cells.at(ColSNo).toLongLong() < b.cells.at(ColSNo).toLongLong();
+    });
+    // The save wrote the first stored row of the key, the first of them in query order.
+    const auto saved = std::find_if(rows.begin(), rows.end(), [&](const ListRow &row) { return isSaved(row.cells); });
+    if (saved == rows.end())
+        return false;
+    *saved = changed(*saved);
+    LV_cases->setRows(std::move(rows));
+    return true;
+}
+
+void CaseWindow::cmb_prjid_Click()
+{
+    if (rs_look.state() == 1)
+        rs_look.close();
+    rs_look.open(QStringLiteral("select * from qv_zr_projects where qv_zr_prjid=?"), {cmb_prjid->text()}, con.cn);
+    if (!rs_look.eof()) {
+        txt_size->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_prj_size"))));
+        txt_desc->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_prj_desc"))));
+    }
+    rs_look.close();
+    fill_cmp();
+    fill_cases();
+    fill_tst_id();
+}
+
+void CaseWindow::cmb_cmp_Click()
+{
+    if (rs_id.state() == 1)
+        rs_id.close();
+    rs_id.open(QStringLiteral("select qv_zr_component_type from qv_zr_tst_cases where (qv_zr_prjid=?) and  "
+                              "(qv_zr_component=?)"),
+               {cmb_prjid->text(), cmb_cmp->text()}, con.cn);
+    QVariant type;
+    if (!rs_id.eof())
+        type = rs_id.fields(0);
+    rs_id.close();
+    // Only the component type follows a component pick; the ids and the list stay.
+    if (!type.isNull())
+        cmb_cmp_type->selectEqualEntry(type.toString());
+}
+
+void CaseWindow::cmb_tst_id_Click()
+{
+    txt_tst_case_desc->setText(QString());
+    txt_rslt_exp->setText(QString());
+    if (rs_look.state() == 1)
+        rs_look.close();
+    rs_look.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn);
+    if (!rs_look.eof()) {
+        txt_tst_case_desc->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_tst_case_desc"))));
+        txt_rslt_exp->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_rslt_exp"))));
+    }
+    rs_look.close();
+}
+
+void CaseWindow::cmb_tst_type_LostFocus()
+{
+    // Picks up a test type typed into the box.
+    fill_cases();
+}
+
+void CaseWindow::LV_cases_ColumnClick(int ColumnHeader)
+{
+    // Always ascending, by the cells' text; refills keep the order.
+    LV_cases->setSortKey(ColumnHeader);
+    if (!LV_cases->isSorted())
+        LV_cases->setSorted(true);
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "childwindow.h"
+#include "dropdown.h"
+#include "listfiller.h"
+#include "recordlist.h"
+#include "recordset.h"
+#include "testingclass.h"
+#include "textbox.h"
+
+#include <QVariantList>
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+
+// What the test case window and the test log share: the selectors of one test
+// case (project, test type, component, component type, id), the cascade that
+// keeps them consistent, the case's description and expected result, and the
+// list of the project's test cases of the selected test type.
+class CaseWindow : public ChildWindow
+{
+    Q_OBJECT
+
+public:
+    ~CaseWindow() override;
+
+    Placement placement() const override { return Placement::Maximized; }
+
+    void cmb_prjid_Click();
+    void cmb_cmp_Click();
+    void cmb_tst_id_Click();
+    virtual void cmb_tst_type_Click() = 0;
+    void cmb_tst_type_LostFocus();
+    virtual void LV_cases_DblClick() = 0;
+    void LV_cases_ColumnClick(int ColumnHeader);
+
+    TestingClass &con;
+
+    QLabel *Label1;
+    DropDown *cmb_prjid;
+    QLabel *Label2;
+    TextBox *txt_size;
+    QLabel *Label3;
+    MultiLineTextBox *txt_desc;
+    QLabel *Label4;
+    DropDown *cmb_tst_type;
+
+    QGroupBox *Frame1;
+    QLabel *Label5;
+    DropDown *cmb_cmp;
+    QLabel *Label6;
+    DropDown *cmb_cmp_type;
+    QLabel *Label7;
+    DropDown *cmb_tst_id;
+    QLabel *Label8;
+    MultiLineTextBox *txt_tst_case_desc;
+    QLabel *Label9;
+    MultiLineTextBox *txt_rslt_exp;
+    RecordList *LV_cases;
+
+protected:
+    // The list's first columns; a window's own columns follow.
+    enum CaseColumn { ColSNo, ColComponent, ColComponentType, ColTestCaseId, ColDescription, ColExpected };
+
+    CaseWindow(TestingClass &con, const QString &frameCaption, DropDown::Kind idKind,
+               const QList<RecordList::Column> &columns, QWidget *parent);
+
+    void fill_tst_type();
+    void fill_cmp_type();
+    void fill_cmp();
+    void fill_tst_id();
+    virtual void fill_cases() = 0;
+
+    // The one test case the five selectors name: the query with columns, and
+    // the texts on screen in the order of its parameters.
+    static QString caseKeyQuery(const QString &columns);
+    QVariantList caseKey() const;
+
+    // Fills the list with the fields of the project's test cases of the test
+    // type, one row made of each record by make, and notes what it was read for.
+    void fillCaseList(const QStringList &fields, const RowMaker &make);
+    // With nothing else changed since the list was read, the saved row alone
+    // is redrawn, by changed, exactly as a refill would show it. False when
+    // the list must be refilled instead.
+    bool redrawSavedRow(const std::function<ListRow(const ListRow &)> &changed);
+
+    RecordSet rs_save;
+    RecordSet rs_look;
+    RecordSet rs_list;
+    RecordSet rs_id;
+    int row_no = 1;
+
+private:
+    bool listIsCurrent() const;
+
+    // What the list was read for: the texts, the connection's open and the file's version.
+    struct ListSource
+    {
+        QString prjid;
+        QString tstType;
+        quint64 generation = 0;
+        qint64 version = -1;
+    } m_listSource;
+};
