@@ -91,6 +91,19 @@ QVariantList CaseWindow::caseKey() const
     return {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text(), cmb_tst_id->text()};
 }
 
+void CaseWindow::checkKey(SaveChecks &check, SaveChecks::TooLong idTooLong) const
+{
+    check.notBlank(cmb_prjid, QStringLiteral("Project Id is blank"))
+        .notBlank(cmb_tst_type, QStringLiteral("Test Type is blank"))
+        .notLonger(cmb_tst_type, 50, QStringLiteral("Test Type can not have more than 50 characters"))
+        .notBlank(cmb_cmp, QStringLiteral("Component Name is blank"))
+        .notLonger(cmb_cmp, 50, QStringLiteral("Component Name can not have more than 50 characters"))
+        .notBlank(cmb_cmp_type, QStringLiteral("Component Type is blank"))
+        .notLonger(cmb_cmp_type, 50, QStringLiteral("Component Type can not have more than 50 characters"))
+        .notBlank(cmb_tst_id, QStringLiteral("Test Case Id is blank"))
+        .notLonger(cmb_tst_id, 6, QStringLiteral("Test case Id can not have more than 6 characters"), idTooLong);
+}
+
 void CaseWindow::fill_tst_type()
 {
     fillDropDown(cmb_tst_type, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases"));

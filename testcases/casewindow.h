@@ -5,6 +5,7 @@
 #include "listfiller.h"
 #include "recordlist.h"
 #include "recordset.h"
+#include "savechecks.h"
 #include "testingclass.h"
 #include "textbox.h"
 
@@ -76,6 +77,8 @@ protected:
     // the texts on screen in the order of its parameters.
     static QString caseKeyQuery(const QString &columns);
     QVariantList caseKey() const;
+    // The save checks of the five key texts, in the order both windows make them.
+    void checkKey(SaveChecks &check, SaveChecks::TooLong idTooLong) const;
 
     // Fills the list with the fields of the project's test cases of the test
     // type, one row made of each record by make, and notes what it was read for.

@@ -169,16 +169,8 @@ void frm_tst_case::LV_cases_DblClick()
 void frm_tst_case::cmd_save_Click()
 {
     SaveChecks check(this);
-    check.notBlank(cmb_prjid, QStringLiteral("Project Id is blank"))
-        .notBlank(cmb_tst_type, QStringLiteral("Test Type is blank"))
-        .notLonger(cmb_tst_type, 50, QStringLiteral("Test Type can not have more than 50 characters"))
-        .notBlank(cmb_cmp, QStringLiteral("Component Name is blank"))
-        .notLonger(cmb_cmp, 50, QStringLiteral("Component Name can not have more than 50 characters"))
-        .notBlank(cmb_cmp_type, QStringLiteral("Component Type is blank"))
-        .notLonger(cmb_cmp_type, 50, QStringLiteral("Component Type can not have more than 50 characters"))
-        .notBlank(cmb_tst_id, QStringLiteral("Test Case Id is blank"))
-        .notLonger(cmb_tst_id, 6, QStringLiteral("Test case Id can not have more than 6 characters"))
-        .notBlank(txt_tst_case_desc, QStringLiteral("Test Case Description is blank"))
+    checkKey(check, SaveChecks::TooLong::Cut);
+    check.notBlank(txt_tst_case_desc, QStringLiteral("Test Case Description is blank"))
         .notBlank(txt_rslt_exp, QStringLiteral("Expected Result is blank"));
     if (!check.passed())
         return;

@@ -302,19 +302,10 @@ void frm_tst_log::cmd_save_Click()
 
     const bool failed = cmb_pass->text() == QLatin1String("Fail");
     SaveChecks check(this);
-    check.notBlank(cmb_prjid, QStringLiteral("Project Id is blank"))
-        .notBlank(cmb_tst_type, QStringLiteral("Test Type is blank"))
-        .notLonger(cmb_tst_type, 50, QStringLiteral("Test Type can not have more than 50 characters"))
-        .notBlank(cmb_cmp, QStringLiteral("Component Name is blank"))
-        .notLonger(cmb_cmp, 50, QStringLiteral("Component Name can not have more than 50 characters"))
-        .notBlank(cmb_cmp_type, QStringLiteral("Component Type is blank"))
-        .notLonger(cmb_cmp_type, 50, QStringLiteral("Component Type can not have more than 50 characters"))
-        .notBlank(cmb_tst_id, QStringLiteral("Test Case Id is blank"))
-        // The id list only holds stored ids: cutting one would name another test case.
-        .notLonger(cmb_tst_id, 6, QStringLiteral("Test case Id can not have more than 6 characters"),
-                   SaveChecks::TooLong::Keep)
-        // The description and expected result belong to the chosen id: choose another.
-        .that(!isBlank(txt_tst_case_desc->text()), cmb_tst_id, QStringLiteral("Test Case Description is blank"))
+    // The id list only holds stored ids: cutting one would name another test case.
+    checkKey(check, SaveChecks::TooLong::Keep);
+    // The description and expected result belong to the chosen id: choose another.
+    check.that(!isBlank(txt_tst_case_desc->text()), cmb_tst_id, QStringLiteral("Test Case Description is blank"))
         .that(!isBlank(txt_rslt_exp->text()), cmb_tst_id, QStringLiteral("Expected Result is blank"))
         .notBlank(txt_rslt_act, QStringLiteral("Actual Result is blank"))
         .notBlank(cmb_pass, QStringLiteral("Pass/Fail is blank"));
