@@ -2,31 +2,103 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <optional>
 
 namespace AppPaths {
 namespace {
-QString &overrideFolder()
+
+const QString kDatabaseName = QStringLiteral("testing.mdb");
+// One definition tells whether the definitions lie beside the executable.
+const QString kMarker = QStringLiteral("rpt_tst_plan.rpt");
+
+QString &programFolderOverride()
 {
     static QString folder;
     return folder;
 }
+
+std::optional<Paths> &pathsOverride()
+{
+    static std::optional<Paths> paths;
+    return paths;
+}
+
+// $XDG_DATA_HOME, or ~/.local/share when it is unset or not absolute.
+QString userDataHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return xdg;
+    return QDir(QDir::homePath()).filePath(QStringLiteral(".local/share"));
+}
+
 } // namespace
 
-QString folder()
+Paths pathsFor(const QString &programFolder)
 {
-    if (!overrideFolder().isEmpty())
-        return overrideFolder();
-    return QCoreApplication::applicationDirPath();
+    const QDir program(programFolder);
+    if (QFileInfo::exists(program.filePath(kMarker)))
+        return {Layout::Portable, program.filePath(kDatabaseName), program.absolutePath(), QString()};
+    const QString share = QDir::cleanPath(program.filePath(QStringLiteral("../share/verolan")));
+    return {Layout::Installed, QDir(userDataHome()).filePath(QStringLiteral("verolan/") + kDatabaseName), share,
+            QDir(share).filePath(kDatabaseName)};
+}
+
+Paths current()
+{
+    if (pathsOverride())
+        return *pathsOverride();
+    return pathsFor(programFolderOverride().isEmpty() ? QCoreApplication::applicationDirPath()
+                                                      : programFolderOverride());
 }
 
 QString databaseFile()
 {
-    return QDir(folder()).filePath(QStringLiteral("testing.mdb"));
+    return current().database;
+}
+
+QString reportFolder()
+{
+    return current().reportFolder;
+}
+
+QString prepareDataFolder(const Paths &paths)
+{
+    if (paths.layout != Layout::Installed)
+        return QString();
+    const QString folder = QFileInfo(paths.database).absolutePath();
+    if (QFileInfo::exists(folder))
+        return QString();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("the folder %1 cannot be made").arg(QDir::toNativeSeparators(folder));
+    QFile shipped(paths.shippedDatabase);
+    if (!shipped.copy(paths.database)) {
+        QDir().rmdir(folder); // the next start tries again
+        return QStringLiteral("%1 cannot be copied to %2 (%3)")
+            .arg(QDir::toNativeSeparators(paths.shippedDatabase), QDir::toNativeSeparators(paths.database),
+                 shipped.errorString());
+    }
+    // The shipped file is read-only for the user; the copy is the user's to write.
+    QFile::setPermissions(paths.database, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                                              | QFileDevice::WriteUser);
+    return QString();
+}
+
+void setProgramFolder(const QString &programFolder)
+{
+    programFolderOverride() = programFolder;
+    pathsOverride().reset();
 }
 
 void setFolder(const QString &folder)
 {
-    overrideFolder() = folder;
+    programFolderOverride().clear();
+    if (folder.isEmpty())
+        pathsOverride().reset();
+    else
+        pathsOverride() = Paths{Layout::Portable, QDir(folder).filePath(kDatabaseName), folder, QString()};
 }
 
 } // namespace AppPaths

@@ -1,9 +1,6 @@
 #include "startup.h"
 
-#include <QApplication>
-
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    return runProgram(app);
+    return runFromCommandLine(argc, argv);
 }

@@ -146,7 +146,7 @@ void Frm_Reports::Command4_Click()
         const QString file = reportFile(TypeofReport->text());
         if (!m_engine)
             m_engine = std::make_unique<ReportEngine>();
-        m_report = m_engine->openReport(QDir(AppPaths::folder()).filePath(file));
+        m_report = m_engine->openReport(QDir(AppPaths::reportFolder()).filePath(file));
         m_report->discardReadRows();
         m_report->setDataSource(AppPaths::databaseFile());
         RptView->setReportSource(m_report.get());

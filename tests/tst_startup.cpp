@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QtTest>
@@ -53,13 +54,21 @@ struct Run
     QString out;
 };
 
-Run runChild(const QString &folder)
+// where: "--start-in <folder>" (portable there) or "--start-installed <prefix>".
+Run runChild(const QString &folder, const QString &how = QStringLiteral("--start-in"),
+             const QMap<QString, QString> &vars = {})
 {
     QProcess p;
     p.setProgram(QCoreApplication::applicationFilePath());
-    p.setArguments({QStringLiteral("--start-in"), folder});
+    p.setArguments({how, folder});
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (auto it = vars.begin(); it != vars.end(); ++it) {
+        if (it.value().isNull())
+            env.remove(it.key());
+        else
+            env.insert(it.key(), it.value());
+    }
     p.setProcessEnvironment(env);
     p.start();
     if (!p.waitForFinished(30000))
@@ -78,6 +87,9 @@ private slots:
     void unopenableFileShowsTheMessageAndEnds();
     void goodFileShowsTheMainWindow();
     void conopenTwiceIsANoOpAndObjectsHoldTheirOwnConnections();
+    void installedProgramKeepsItsDataInTheUsersFolder_data();
+    void installedProgramKeepsItsDataInTheUsersFolder();
+    void installedFilesAndPortableLayout();
 };
 
 void TestStartup::unopenableFileShowsTheMessageAndEnds_data()
@@ -172,6 +184,102 @@ void TestStartup::conopenTwiceIsANoOpAndObjectsHoldTheirOwnConnections()
     QCOMPARE(q.value(0).toInt(), 1);
 }
 
+// The tree `cmake --install` made for the tests (CTest's install fixture).
+QString installPrefix()
+{
+    return qEnvironmentVariable("VEROLAN_INSTALL_PREFIX");
+}
+
+void TestStartup::installedProgramKeepsItsDataInTheUsersFolder_data()
+{
+    QTest::addColumn<bool>("xdgSet");
+    QTest::newRow("XDG_DATA_HOME set") << true;
+    QTest::newRow("only HOME set") << false;
+}
+
+void TestStartup::installedProgramKeepsItsDataInTheUsersFolder()
+{
+    QFETCH(bool, xdgSet);
+    if (installPrefix().isEmpty())
+        QSKIP("run through CTest, which installs the program first");
+    QTemporaryDir home;
+    QTemporaryDir xdg;
+    const QMap<QString, QString> vars{{"HOME", home.path()}, {"XDG_DATA_HOME", xdgSet ? xdg.path() : QString()}};
+    const QString data = QDir(xdgSet ? xdg.path() : home.path() + "/.local/share").filePath("verolan");
+    const QString database = QDir(data).filePath("testing.mdb");
+
+    // First start: the data folder is made with the empty database in it.
+    Run run = runChild(installPrefix(), "--start-installed", vars);
+    QCOMPARE(run.out, QStringLiteral("SHOWN\n"));
+    QVERIFY(QFileInfo(database).isWritable());
+    {
+        Connection cn;
+        cn.open(database);
+        QSqlQuery(cn.database()).exec("insert into qv_zr_projects (qv_zr_prjid) values ('Kept')");
+    }
+    // Later starts use it as it is.
+    run = runChild(installPrefix(), "--start-installed", vars);
+    QCOMPARE(run.out, QStringLiteral("SHOWN\n"));
+    {
+        Connection cn;
+        cn.open(database);
+        QSqlQuery q(cn.database());
+        QVERIFY(q.exec("select qv_zr_prjid from qv_zr_projects") && q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("Kept"));
+    }
+    // A lost database is never replaced by an empty one.
+    QVERIFY(QFile::remove(database));
+    run = runChild(installPrefix(), "--start-installed", vars);
+    QCOMPARE(run.out, QStringLiteral("BOX|Information|Not able to acess database|0\n"));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(!QFileInfo::exists(database));
+}
+
+void TestStartup::installedFilesAndPortableLayout()
+{
+    if (installPrefix().isEmpty())
+        QSKIP("run through CTest, which installs the program first");
+    const QDir prefix(installPrefix());
+    const AppPaths::Paths installed = AppPaths::pathsFor(prefix.filePath("bin"));
+    QCOMPARE(installed.layout, AppPaths::Layout::Installed);
+    QCOMPARE(installed.reportFolder, prefix.filePath("share/verolan"));
+    for (const char *file : {"rpt_tst_plan.rpt", "rpt_tst_log.rpt", "rpt_tst_log_failed.rpt", "rpt_tst_log_pass.rpt"})
+        QVERIFY2(QFileInfo::exists(QDir(installed.reportFolder).filePath(file)), file);
+    // The shipped database is empty and one of ours, whatever the build folder's file holds.
+    {
+        Connection cn;
+        cn.open(installed.shippedDatabase);
+        QSqlQuery q(cn.database());
+        QVERIFY(q.exec("select (select count(*) from qv_zr_projects) + (select count(*) from qv_zr_tst_cases)") && q.next());
+        QCOMPARE(q.value(0).toInt(), 0);
+    }
+    for (const char *file : {"bin/verolan", "share/applications/org.verolan.Verolan.desktop",
+                             "share/metainfo/org.verolan.Verolan.metainfo.xml",
+                             "share/icons/hicolor/scalable/apps/org.verolan.Verolan.svg",
+                             "share/icons/hicolor/16x16/apps/org.verolan.Verolan.png",
+                             "share/icons/hicolor/256x256/apps/org.verolan.Verolan.png"})
+        QVERIFY2(QFileInfo::exists(prefix.filePath(file)), file);
+    QCOMPARE(QImage(prefix.filePath("share/icons/hicolor/48x48/apps/org.verolan.Verolan.png")).size(), QSize(48, 48));
+
+    // --version answers without a display and opens no window.
+    QProcess version;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("DISPLAY");
+    version.setProcessEnvironment(env);
+    version.start(prefix.filePath("bin/verolan"), {"--version"});
+    QVERIFY(version.waitForFinished(30000));
+    QCOMPARE(version.exitCode(), 0);
+    QCOMPARE(QString::fromLocal8Bit(version.readAllStandardOutput()).trimmed(), QStringLiteral("verolan 1.0"));
+
+    // The build folder stays portable: definitions and database beside the program.
+    const QString build = qEnvironmentVariable("VEROLAN_BUILD_DIR");
+    const AppPaths::Paths portable = AppPaths::pathsFor(build);
+    QCOMPARE(portable.layout, AppPaths::Layout::Portable);
+    QCOMPARE(portable.database, QDir(build).filePath("testing.mdb"));
+    QCOMPARE(portable.reportFolder, QDir(build).absolutePath());
+}
+
 int main(int argc, char **argv)
 {
     const QStringList args = [&] {
@@ -180,12 +288,16 @@ int main(int argc, char **argv)
             l << QString::fromLocal8Bit(argv[i]);
         return l;
     }();
-    const int at = args.indexOf(QStringLiteral("--start-in"));
+    const int at = std::max(args.indexOf(QStringLiteral("--start-in")), args.indexOf(QStringLiteral("--start-installed")));
     if (at > 0 && at + 1 < args.size()) {
-        // The child: the program's own start-up, pointed at the test's folder.
+        // The child: the program's own start-up, pointed at the test's folder
+        // or run as the program installed under a prefix.
         QApplication app(argc, argv);
         Services::setMessages(std::make_unique<PrintingMessages>());
-        AppPaths::setFolder(args.at(at + 1));
+        if (args.at(at) == QLatin1String("--start-in"))
+            AppPaths::setFolder(args.at(at + 1));
+        else
+            AppPaths::setProgramFolder(QDir(args.at(at + 1)).filePath(QStringLiteral("bin")));
         ShownProbe probe;
         app.installEventFilter(&probe);
         return runProgram(app);
