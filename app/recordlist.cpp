@@ -4,6 +4,8 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QShortcut>
 #include <algorithm>
 
 QString cellText(const QVariant &value)
@@ -81,10 +83,52 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
+void RecordListFilter::setText(const QString &text)
+{
+    m_text = text;
+    invalidateFilter();
+}
+
+void RecordListFilter::setRowFilter(RowFilter filter)
+{
+    m_rowFilter = std::move(filter);
+    invalidateFilter();
+}
+
+bool RecordListFilter::filterAcceptsRow(int sourceRow, const QModelIndex &) const
+{
+    const auto *model = static_cast<const RecordListModel *>(sourceModel());
+    const ListRow &row = model->rows().at(sourceRow);
+    if (m_rowFilter && !m_rowFilter(row))
+        return false;
+    if (m_text.isEmpty())
+        return true;
+    return std::any_of(row.cells.begin(), row.cells.end(),
+                       [this](const QString &cell) { return cell.contains(m_text, Qt::CaseInsensitive); });
+}
+
+FilterBox::FilterBox(QWidget *parent)
+    : QLineEdit(parent)
+{
+    setPlaceholderText(QStringLiteral("Filter (Ctrl+F)"));
+    setClearButtonEnabled(true);
+}
+
+void FilterBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && !text().isEmpty()) {
+        clear();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
 RecordList::RecordList(QWidget *parent)
     : QTreeView(parent)
 {
-    setModel(&m_model);
+    m_filter.setSourceModel(&m_model);
+    setModel(&m_filter);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -223,18 +267,59 @@ QStringList RecordList::rowCells(int row) const
 int RecordList::selectedRow() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    return rows.isEmpty() ? -1 : m_filter.mapToSource(rows.first()).row();
 }
 
 void RecordList::selectRow(int row)
 {
-    if (row < 0 || row >= rowCount()) {
+    const QModelIndex index = row < 0 || row >= rowCount() ? QModelIndex() : m_filter.mapFromSource(m_model.index(row, 0));
+    if (!index.isValid()) {
         clearSelection();
         return;
     }
-    const QModelIndex index = m_model.index(row, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
+}
+
+FilterBox *RecordList::filterBox(QWidget *window)
+{
+    if (m_filterBox)
+        return m_filterBox;
+    m_filterBox = new FilterBox;
+    m_filterBox->setObjectName(objectName() + QStringLiteral("_filter"));
+    connect(m_filterBox, &QLineEdit::textChanged, this, [this](const QString &text) { m_filter.setText(text); });
+    auto *find = new QShortcut(QKeySequence::Find, window);
+    find->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(find, &QShortcut::activated, m_filterBox, [this] {
+        m_filterBox->setFocus(Qt::ShortcutFocusReason);
+        m_filterBox->selectAll();
+    });
+    return m_filterBox;
+}
+
+void RecordList::setRowFilter(RecordListFilter::RowFilter filter)
+{
+    m_filter.setRowFilter(std::move(filter));
+}
+
+int RecordList::shownRowCount() const
+{
+    return m_filter.rowCount();
+}
+
+int RecordList::shownRowAfter(int row) const
+{
+    // The filter keeps the list's order: the next shown row is the next row that passes.
+    for (int r = row + 1; r < rowCount(); ++r) {
+        if (isShown(r))
+            return r;
+    }
+    return -1;
+}
+
+bool RecordList::isShown(int row) const
+{
+    return m_filter.mapFromSource(m_model.index(row, 0)).isValid();
 }
 
 void RecordList::setSortKey(int column)

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QLineEdit>
 #include <QList>
+#include <QSortFilterProxyModel>
 #include <QStringList>
 #include <QTreeView>
 #include <QVariant>
+#include <functional>
 
 // One row of a record list: its cell texts and a value of the window's own
 // (the test log keeps the row's date there).
@@ -40,6 +43,39 @@ private:
     QStringList m_headers;
     QList<Qt::Alignment> m_alignments;
     QList<ListRow> m_rows;
+};
+
+// Shows the rows that contain a text in any cell (case ignored) and that a
+// row filter of the window's own lets through.
+class RecordListFilter : public QSortFilterProxyModel
+{
+    Q_OBJECT
+
+public:
+    using RowFilter = std::function<bool(const ListRow &)>;
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setText(const QString &text);
+    void setRowFilter(RowFilter filter);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+
+private:
+    QString m_text;
+    RowFilter m_rowFilter;
+};
+
+// The box above a record list that filters it; Esc in it empties it.
+class FilterBox : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit FilterBox(QWidget *parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // A list in report view: column headers with widths in points, rows of text.
@@ -81,6 +117,16 @@ public:
     int selectedRow() const;
     void selectRow(int row);
 
+    // The filter box for this list, made on the first call; Ctrl+F anywhere in
+    // window puts the focus in it. Rows keep their number ("S No") when filtered.
+    FilterBox *filterBox(QWidget *window);
+    void setRowFilter(RecordListFilter::RowFilter filter);
+    // Rows as shown (after the filter, in the list's order): how many, and the
+    // row shown after row (-1: the first shown), or -1 at the end.
+    int shownRowCount() const;
+    int shownRowAfter(int row) const;
+    bool isShown(int row) const;
+
     void setSortKey(int column);
     int sortKey() const { return m_sortKey; }
     void setSorted(bool sorted);
@@ -99,6 +145,8 @@ private:
     void fitColumns();
 
     RecordListModel m_model;
+    RecordListFilter m_filter;
+    FilterBox *m_filterBox = nullptr;
     int m_sortKey = 0;
     bool m_sorted = false;
     QList<int> m_leastWidths; // the given widths, in pixels

@@ -123,6 +123,9 @@ void Connection::open(const QString &path)
             if (failure.isEmpty())
                 failure = engine ? Schema::differences(engine, Schema::Check::Presence)
                                  : QStringLiteral("The connection has no engine handle.");
+            // A file of an earlier version gets the tables added since, empty.
+            if (failure.isEmpty())
+                failure = Schema::addMissingTables(engine);
             q.finish();
         }
         if (!failure.isEmpty())

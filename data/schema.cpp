@@ -5,9 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QUuid>
+#include <sqlite3.h>
 
 namespace Schema {
 
@@ -25,6 +23,12 @@ const QList<Table> &tables()
           QStringLiteral("qv_zr_dt_tst")}},
         {QStringLiteral("Tqvjx_companydetails"),
          {QStringLiteral("fqv_jx_companyname"), QStringLiteral("fqv_jx_address")}},
+        {QStringLiteral("qv_zr_tst_history"),
+         {QStringLiteral("qv_zr_prjid"), QStringLiteral("qv_zr_tst_type"), QStringLiteral("qv_zr_component"),
+          QStringLiteral("qv_zr_component_type"), QStringLiteral("qv_zr_tst_case_id"), QStringLiteral("qv_zr_pass"),
+          QStringLiteral("qv_zr_rslt_act"), QStringLiteral("qv_zr_def_severity"), QStringLiteral("qv_zr_def_cat"),
+          QStringLiteral("qv_zr_dt_tst"), QStringLiteral("qv_zr_saved_at")},
+         true},
     };
     return all;
 }
@@ -43,36 +47,40 @@ void createDatabase(const QString &path)
     if (QFileInfo::exists(path))
         throw DbError(DbError::Kind::General, QStringLiteral("Cannot make the database %1").arg(path),
                       QStringLiteral("the file exists already"));
-    const QString name = QStringLiteral("verolan-create-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    sqlite3 *db = nullptr;
     QString error;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (!db.open()) {
-            error = db.lastError().text();
-        } else {
-            QSqlQuery q(db);
-            const QStringList statements = QString::fromUtf8(kSchemaSql).split(QLatin1Char(';'));
-            for (QString statement : statements) {
-                // Drop comment lines; what is left is one statement or nothing.
-                QStringList lines = statement.split(QLatin1Char('\n'));
-                lines.removeIf([](const QString &line) { return line.trimmed().startsWith(QLatin1String("--")); });
-                statement = lines.join(QLatin1Char('\n')).trimmed();
-                if (statement.isEmpty())
-                    continue;
-                if (!q.exec(statement)) {
-                    error = q.lastError().text();
-                    break;
-                }
-            }
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        != SQLITE_OK)
+        error = QString::fromUtf8(sqlite3_errmsg(db));
+    else if (sqlite3_exec(db, kSchemaSql, nullptr, nullptr, nullptr) != SQLITE_OK
+             || sqlite3_exec(db, kHistorySql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        error = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_close(db);
     if (!error.isEmpty()) {
         QFile::remove(path);
         throw DbError(DbError::Kind::General, QStringLiteral("Cannot make the database %1").arg(path), error);
     }
+}
+
+QString addMissingTables(sqlite3 *db)
+{
+    sqlite3_stmt *st = nullptr;
+    bool present = false;
+    if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type='table' and name='qv_zr_tst_history'", -1, &st,
+                           nullptr)
+        == SQLITE_OK)
+        present = sqlite3_step(st) == SQLITE_ROW;
+    sqlite3_finalize(st);
+    if (present)
+        return QString();
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK
+        || sqlite3_exec(db, kHistorySql, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return error;
+    }
+    return sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK ? QString()
+                                                                            : QString::fromUtf8(sqlite3_errmsg(db));
 }
 
 } // namespace Schema

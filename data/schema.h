@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +12,7 @@ struct Table
 {
     QString name;
     QStringList columns;
+    bool addedLater = false; // a file made before it may lack it
 };
 const QList<Table> &tables();
 
@@ -27,6 +27,10 @@ enum class Check {
 // Empty when the open database passes the check (other tables and views may
 // stand beside the program's), otherwise what differs, in words.
 QString differences(sqlite3 *db, Check check = Check::Exact);
+
+// Makes the tables a file made by an earlier version lacks (the result
+// history), in one transaction. Empty on success, else the engine's message.
+QString addMissingTables(sqlite3 *db);
 
 // True when the file starts with the engine's header.
 bool hasDatabaseHeader(const QString &path);

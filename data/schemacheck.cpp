@@ -80,6 +80,7 @@ const QList<Entry> &ours()
         sqlite3 *db = nullptr;
         sqlite3_open(":memory:", &db);
         sqlite3_exec(db, kSchemaSql, nullptr, nullptr, nullptr);
+        sqlite3_exec(db, kHistorySql, nullptr, nullptr, nullptr);
         QString failure;
         QList<Entry> list = entries(db, failure);
         sqlite3_close(db);
@@ -151,6 +152,7 @@ QString differences(sqlite3 *db, Check check)
         return failure;
 
     QStringList found;
+    QSet<QString> absent;           // tables added later that the file lacks
     QHash<QString, QString> tables; // lower-case name: definition
     for (const Entry &e : ours()) {
         if (e.type == QLatin1String("table"))
@@ -161,7 +163,10 @@ QString differences(sqlite3 *db, Check check)
             return e.name.compare(table.name, Qt::CaseInsensitive) == 0 && e.type != QLatin1String("index");
         });
         if (it == theirs.end()) {
-            found << QStringLiteral("no table %1").arg(table.name);
+            if (table.addedLater)
+                absent << table.name.toLower(); // made when the file is opened
+            else
+                found << QStringLiteral("no table %1").arg(table.name);
             continue;
         }
         if (it->type != QLatin1String("table") && check == Check::Exact) {
@@ -188,7 +193,7 @@ QString differences(sqlite3 *db, Check check)
     QSet<QString> wanted;
     QHash<QString, QString> names;
     for (const Entry &e : ours()) {
-        if (e.type == QLatin1String("index")) {
+        if (e.type == QLatin1String("index") && !absent.contains(e.table.toLower())) {
             wanted.insert(indexShape(e.sql));
             names.insert(indexShape(e.sql), e.name);
         }

@@ -107,6 +107,7 @@ frm_projects::frm_projects(TestingClass &con, QWidget *parent)
     auto *frameLayout = new QVBoxLayout(Frame1);
     frameLayout->addLayout(fields);
     frameLayout->addWidget(cmd_save, 0, Qt::AlignHCenter);
+    frameLayout->addWidget(LV_prjs->filterBox(this));
     frameLayout->addWidget(LV_prjs, 1);
 
     auto *layout = new QVBoxLayout(this);

@@ -79,11 +79,11 @@ CaseWindow::~CaseWindow()
     disconnect(cmb_tst_type, nullptr, this, nullptr);
 }
 
-QString CaseWindow::caseKeyQuery(const QString &columns)
+QString CaseWindow::caseKeyQuery(const QString &columns, const QString &table)
 {
-    return QStringLiteral("select %1 from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?) and  "
+    return QStringLiteral("select %1 from %2 where (qv_zr_prjid=?)and (qv_zr_component=?) and  "
                           "(qv_zr_component_type=?) and  (qv_zr_tst_type=?) and  (qv_zr_tst_case_id=?)")
-        .arg(columns);
+        .arg(columns, table);
 }
 
 QVariantList CaseWindow::caseKey() const

@@ -30,7 +30,7 @@ public:
 
     void cmb_prjid_Click();
     void cmb_cmp_Click();
-    void cmb_tst_id_Click();
+    virtual void cmb_tst_id_Click();
     virtual void cmb_tst_type_Click() = 0;
     void cmb_tst_type_LostFocus();
     virtual void LV_cases_DblClick() = 0;
@@ -70,12 +70,12 @@ protected:
     void fill_tst_type();
     void fill_cmp_type();
     void fill_cmp();
-    void fill_tst_id();
+    virtual void fill_tst_id();
     virtual void fill_cases() = 0;
 
     // The one test case the five selectors name: the query with columns, and
     // the texts on screen in the order of its parameters.
-    static QString caseKeyQuery(const QString &columns);
+    static QString caseKeyQuery(const QString &columns, const QString &table = QStringLiteral("qv_zr_tst_cases"));
     QVariantList caseKey() const;
     // The save checks of the five key texts, in the order both windows make them.
     void checkKey(SaveChecks &check, SaveChecks::TooLong idTooLong) const;

@@ -3,6 +3,7 @@
 #include "guard.h"
 #include "savechecks.h"
 #include "services.h"
+#include "transaction.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -97,6 +98,7 @@ void frm_tst_case::layoutControls()
     frame->addLayout(idAndDesc);
     frame->addLayout(expected);
     frame->addLayout(buttons);
+    frame->addWidget(LV_cases->filterBox(this));
     frame->addWidget(LV_cases, 1);
 
     auto *window = new QVBoxLayout(this);
@@ -214,13 +216,25 @@ void frm_tst_case::cmd_del_Click()
     // Each delete needs a fresh double click, whatever the answer.
     cmd_del->setEnabled(false);
     if (Ui::askYesNo(this, QStringLiteral("Do you wish to delete test case - ") + cmb_tst_id->text())) {
+        // The case and its saved results go together, or neither.
+        Transaction transaction(con.cn);
         if (rs_id.state() == 1)
             rs_id.close();
         rs_id.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, LockType::Optimistic,
                    QStringLiteral("qv_zr_tst_cases"));
         if (!rs_id.eof())
             rs_id.deleteCurrent();
+        // A second row under the same key (written by another tool) keeps the history.
+        const bool last = rs_id.eof();
         rs_id.close();
+        if (last) {
+            rs_id.open(caseKeyQuery(QStringLiteral("*"), QStringLiteral("qv_zr_tst_history")), caseKey(), con.cn,
+                       LockType::Optimistic, QStringLiteral("qv_zr_tst_history"));
+            while (!rs_id.eof())
+                rs_id.deleteCurrent();
+            rs_id.close();
+        }
+        transaction.commit();
     }
     fill_cases();
 }

@@ -10,13 +10,17 @@
 #include "services.h"
 #include "testingclass.h"
 #include "textbox.h"
+#include "transaction.h"
 
+#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QShortcut>
+#include <QSplitter>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -29,6 +33,23 @@ const QStringList kListFields{"qv_zr_component",    "qv_zr_component_type", "qv_
                               "qv_zr_dt_tst"};
 
 enum ResultColumn { ColActual = 6, ColPass, ColSeverity, ColCategory, ColDate };
+
+// The five key columns in the order of caseKey(), and the result columns a save writes.
+const QStringList kKeyFields{"qv_zr_prjid", "qv_zr_component", "qv_zr_component_type", "qv_zr_tst_type",
+                             "qv_zr_tst_case_id"};
+const QStringList kResultFields{"qv_zr_pass", "qv_zr_rslt_act", "qv_zr_dt_tst", "qv_zr_def_severity",
+                                "qv_zr_def_cat"};
+
+// A row of one case's history: date of testing, pass/fail, severity, category,
+// actual result, saved at.
+ListRow historyRow(int, const QVariantList &values)
+{
+    const QDate date = DateValue::fromStored(values.first());
+    ListRow row = plainRow(0, values);
+    row.cells.removeFirst();
+    row.cells[0] = date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : cellText(values.first());
+    return row;
+}
 
 // A list row of a test case and its result. The row keeps the date itself:
 // the short form may drop the century, and a double click must get back
@@ -79,6 +100,12 @@ frm_tst_log::frm_tst_log(TestingClass &con, QWidget *parent)
     createControls();
     layoutControls();
     onEvent(cmb_pass, &DropDown::clicked, this, &frm_tst_log::cmb_pass_Click);
+    onEvent(cmb_show, &DropDown::clicked, this, &frm_tst_log::cmb_show_Click);
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        auto *next = new QShortcut(keys, this);
+        next->setContext(Qt::WidgetWithChildrenShortcut);
+        onEvent(next, &QShortcut::activated, this, &frm_tst_log::saveAndNext);
+    }
     onEvent(cmd_save, &QPushButton::clicked, this, &frm_tst_log::cmd_save_Click);
 }
 
@@ -113,6 +140,25 @@ void frm_tst_log::createControls()
 
     cmd_save = new QPushButton(QStringLiteral("Save"));
     cmd_save->setObjectName(QStringLiteral("cmd_save"));
+
+    cmb_show = new DropDown(DropDown::Kind::PickOnly, false);
+    cmb_show->setObjectName(QStringLiteral("cmb_show"));
+    cmb_show->addEntries({QStringLiteral("All"), QStringLiteral("Not run"), QStringLiteral("Failed"),
+                          QStringLiteral("Passed")});
+    cmb_show->setListIndex(0);
+    lbl_show = makeLabel("lbl_show", QStringLiteral("Show"), cmb_show);
+    lbl_status = new QLabel;
+    lbl_status->setObjectName(QStringLiteral("lbl_status"));
+
+    LV_history = new RecordList;
+    LV_history->setObjectName(QStringLiteral("LV_history"));
+    LV_history->setColumns({{QStringLiteral("Date of Testing"), 40},
+                            {QStringLiteral("Pass/Fail"), 37.5},
+                            {QStringLiteral("Def Severity"), 37.5},
+                            {QStringLiteral("Def Category"), 60},
+                            {QStringLiteral("Actual Result"), 100},
+                            {QStringLiteral("Saved At"), 90}});
+    lbl_history = makeLabel("lbl_history", QStringLiteral("Results saved for this test case"), LV_history);
 }
 
 void frm_tst_log::layoutControls()
@@ -167,8 +213,26 @@ void frm_tst_log::layoutControls()
     dateAndSave->addStretch();
     dateAndSave->addWidget(cmd_save);
     frame->addLayout(dateAndSave, 4, 0, 1, 6);
-    frame->addWidget(LV_cases, 5, 0, 1, 6);
-    frame->setRowStretch(5, 1);
+    // The history beside the list; the user may give either more room.
+    auto *lists = new QSplitter(Qt::Horizontal);
+    lists->setChildrenCollapsible(false);
+    lists->addWidget(LV_cases);
+    auto *history = new QWidget;
+    auto *historyLayout = new QVBoxLayout(history);
+    historyLayout->setContentsMargins(0, 0, 0, 0);
+    historyLayout->addWidget(lbl_history);
+    historyLayout->addWidget(LV_history, 1);
+    lists->addWidget(history);
+    lists->setStretchFactor(0, 3);
+    lists->setStretchFactor(1, 1);
+    auto *filter = new QHBoxLayout;
+    filter->addWidget(LV_cases->filterBox(this), 1);
+    filter->addWidget(lbl_show);
+    filter->addWidget(cmb_show);
+    frame->addLayout(filter, 5, 0, 1, 6);
+    frame->addWidget(lists, 6, 0, 1, 6);
+    frame->setRowStretch(6, 1);
+    frame->addWidget(lbl_status, 7, 0, 1, 6);
     for (int column : {1, 3, 4, 5})
         frame->setColumnStretch(column, 1);
 
@@ -228,10 +292,50 @@ bool frm_tst_log::caseIsStored()
     return found;
 }
 
+void frm_tst_log::fill_history()
+{
+    int shown = 0;
+    fillRecordList(LV_history, rs_look, con.cn,
+                   caseKeyQuery(QStringLiteral("*"), QStringLiteral("qv_zr_tst_history"))
+                       + QStringLiteral(" order by rowid desc"),
+                   caseKey(),
+                   {QStringLiteral("qv_zr_dt_tst"), QStringLiteral("qv_zr_pass"), QStringLiteral("qv_zr_def_severity"),
+                    QStringLiteral("qv_zr_def_cat"), QStringLiteral("qv_zr_rslt_act"), QStringLiteral("qv_zr_saved_at")},
+                   shown, historyRow);
+}
+
+void frm_tst_log::fill_tst_id()
+{
+    LV_history->clearRows(); // no id may be selected after the refill
+    CaseWindow::fill_tst_id();
+}
+
+void frm_tst_log::cmb_tst_id_Click()
+{
+    CaseWindow::cmb_tst_id_Click();
+    fill_history();
+}
+
 void frm_tst_log::cmb_tst_type_Click()
 {
     fill_tst_id();
     fill_cases();
+}
+
+void frm_tst_log::cmb_show_Click()
+{
+    const QString show = cmb_show->text();
+    if (show == QLatin1String("All")) {
+        LV_cases->setRowFilter({});
+        return;
+    }
+    // As in the reports: a case never logged has no date and no actual result.
+    LV_cases->setRowFilter([show](const ListRow &row) {
+        const bool notRun = !row.data.toDate().isValid() && isBlank(row.cells.at(ColActual));
+        if (show == QLatin1String("Not run"))
+            return notRun;
+        return !notRun && row.cells.at(ColPass) == (show == QLatin1String("Passed") ? QLatin1String("Pass") : QLatin1String("Fail"));
+    });
 }
 
 void frm_tst_log::cmb_pass_Click()
@@ -272,6 +376,7 @@ void frm_tst_log::LV_cases_DblClick()
         cmb_tst_id->deselect();
         txt_tst_case_desc->setText(QString());
         txt_rslt_exp->setText(QString());
+        LV_history->clearRows();
         Ui::information(this, QStringLiteral("Test case %1 is no longer stored: another window or program deleted "
                                              "or changed it. The list is read again.")
                                   .arg(id));
@@ -297,8 +402,13 @@ void frm_tst_log::LV_cases_DblClick()
 
 void frm_tst_log::cmd_save_Click()
 {
+    save();
+}
+
+bool frm_tst_log::save()
+{
     if (LV_cases->rowCount() == 0)
-        return;
+        return false;
 
     const bool failed = cmb_pass->text() == QLatin1String("Fail");
     SaveChecks check(this);
@@ -314,25 +424,45 @@ void frm_tst_log::cmd_save_Click()
             .notBlank(cmb_cat, QStringLiteral("Defect Category is blank"))
             .notLonger(cmb_cat, 50, QStringLiteral("Defect Category can not have more than 50 characters"));
     if (!check.passed())
-        return;
+        return false;
 
+    // The result and its history row are saved together, or neither.
+    const QVariantList result{cmb_pass->text(), txt_rslt_act->text(), dt_tst->date(),
+                              // A pass has no defect: empty text, not Null, so the list shows empty cells.
+                              failed ? cmb_severity->text() : QStringLiteral(""),
+                              failed ? cmb_cat->text() : QStringLiteral("")};
     bool written = false;
-    if (rs_save.state() == 1)
-        rs_save.close();
-    rs_save.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, LockType::Optimistic,
-                 QStringLiteral("qv_zr_tst_cases"));
-    if (!rs_save.eof()) {
-        rs_save.setField(QStringLiteral("qv_zr_pass"), cmb_pass->text());
-        rs_save.setField(QStringLiteral("qv_zr_rslt_act"), txt_rslt_act->text());
-        rs_save.setField(QStringLiteral("qv_zr_dt_tst"), dt_tst->date());
-        // A pass has no defect: empty text, not Null, so the list shows empty cells.
-        rs_save.setField(QStringLiteral("qv_zr_def_severity"), failed ? cmb_severity->text() : QStringLiteral(""));
-        rs_save.setField(QStringLiteral("qv_zr_def_cat"), failed ? cmb_cat->text() : QStringLiteral(""));
-        rs_save.update();
-        written = true;
+    {
+        Transaction transaction(con.cn);
+        if (rs_save.state() == 1)
+            rs_save.close();
+        rs_save.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, LockType::Optimistic,
+                     QStringLiteral("qv_zr_tst_cases"));
+        written = !rs_save.eof();
+        if (written) {
+            for (int i = 0; i < kResultFields.size(); ++i)
+                rs_save.setField(kResultFields.at(i), result.at(i));
+            rs_save.update();
+            rs_save.close();
+            rs_save.open(QStringLiteral("select * from qv_zr_tst_history where 0"), {}, con.cn, LockType::Optimistic,
+                         QStringLiteral("qv_zr_tst_history"));
+            rs_save.addNew();
+            const QVariantList key = caseKey();
+            for (int i = 0; i < kKeyFields.size(); ++i)
+                rs_save.setField(kKeyFields.at(i), key.at(i));
+            for (int i = 0; i < kResultFields.size(); ++i)
+                rs_save.setField(kResultFields.at(i), result.at(i));
+            const QDateTime now = QDateTime::currentDateTime();
+            rs_save.setField(QStringLiteral("qv_zr_saved_at"),
+                             now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate));
+            rs_save.update();
+        }
+        if (rs_save.state() == 1)
+            rs_save.close();
+        transaction.commit();
     }
-    if (rs_save.state() == 1)
-        rs_save.close();
+    if (written)
+        fill_history();
     if (!written) {
         // Typed texts that name no stored case: say so, or it would look saved.
         Ui::information(this, QStringLiteral("No stored test case matches the project, test type, component, "
@@ -350,7 +480,44 @@ void frm_tst_log::cmd_save_Click()
                << (failed ? cmb_cat->text() : QStringLiteral("")) << date;
         return resultRow(old.cells.at(ColSNo).toInt(), values);
     };
-    if (written && redrawSavedRow(withResult))
+    if (!written || !redrawSavedRow(withResult))
+        fill_cases();
+    // The saved row stays in sight, wherever the list stood.
+    if (written)
+        LV_cases->selectRow(rowOnScreen());
+    return written;
+}
+
+int frm_tst_log::rowOnScreen() const
+{
+    for (int r = 0; r < LV_cases->rowCount(); ++r) {
+        if (LV_cases->cell(r, ColComponent) == cmb_cmp->text() && LV_cases->cell(r, ColComponentType) == cmb_cmp_type->text()
+            && LV_cases->cell(r, ColTestCaseId) == cmb_tst_id->text())
+            return r;
+    }
+    return -1;
+}
+
+void frm_tst_log::saveAndNext()
+{
+    lbl_status->clear();
+    // The case after the saved one as the list shows it, known before the save:
+    // with "Not run" the saved case leaves the list.
+    const int next = LV_cases->shownRowAfter(rowOnScreen());
+    const QStringList nextCells = next >= 0 ? LV_cases->rowCells(next) : QStringList();
+    if (!save())
         return;
-    fill_cases();
+    if (nextCells.isEmpty()) {
+        lbl_status->setText(QStringLiteral("Saved. That was the last test case in the list."));
+        return;
+    }
+    for (int r = 0; r < LV_cases->rowCount(); ++r) {
+        const QStringList cells = LV_cases->rowCells(r);
+        if (cells.mid(ColComponent, 3) == nextCells.mid(ColComponent, 3)) {
+            LV_cases->selectRow(r);
+            LV_cases_DblClick();
+            txt_rslt_act->setFocus();
+            return;
+        }
+    }
 }

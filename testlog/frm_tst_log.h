@@ -17,7 +17,11 @@ public:
     void Form_Load() override;
 
     void cmb_tst_type_Click() override;
+    void cmb_tst_id_Click() override;
     void cmb_pass_Click();
+    void cmb_show_Click();
+    // Ctrl+Enter: saves as Save does, then loads the next case of the list as shown.
+    void saveAndNext();
     void LV_cases_DblClick() override;
     void cmd_save_Click();
 
@@ -32,6 +36,14 @@ public:
     QLabel *Label14;
     DatePicker *dt_tst;
     QPushButton *cmd_save;
+    // Which cases the list shows: All, Not run, Failed, Passed.
+    QLabel *lbl_show;
+    DropDown *cmb_show;
+    // Says what save-and-next could not do, without a box.
+    QLabel *lbl_status;
+    // Every result saved for the selected test case, newest first.
+    QLabel *lbl_history;
+    RecordList *LV_history;
 
 private:
     void createControls();
@@ -41,7 +53,13 @@ private:
     void fill_prjid();
     void fill_cases() override;
     void fill_def_cat();
+    void fill_tst_id() override;
+    void fill_history();
 
     // Whether a test case with the key on screen is stored now.
     bool caseIsStored();
+    // Saves; true when a stored case took the result.
+    bool save();
+    // The list row of the case the selectors name, or -1.
+    int rowOnScreen() const;
 };
