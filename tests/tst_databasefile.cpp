@@ -119,7 +119,7 @@ private slots:
     void backupOfADamagedDatabaseKeepsTheOldBackup_data();
     void backupOfADamagedDatabaseKeepsTheOldBackup();
     void staleSideFilesGoAtTheNextCopyOrStart();
-    void restoreCopiesOnlyTheDatabaseOfALongerFile();
+    void restoreTakesOlderAndLongerFiles();
     void restoreRefusesWhatIsNotOurDatabase_data();
     void restoreRefusesWhatIsNotOurDatabase();
     void unfinishedChangeOfACrashIsUndoneNotCopied_data();
@@ -276,8 +276,24 @@ void TestDatabaseFile::staleSideFilesGoAtTheNextCopyOrStart()
     QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"testing.mdb"});
 }
 
-void TestDatabaseFile::restoreCopiesOnlyTheDatabaseOfALongerFile()
+void TestDatabaseFile::restoreTakesOlderAndLongerFiles()
 {
+    // A backup of an earlier version, without the result history, restores,
+    // and the connection that opens it adds the history, empty.
+    {
+        TempDatabase db;
+        fill(db, 3);
+        QTemporaryDir in;
+        const QString old = in.filePath("old.mdb");
+        DatabaseFile(db.path()).backupTo(old);
+        execOn(old, {"drop table qv_zr_tst_history"});
+        const QStringList rows = everything(db);
+        DatabaseFile(db.path()).restoreFrom(old);
+        Connection cn;
+        cn.open(db.path());
+        QCOMPARE(everything(db), rows);
+        QCOMPARE(db.count("qv_zr_tst_history"), 0);
+    }
     TempDatabase db;
     fill(db, 3);
     const QStringList rows = everything(db);

@@ -182,6 +182,13 @@ void TestTestCaseSave::deleteRemovesRowNamedBySelectors()
     doubleClickRow(w, rowOf(w, "Login", "T2"));
     type(w, QStringList{"Functional"} + edited + QStringList{"d", "e"});
     f.cases({"Alpha | Functional | Other | UI | X1"}); // written elsewhere: the refreshed list shows it
+    // Saved results of two cases: only the deleted case's go with it.
+    for (const QString &key : {QString("Login|UI|T2"), QString("Report|Backend|T1")}) {
+        const QStringList k = key.split('|');
+        f.db.exec("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
+                  "qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass) values ('Alpha', 'Functional', ?, ?, ?, 'Pass')",
+                  {k[0], k[1], k[2]});
+    }
     f.services.messages->answers = {yes};
     bool offWhileAsking = false;
     f.services.messages->onBox = [&](const RecordingMessages::Box &) { offWhileAsking = !w.cmd_del->isEnabled(); };
@@ -197,6 +204,9 @@ void TestTestCaseSave::deleteRemovesRowNamedBySelectors()
     QCOMPARE(f.db.rows("select qv_zr_component || '/' || qv_zr_tst_case_id from qv_zr_tst_cases order by 1"),
              remaining);
     QCOMPARE(listed(w).size(), remaining.size());
+    QStringList history{"Login/T2", "Report/T1"};
+    history.removeAll(gone);
+    QCOMPARE(f.db.rows("select qv_zr_component || '/' || qv_zr_tst_case_id from qv_zr_tst_history order by 1"), history);
 }
 
 void TestTestCaseSave::sortColumnKeptAcrossRefills()

@@ -15,6 +15,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QDateTime>
+#include <QRegularExpression>
 #include <QtTest>
 #include <optional>
 
@@ -141,6 +143,7 @@ private slots:
     void saveWithNoMatchingRowWritesNothingAndSaysSo();
     void staleDoubleClickNeverLeavesAnotherCaseSelected_data();
     void staleDoubleClickNeverLeavesAnotherCaseSelected();
+    void filtersShowTheMatchingRowsAndSaveAndNextWalksThem();
     void listAfterASaveIsWhatARefillShows_data();
     void listAfterASaveIsWhatARefillShows();
     void storedDateIsADateAndReadsBackInAnyLocale();
@@ -318,6 +321,7 @@ void TestTestLog::saveChecksInOrder()
     QVERIFY(hasFocusIn(w.findChild<QWidget *>(focus)));
     QCOMPARE(textOf(w, settings.first()), textAfter);
     QCOMPARE(db->rows("select rowid, " + results), before);
+    QCOMPARE(db->count("qv_zr_tst_history"), 0);
 }
 
 void TestTestLog::failThenPassOnTheSameCase()
@@ -347,6 +351,19 @@ void TestTestLog::failThenPassOnTheSameCase()
                  QStringList{"Pass|fixed|||2025-06-01"});
         QCOMPARE(w.LV_cases->rowCells(rowOf(w.LV_cases, "S1")).mid(6, 4), (QStringList{"fixed", "Pass", "", ""}));
         QCOMPARE(shown(w).mid(7, 2), (QStringList{"fixed", "Pass"})); // the controls stay as left
+
+        // Each save added one history row; the window lists them newest first.
+        QCOMPARE(db->rows("select qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, "
+                          "qv_zr_tst_case_id, qv_zr_pass, qv_zr_rslt_act, qv_zr_def_severity, qv_zr_def_cat, "
+                          "qv_zr_dt_tst from qv_zr_tst_history order by rowid"),
+                 (QStringList{"Alpha|System|Cart|Logic|S1|Fail|  total off by one|Major|Arithmetic|2025-06-01",
+                              "Alpha|System|Cart|Logic|S1|Pass|fixed|||2025-06-01"}));
+        const QDateTime savedAt = QDateTime::fromString(db->value("select max(qv_zr_saved_at) from qv_zr_tst_history")
+                                                            .toString(), Qt::ISODate);
+        QVERIFY(qAbs(savedAt.secsTo(QDateTime::currentDateTime())) < 600);
+        QCOMPARE(w.LV_history->rowCount(), 2);
+        QCOMPARE(w.LV_history->rowCells(0).mid(1, 4), (QStringList{"Pass", "", "", "fixed"}));
+        QCOMPARE(w.LV_history->cell(1, 4), QStringLiteral("  total off by one"));
     }
     QCOMPARE(db->count("qv_zr_tst_cases"), 5);
     QCOMPARE(db->rows(others), othersBefore);
@@ -554,6 +571,61 @@ void TestTestLog::closingWithFocusInTestTypeRunsNoHandler()
         lw.w.cmb_tst_type->setFocus();
         QVERIFY(hasFocusIn(lw.w.cmb_tst_type));
     } // the window goes while its test type box has the focus
+}
+
+void TestTestLog::filtersShowTheMatchingRowsAndSaveAndNextWalksThem()
+{
+    addSampleData(*db);
+    for (const char *id : {"S3", "S4", "S5"})
+        db->addCase("Alpha", "System", "Cart", "Logic", id, QString("cart %1").arg(id));
+    db->exec("update qv_zr_tst_cases set qv_zr_pass='Pass', qv_zr_rslt_act='ok', qv_zr_dt_tst='2025-01-02' "
+             "where qv_zr_tst_case_id='S3'");
+    LoadedWindow lw;
+    frm_tst_log &w = lw.w;
+    QVERIFY(showActive(&w));
+    const auto shownIds = [&w] {
+        QStringList ids;
+        for (int r = w.LV_cases->shownRowAfter(-1); r >= 0; r = w.LV_cases->shownRowAfter(r))
+            ids << w.LV_cases->cell(r, 0) + ":" + w.LV_cases->cell(r, 3);
+        return ids;
+    };
+    const QStringList all = shownIds();
+    QCOMPARE(all.size(), 5);
+
+    // A text in any cell, case ignored; every row keeps its number.
+    QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), w.LV_cases->filterBox(&w));
+    QTest::keyClicks(QApplication::focusWidget(), "CART S");
+    QCOMPARE(shownIds(), all.filter(QRegularExpression(":S[345]$")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(shownIds(), all);
+    pick(w.cmb_show, "Passed");
+    QCOMPARE(shownIds(), all.filter(":S3"));
+    pick(w.cmb_show, "Failed");
+    QCOMPARE(shownIds(), QStringList());
+    pick(w.cmb_show, "Not run");
+    QCOMPARE(shownIds().size(), 4);
+
+    // Save and next with "Not run" and a sort by id: each save goes to its own
+    // case, the next case loads, and the saved one leaves the list.
+    w.LV_cases_ColumnClick(3);
+    w.LV_cases->selectRow(w.LV_cases->shownRowAfter(-1));
+    w.LV_cases_DblClick();
+    QStringList done;
+    for (int i = 0; i < 4; ++i) {
+        done << w.cmb_tst_id->text();
+        w.txt_rslt_act->setText("ran " + w.cmb_tst_id->text());
+        pick(w.cmb_pass, "Pass");
+        QTest::keyClick(w.txt_rslt_act, Qt::Key_Return, Qt::ControlModifier);
+    }
+    QCOMPARE(done, (QStringList{"S1", "S2", "S4", "S5"}));
+    QVERIFY(hasFocusIn(w.txt_rslt_act));
+    QCOMPARE(shownIds(), QStringList());
+    QVERIFY(w.lbl_status->text().contains("last"));
+    QCOMPARE(db->rows("select qv_zr_tst_case_id || '=' || qv_zr_rslt_act from qv_zr_tst_cases where "
+                      "qv_zr_rslt_act like 'ran%' order by 1"),
+             (QStringList{"S1=ran S1", "S2=ran S2", "S4=ran S4", "S5=ran S5"}));
+    QCOMPARE(db->count("qv_zr_tst_history"), 4);
 }
 
 QTEST_MAIN(TestTestLog)
