@@ -50,7 +50,7 @@ void bindText(sqlite3_stmt *st, int i, const QString &text)
 
 } // namespace
 
-GeneratedSizes generateDatabase(const QString &path, int total)
+GeneratedSizes generateDatabase(const QString &path, int total, int historyRows)
 {
     Schema::createDatabase(path);
 
@@ -118,6 +118,28 @@ GeneratedSizes generateDatabase(const QString &path, int total)
         sqlite3_reset(tc);
     }
     sqlite3_finalize(tc);
+    if (historyRows > 0) {
+        // Earlier results of the logged cases, about ten a case.
+        sqlite3_stmt *h = nullptr;
+        check(sqlite3_prepare_v2(db,
+                                 "insert into qv_zr_tst_history select qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
+                                 "qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass, qv_zr_rslt_act, "
+                                 "qv_zr_def_severity, qv_zr_def_cat, qv_zr_dt_tst, ? from qv_zr_tst_cases "
+                                 "where rowid = ? and qv_zr_dt_tst is not null",
+                                 -1, &h, nullptr),
+              db, "prepare history");
+        for (int i = 0; i < historyRows; ++i) {
+            const QByteArray at = QStringLiteral("2026-%1-%2T10:00:00+00:00")
+                                      .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                                      .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                                      .toUtf8();
+            sqlite3_bind_text(h, 1, at.constData(), int(at.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int64(h, 2, 1 + rng.bounded(total));
+            check(sqlite3_step(h), db, "insert history");
+            sqlite3_reset(h);
+        }
+        sqlite3_finalize(h);
+    }
     check(sqlite3_exec(db, "insert into Tqvjx_companydetails values ('Northwind Testing Ltd', "
                            "'12 Harbour Road\nBristol BS1 5TY\nUnited Kingdom')",
                        nullptr, nullptr, nullptr),

@@ -12,5 +12,6 @@ struct GeneratedSizes
 // Writes a realistic testing.mdb of the given number of test cases: 50 to 500
 // projects, the largest ("PRJ-LARGEST") holding a fifth of the cases up to
 // 20,000, four test types, 48 components, four in five cases logged with a mix
-// of passes and failures, texts of realistic length. Throws on failure.
-GeneratedSizes generateDatabase(const QString &path, int testCases);
+// of passes and failures, texts of realistic length; historyRows earlier
+// results spread over the logged cases. Throws on failure.
+GeneratedSizes generateDatabase(const QString &path, int testCases, int historyRows = 0);
