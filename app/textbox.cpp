@@ -6,16 +6,6 @@
 #include <QTextCursor>
 #include <QTimer>
 
-int trimmedLength(const QString &text)
-{
-    return int(text.trimmed().size());
-}
-
-bool isBlank(const QString &text)
-{
-    return text.trimmed().isEmpty();
-}
-
 namespace {
 
 bool secondHalf(const QString &text, qsizetype i)
@@ -40,23 +30,6 @@ qsizetype charsEnd(const QString &text, int n)
         end += secondHalf(text, end + 1) ? 2 : 1;
     return end;
 }
-
-} // namespace
-
-int charCount(const QString &text)
-{
-    int count = 0;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        count += secondHalf(text, i) ? 0 : 1;
-    return count;
-}
-
-QString leftChars(const QString &text, int n)
-{
-    return text.left(charsEnd(text, n));
-}
-
-namespace {
 
 // The code a typed key gives, or -1 for keys that type nothing (arrows, Delete, Tab).
 int keyCode(const QKeyEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "textcount.h"
+
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <functional>
@@ -88,11 +90,3 @@ private:
     FocusSelect m_focusSelect = FocusSelect::None;
 };
 
-// Characters as the user counts them: a pair of UTF-16 surrogates is one.
-int charCount(const QString &text);
-// The first n characters of text, never half of one.
-QString leftChars(const QString &text, int n);
-// Length of text once leading and trailing blanks are removed.
-int trimmedLength(const QString &text);
-// "Blank": nothing left once leading and trailing blanks are removed.
-bool isBlank(const QString &text);
