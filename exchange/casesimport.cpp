@@ -1,0 +1,119 @@
+#include "casesimport.h"
+
+#include "connection.h"
+#include "exchangeerror.h"
+#include "sqlstatement.h"
+#include "textcount.h"
+#include "transaction.h"
+
+#include <QSet>
+#include <algorithm>
+
+namespace {
+
+// The key texts after the project of every test case the project has.
+QSet<QStringList> storedKeys(Connection &cn, const QString &project)
+{
+    SqlStatement select(cn,
+                        QStringLiteral("select qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id "
+                                       "from qv_zr_tst_cases where qv_zr_prjid=?"),
+                        QStringLiteral("Cannot read the test cases of project %1").arg(project));
+    select.run({project});
+    QSet<QStringList> keys;
+    QSqlQuery &q = select.query();
+    while (q.next())
+        keys.insert({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()});
+    return keys;
+}
+
+bool projectIsStored(Connection &cn, const QString &project)
+{
+    SqlStatement select(cn, QStringLiteral("select 1 from qv_zr_projects where qv_zr_prjid=? limit 1"),
+                        QStringLiteral("Cannot read the projects"));
+    select.run({project});
+    return select.query().next();
+}
+
+} // namespace
+
+int CasesPreview::count(RowAction action) const
+{
+    return int(std::count_if(rows.begin(), rows.end(), [action](const CaseRow &row) { return row.action == action; }));
+}
+
+CasesPreview previewCases(Connection &cn, const QString &project, const CsvTable &table, const CaseColumns &columns)
+{
+    if (isBlank(project))
+        throw ExchangeError(QStringLiteral("Project Id is blank"));
+    cn.followFile();
+    if (!projectIsStored(cn, project))
+        throw ExchangeError(QStringLiteral("Project %1 is not stored; test cases are taken in for a stored project only.")
+                                .arg(project));
+    const QSet<QStringList> stored = storedKeys(cn, project);
+
+    CasesPreview preview;
+    preview.project = project;
+    preview.rows.reserve(table.rows.size());
+    QHash<QStringList, qint64> seen; // key -> line of the file row that takes it
+    for (qsizetype r = 0; r < table.rows.size(); ++r) {
+        const QStringList &fields = table.rows.at(r);
+        CaseRow row;
+        row.line = table.rowLines.at(r);
+        const auto field = [&](CaseField f) { return fields.at(columns[f]); };
+        row.texts = {field(CaseField::TestType),  field(CaseField::Component),   field(CaseField::ComponentType),
+                     field(CaseField::Id),        field(CaseField::Description), field(CaseField::Expected)};
+        QStringList problems = caseTextProblems(row.texts);
+        const QStringList key = row.texts.key();
+        if (problems.isEmpty()) {
+            if (const auto earlier = seen.constFind(key); earlier != seen.cend())
+                problems << QStringLiteral("the same test case as line %1").arg(*earlier);
+            else
+                seen.insert(key, row.line);
+        }
+        if (!problems.isEmpty()) {
+            row.reason = problems.join(QStringLiteral("; "));
+            row.action = RowAction::Error;
+        } else {
+            row.action = stored.contains(key) ? RowAction::Update : RowAction::New;
+        }
+        preview.rows << row;
+    }
+    return preview;
+}
+
+CasesImportCounts importCases(Connection &cn, const CasesPreview &preview)
+{
+    CasesImportCounts counts;
+    counts.leftOut = preview.count(RowAction::Error);
+    if (counts.leftOut == preview.rows.size())
+        return counts;
+
+    Transaction transaction(cn);
+    const QSet<QStringList> stored = storedKeys(cn, preview.project);
+    const QString context = QStringLiteral("Cannot save the test cases of project %1").arg(preview.project);
+    SqlStatement insert(cn,
+                        QStringLiteral("insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
+                                       "qv_zr_component_type, qv_zr_tst_case_id, qv_zr_tst_case_desc, qv_zr_rslt_exp, "
+                                       "qv_zr_pass) values (?, ?, ?, ?, ?, ?, ?, 'Fail')"),
+                        context);
+    // A stored case keeps its key and its logged result.
+    SqlStatement update(cn,
+                        QStringLiteral("update qv_zr_tst_cases set qv_zr_tst_case_desc=?, qv_zr_rslt_exp=? "
+                                       "where qv_zr_prjid=? and qv_zr_tst_type=? and qv_zr_component=? "
+                                       "and qv_zr_component_type=? and qv_zr_tst_case_id=?"),
+                        context);
+    for (const CaseRow &row : preview.rows) {
+        if (row.action == RowAction::Error)
+            continue;
+        const CaseTexts &t = row.texts;
+        if (stored.contains(t.key())) {
+            update.run({t.description, t.expected, preview.project, t.testType, t.component, t.componentType, t.id});
+            ++counts.updated;
+        } else {
+            insert.run({preview.project, t.testType, t.component, t.componentType, t.id, t.description, t.expected});
+            ++counts.added;
+        }
+    }
+    transaction.commit();
+    return counts;
+}
