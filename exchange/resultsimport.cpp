@@ -1,0 +1,181 @@
+#include "resultsimport.h"
+
+#include "connection.h"
+#include "datevalue.h"
+#include "exchangeerror.h"
+#include "sqlstatement.h"
+#include "textcount.h"
+#include "transaction.h"
+
+#include <QDateTime>
+#include <QHash>
+
+namespace {
+
+constexpr int kCategoryLimit = 50;
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber();
+}
+
+bool isOneWord(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isWordChar);
+}
+
+// The stored test cases of one project and test type, found by the ids in a test's names.
+class CaseIndex
+{
+public:
+    CaseIndex(Connection &cn, const QString &project, const QString &testType)
+    {
+        cn.followFile();
+        SqlStatement select(cn,
+                            QStringLiteral("select distinct qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id from "
+                                           "qv_zr_tst_cases where qv_zr_prjid=? and qv_zr_tst_type=?"),
+                            QStringLiteral("Cannot read the test cases of project %1").arg(project));
+        select.run({project, testType});
+        QSqlQuery &q = select.query();
+        while (q.next()) {
+            const CaseKey key{project, testType, q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
+            if (isBlank(key.id))
+                continue;
+            m_cases << key;
+            const QString folded = key.id.toCaseFolded();
+            if (isOneWord(folded))
+                m_byWord[folded] << int(m_cases.size() - 1);
+            else
+                m_byText[folded] << int(m_cases.size() - 1);
+        }
+    }
+
+    QList<CaseKey> find(const JUnitCase &test) const
+    {
+        QList<int> found;
+        for (const QString &text : {test.name.toCaseFolded(), test.classname.toCaseFolded()}) {
+            qsizetype start = 0;
+            while (start < text.size()) {
+                qsizetype end = start;
+                while (end < text.size() && isWordChar(text.at(end)))
+                    ++end;
+                if (end > start)
+                    found << m_byWord.value(text.mid(start, end - start));
+                start = end + 1;
+            }
+            // Ids that hold other characters too, such as "TC-01", are looked for whole.
+            for (auto it = m_byText.cbegin(); it != m_byText.cend(); ++it)
+                if (containsWord(text, it.key()))
+                    found << it.value();
+        }
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        QList<CaseKey> keys;
+        for (const int i : found)
+            keys << m_cases.at(i);
+        return keys;
+    }
+
+private:
+    static bool containsWord(const QString &text, const QString &id)
+    {
+        for (qsizetype at = text.indexOf(id); at >= 0; at = text.indexOf(id, at + 1)) {
+            const qsizetype after = at + id.size();
+            if ((at == 0 || !isWordChar(text.at(at - 1))) && (after == text.size() || !isWordChar(text.at(after))))
+                return true;
+        }
+        return false;
+    }
+
+    QList<CaseKey> m_cases;
+    QHash<QString, QList<int>> m_byWord;
+    QHash<QString, QList<int>> m_byText;
+};
+
+void checkOptions(const ResultsOptions &options)
+{
+    QString problem;
+    if (isBlank(options.project))
+        problem = QStringLiteral("Project Id is blank");
+    else if (isBlank(options.testType))
+        problem = QStringLiteral("Test Type is blank");
+    else if (!QStringList{"Critical", "Major", "Minor"}.contains(options.severity))
+        problem = QStringLiteral("Defect Severity must be Critical, Major or Minor");
+    else if (isBlank(options.category))
+        problem = QStringLiteral("Defect Category is blank");
+    else if (charCount(options.category) > kCategoryLimit)
+        problem = QStringLiteral("Defect Category can not have more than %1 characters").arg(kCategoryLimit);
+    if (!problem.isEmpty())
+        throw ExchangeError(problem);
+}
+
+} // namespace
+
+QList<ResultMatch> matchResults(Connection &cn, const QString &project, const QString &testType,
+                                const QList<JUnitCase> &tests)
+{
+    const CaseIndex index(cn, project, testType);
+    QList<ResultMatch> matches;
+    matches.reserve(tests.size());
+    for (const JUnitCase &test : tests) {
+        ResultMatch match;
+        if (test.outcome == TestOutcome::Skipped) {
+            match.status = MatchStatus::Skipped;
+        } else {
+            match.cases = index.find(test);
+            match.status = match.cases.isEmpty()    ? MatchStatus::Unmatched
+                           : match.cases.size() > 1 ? MatchStatus::Ambiguous
+                                                    : MatchStatus::Matched;
+        }
+        matches << match;
+    }
+    return matches;
+}
+
+ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options, const QList<JUnitCase> &tests)
+{
+    checkOptions(options);
+    ResultsImportCounts counts;
+    Transaction transaction(cn);
+    const QList<ResultMatch> matches = matchResults(cn, options.project, options.testType, tests);
+    const QString context = QStringLiteral("Cannot save the test results of project %1").arg(options.project);
+    SqlStatement update(cn,
+                        QStringLiteral("update qv_zr_tst_cases set qv_zr_pass=?, qv_zr_rslt_act=?, qv_zr_dt_tst=?, "
+                                       "qv_zr_def_severity=?, qv_zr_def_cat=? where qv_zr_prjid=? and qv_zr_tst_type=? "
+                                       "and qv_zr_component=? and qv_zr_component_type=? and qv_zr_tst_case_id=?"),
+                        context);
+    SqlStatement history(cn,
+                         QStringLiteral("insert into qv_zr_tst_history (qv_zr_pass, qv_zr_rslt_act, qv_zr_dt_tst, "
+                                        "qv_zr_def_severity, qv_zr_def_cat, qv_zr_prjid, qv_zr_tst_type, "
+                                        "qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, qv_zr_saved_at) "
+                                        "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                         context);
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString savedAt = now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate);
+    const QDate today = now.date();
+    for (qsizetype i = 0; i < tests.size(); ++i) {
+        const ResultMatch &match = matches.at(i);
+        if (match.status != MatchStatus::Matched) {
+            ++(match.status == MatchStatus::Skipped     ? counts.skipped
+               : match.status == MatchStatus::Ambiguous ? counts.ambiguous
+                                                        : counts.unmatched);
+            continue;
+        }
+        const JUnitCase &test = tests.at(i);
+        const bool failed = test.outcome == TestOutcome::Failed;
+        ++(failed ? counts.failed : counts.passed);
+        const QString actual = failed ? (test.message.isEmpty() ? QStringLiteral("Failed") : test.message)
+                                      : QStringLiteral("Passed");
+        // A pass has no defect: empty text, as the test log saves it.
+        const QVariantList result{failed ? QStringLiteral("Fail") : QStringLiteral("Pass"), actual,
+                                  DateValue::toStored(test.date.isValid() ? test.date : today),
+                                  failed ? options.severity : QStringLiteral(""),
+                                  failed ? options.category : QStringLiteral("")};
+        const CaseKey &key = match.cases.first();
+        const QVariantList where{key.project, key.testType, key.component, key.componentType, key.id};
+        update.run(result + where);
+        history.run(result + where + QVariantList{savedAt});
+    }
+    transaction.commit();
+    return counts;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "junitresults.h"
+
+#include <QStringList>
+
+class Connection;
+
+// The five texts that name one stored test case.
+struct CaseKey
+{
+    QString project, testType, component, componentType, id;
+    friend bool operator==(const CaseKey &, const CaseKey &) = default;
+};
+
+enum class MatchStatus {
+    Matched,   // to exactly one stored test case
+    Ambiguous, // names two or more: left out
+    Unmatched, // names none: left out
+    Skipped,   // the test did not run: not logged
+};
+
+struct ResultMatch
+{
+    MatchStatus status = MatchStatus::Unmatched;
+    QList<CaseKey> cases; // the one matched, or every one an ambiguous test names
+};
+
+// Which stored test case of the project and test type each test names: an id
+// found as a whole word of the test's name or classname, without regard to
+// case. Words are split at every character that is not a letter or digit,
+// underscores too, so "test_TC001_login" and "LoginTests.TC001" both name
+// TC001. An id stored under two components names both.
+QList<ResultMatch> matchResults(Connection &cn, const QString &project, const QString &testType,
+                                const QList<JUnitCase> &tests);
+
+struct ResultsOptions
+{
+    QString project;
+    QString testType;
+    // Of every failure; the severity one of the test log's: Critical, Major, Minor.
+    QString severity = QStringLiteral("Major");
+    QString category = QStringLiteral("Automated test");
+};
+
+struct ResultsImportCounts
+{
+    int passed = 0, failed = 0, skipped = 0, unmatched = 0, ambiguous = 0;
+};
+
+// Logs every matched test as the test log's save does: the case's result
+// columns and one history row, all in one transaction (none on a DbError). A
+// pass is "Pass" with the actual result "Passed"; a failure or error is "Fail"
+// with its message (or "Failed"). The date is the suite's, else today's; tests
+// naming one case are logged in file order, so the last is the case's result.
+// ExchangeError for blank or over-long options, before anything is written.
+ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options, const QList<JUnitCase> &tests);
