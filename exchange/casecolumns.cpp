@@ -55,37 +55,38 @@ CaseColumns matchCaseColumns(const QStringList &header, const QHash<CaseField, Q
     QStringList normalizedHeader;
     for (const QString &name : header)
         normalizedHeader << normalized(name);
+    const auto fail = [&](const QString &what) { return ExchangeError::at(file, 1, what); };
 
     CaseColumns columns;
     QStringList missing;
     for (int f = 0; f < kCaseFieldCount; ++f) {
         const auto field = CaseField(f);
+        const QString name = caseFieldName(field);
+        const QStringList names = chosen.contains(field) ? QStringList{chosen.value(field)} : caseFieldSynonyms(field);
         QStringList wanted;
-        for (const QString &name : chosen.contains(field) ? QStringList{chosen.value(field)} : caseFieldSynonyms(field))
-            wanted << normalized(name);
+        for (const QString &synonym : names)
+            wanted << normalized(synonym);
         QList<int> found;
         for (int c = 0; c < normalizedHeader.size(); ++c)
             if (!normalizedHeader.at(c).isEmpty() && wanted.contains(normalizedHeader.at(c)))
                 found << c;
         if (found.size() > 1)
-            throw ExchangeError::at(file, 1, QStringLiteral("the columns \"%1\" and \"%2\" could both be the %3 "
-                                                            "column; choose one.")
-                                                 .arg(header.at(found.at(0)), header.at(found.at(1)), caseFieldName(field)));
-        if (found.isEmpty()) {
-            missing << (chosen.contains(field) ? QStringLiteral("%1 (no column \"%2\")").arg(caseFieldName(field), chosen.value(field))
-                                               : QStringLiteral("%1 (a header such as %2)")
-                                                     .arg(caseFieldName(field), quotedList(caseFieldSynonyms(field))));
-            continue;
-        }
-        columns.position[f] = found.first();
+            throw fail(QStringLiteral("the columns \"%1\" and \"%2\" could both be the %3 column; choose one.")
+                           .arg(header.at(found.at(0)), header.at(found.at(1)), name));
+        if (found.isEmpty())
+            missing << (chosen.contains(field)
+                            ? QStringLiteral("%1 (no column \"%2\")").arg(name, names.first())
+                            : QStringLiteral("%1 (a header such as %2)").arg(name, quotedList(names)));
+        else
+            columns.position[f] = found.first();
     }
     if (!missing.isEmpty())
-        throw ExchangeError::at(file, 1, QStringLiteral("the header has no column for %1.").arg(missing.join(QStringLiteral("; "))));
+        throw fail(QStringLiteral("the header has no column for %1.").arg(missing.join(QStringLiteral("; "))));
     for (int f = 0; f < kCaseFieldCount; ++f)
         for (int g = f + 1; g < kCaseFieldCount; ++g)
             if (columns.position[f] == columns.position[g])
-                throw ExchangeError::at(file, 1, QStringLiteral("the column \"%1\" cannot be both the %2 and the %3 column.")
-                                                     .arg(header.at(columns.position[f]), caseFieldName(CaseField(f)),
-                                                          caseFieldName(CaseField(g))));
+                throw fail(QStringLiteral("the column \"%1\" cannot be both the %2 and the %3 column.")
+                               .arg(header.at(columns.position[f]), caseFieldName(CaseField(f)),
+                                    caseFieldName(CaseField(g))));
     return columns;
 }

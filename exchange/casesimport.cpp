@@ -15,8 +15,8 @@ namespace {
 QSet<QStringList> storedKeys(Connection &cn, const QString &project)
 {
     SqlStatement select(cn,
-                        QStringLiteral("select qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id "
-                                       "from qv_zr_tst_cases where qv_zr_prjid=?"),
+                        QStringLiteral("select qv_zr_tst_type, qv_zr_component, qv_zr_component_type, "
+                                       "qv_zr_tst_case_id from qv_zr_tst_cases where qv_zr_prjid=?"),
                         QStringLiteral("Cannot read the test cases of project %1").arg(project));
     select.run({project});
     QSet<QStringList> keys;
@@ -47,7 +47,8 @@ CasesPreview previewCases(Connection &cn, const QString &project, const CsvTable
         throw ExchangeError(QStringLiteral("Project Id is blank"));
     cn.followFile();
     if (!projectIsStored(cn, project))
-        throw ExchangeError(QStringLiteral("Project %1 is not stored; test cases are taken in for a stored project only.")
+        throw ExchangeError(QStringLiteral("Project %1 is not stored; test cases are taken in for a stored "
+                                           "project only.")
                                 .arg(project));
     const QSet<QStringList> stored = storedKeys(cn, project);
 

@@ -67,7 +67,8 @@ private:
             }
             field += QStringView(start, m_p);
             if (m_p == m_end)
-                throw ExchangeError::at(m_name, opened, QStringLiteral("a quoted field starts here and is never closed."));
+                throw ExchangeError::at(m_name, opened,
+                                        QStringLiteral("a quoted field starts here and is never closed."));
             ++m_p;
             if (m_p != m_end && *m_p == u'"') {
                 field += u'"';

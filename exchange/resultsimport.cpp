@@ -32,8 +32,9 @@ public:
     {
         cn.followFile();
         SqlStatement select(cn,
-                            QStringLiteral("select distinct qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id from "
-                                           "qv_zr_tst_cases where qv_zr_prjid=? and qv_zr_tst_type=?"),
+                            QStringLiteral("select distinct qv_zr_component, qv_zr_component_type, "
+                                           "qv_zr_tst_case_id from qv_zr_tst_cases where qv_zr_prjid=? and "
+                                           "qv_zr_tst_type=?"),
                             QStringLiteral("Cannot read the test cases of project %1").arg(project));
         select.run({project, testType});
         QSqlQuery &q = select.query();
