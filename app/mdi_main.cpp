@@ -54,6 +54,11 @@ void mdi_main::createMenus()
     QAction *assets = addEntry(file, "mnu_proc_docs", QStringLiteral("Organizational Process Assets"), nullptr);
     assets->setVisible(false);
     assets->setEnabled(false);
+    file->addSeparator();
+    addEntry(file, "mnu_import_cases", QStringLiteral("Import Test Cases..."), &mdi_main::mnu_import_cases_Click);
+    addEntry(file, "mnu_export_cases", QStringLiteral("Export Test Cases..."), &mdi_main::mnu_export_cases_Click);
+    addEntry(file, "mnu_import_results", QStringLiteral("Import Test Results..."), &mdi_main::mnu_import_results_Click);
+    file->addSeparator();
     addEntry(file, "mnuexit", QStringLiteral("E&xit"), &mdi_main::mnuexit_Click);
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -200,6 +205,9 @@ void mdi_main::setup_Click() { showChild(QStringLiteral("setup")); }
 void mdi_main::backup_Click() { showChild(QStringLiteral("backup")); }
 void mdi_main::mnuReports_Click() { showChild(QStringLiteral("mnuReports")); }
 void mdi_main::mnuAbtUs_Click() { showChild(QStringLiteral("mnuAbtUs")); }
+void mdi_main::mnu_import_cases_Click() { showChild(QStringLiteral("mnu_import_cases")); }
+void mdi_main::mnu_export_cases_Click() { showChild(QStringLiteral("mnu_export_cases")); }
+void mdi_main::mnu_import_results_Click() { showChild(QStringLiteral("mnu_import_results")); }
 
 void mdi_main::mnuexit_Click()
 {

@@ -42,6 +42,9 @@ public:
     void backup_Click();
     void mnuReports_Click();
     void mnuAbtUs_Click();
+    void mnu_import_cases_Click();
+    void mnu_export_cases_Click();
+    void mnu_import_results_Click();
     void mnuexit_Click();
     void mnuUsrGd_Click();
 

@@ -3,6 +3,9 @@
 #include "frm_about.h"
 #include "frm_backup.h"
 #include "frm_companydetails.h"
+#include "frm_export_cases.h"
+#include "frm_import_cases.h"
+#include "frm_import_results.h"
 #include "frm_projects.h"
 #include "frm_tst_case.h"
 #include "frm_tst_log.h"
@@ -18,4 +21,10 @@ void registerWindows(mdi_main &main)
     main.setWindowFactory(QStringLiteral("mnuAbtUs"), [](TestingClass &con) { return new Frm_About(con); });
     main.setWindowFactory(QStringLiteral("mnu_rslt"), [](TestingClass &con) { return new frm_tst_log(con); });
     main.setWindowFactory(QStringLiteral("mnuReports"), [](TestingClass &con) { return new Frm_Reports(con); });
+    main.setWindowFactory(QStringLiteral("mnu_import_cases"),
+                          [](TestingClass &con) { return new frm_import_cases(con); });
+    main.setWindowFactory(QStringLiteral("mnu_export_cases"),
+                          [](TestingClass &con) { return new frm_export_cases(con); });
+    main.setWindowFactory(QStringLiteral("mnu_import_results"),
+                          [](TestingClass &con) { return new frm_import_results(con); });
 }

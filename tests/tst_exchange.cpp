@@ -3,9 +3,16 @@
 #include "connection.h"
 #include "dberror.h"
 #include "exchangeerror.h"
+#include "frm_export_cases.h"
+#include "frm_import_cases.h"
+#include "frm_import_results.h"
+#include "recorders.h"
+#include "recordlist.h"
+#include "testingclass.h"
 #include "resultsimport.h"
 #include "tempdatabase.h"
 
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -73,6 +80,8 @@ private slots:
     void refusesBadJUnit_data();
     void refusesBadJUnit();
     void refusesBadResultOptions();
+    // The windows: file, preview, import and the closing message
+    void windowsPreviewImportAndExport();
 };
 
 void TestExchange::parsesCsv_data()
@@ -412,5 +421,77 @@ void TestExchange::refusesBadResultOptions()
     QCOMPARE(db.rows("select qv_zr_pass, qv_zr_rslt_act from qv_zr_tst_cases"), QStringList{"Fail|<null>"});
 }
 
-QTEST_GUILESS_MAIN(TestExchange)
+void TestExchange::windowsPreviewImportAndExport()
+{
+    TempDatabase db;
+    ServiceRecorders rec;
+    db.addProject("P");
+    db.addCase("P", "Unit", "Login", "UI", "T1", "old", "old");
+    db.addCase("P", "Unit", "Login", "UI", "T2");
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("cases.csv");
+    {
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("ID;Summary;Expected;Type;Component;Component Type\n"
+                "T1;new text;new exp;Unit;Login;UI\n"
+                "T3;added;exp;Unit;Login;UI\n"
+                "T4567890;too long an id;exp;Unit;Login;UI\n");
+    }
+    TestingClass con;
+    {
+        frm_import_cases w(con);
+        w.Form_Load();
+        rec.files->answers = {csv};
+        w.cmd_browse->click();
+        QStringList actions;
+        for (int r = 0; r < w.LV_preview->rowCount(); ++r)
+            actions << w.LV_preview->cell(r, 1);
+        QCOMPARE(actions, (QStringList{"update", "new", "error"}));
+        w.cmd_import->click();
+        QCOMPARE(rec.messages->texts(), QStringList{"Test cases added: 1, updated: 1, left out: 1."});
+    }
+    QCOMPARE(db.rows("select qv_zr_tst_case_id || '=' || qv_zr_tst_case_desc from qv_zr_tst_cases order by 1"),
+             (QStringList{"T1=new text", "T2=d", "T3=added"}));
+
+    const QString xml = dir.filePath("run.xml");
+    {
+        QFile f(xml);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<testsuite name=\"s\" timestamp=\"2026-05-04T10:00:00\"><testcase classname=\"Login\" name=\"test_T1\"/>"
+                "<testcase name=\"test_T2_x\"><failure>boom\nmore</failure></testcase>"
+                "<testcase name=\"other\"/></testsuite>");
+    }
+    {
+        frm_import_results w(con);
+        w.Form_Load();
+        rec.files->answers = {xml};
+        w.cmd_add->click();
+        QStringList results;
+        for (int r = 0; r < w.LV_preview->rowCount(); ++r)
+            results << w.LV_preview->cell(r, 3);
+        QCOMPARE(results, (QStringList{"Pass", "Fail", "unmatched: left out"}));
+        rec.messages->boxes.clear();
+        w.cmd_import->click();
+        QCOMPARE(rec.messages->texts(),
+                 QStringList{"Results logged: 1 passed, 1 failed. Not logged: 0 skipped, 1 unmatched, 0 ambiguous."});
+    }
+    QCOMPARE(db.rows("select qv_zr_tst_case_id || '=' || qv_zr_pass || '/' || qv_zr_rslt_act || '/' || qv_zr_dt_tst "
+                     "from qv_zr_tst_cases where qv_zr_dt_tst is not null order by 1"),
+             (QStringList{"T1=Pass/Passed/2026-05-04", "T2=Fail/boom/2026-05-04"}));
+    QCOMPARE(db.count("qv_zr_tst_history"), 2);
+
+    frm_export_cases w(con);
+    w.Form_Load();
+    const QString out = dir.filePath("out.csv");
+    rec.files->answers = {out};
+    rec.messages->boxes.clear();
+    w.cmd_export->click();
+    QCOMPARE(rec.messages->boxes.size(), 1);
+    QFile exported(out);
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    QCOMPARE(exported.readAll().count('\n'), 4); // header and three cases
+}
+
+QTEST_MAIN(TestExchange)
 #include "tst_exchange.moc"

@@ -134,7 +134,10 @@ void TestMainWindow::menuTreeNamesCaptionsAndKeys()
     };
     QCOMPARE(captions("mnuFile"), (QStringList{"mnu_prjs=Define Projects", "mnu_tcase=Test Case Definition",
                                                "mnu_rslt=Test Result Logging",
-                                               "mnu_proc_docs=Organizational Process Assets", "mnuexit=E&xit"}));
+                                               "mnu_proc_docs=Organizational Process Assets", "=",
+                                               "mnu_import_cases=Import Test Cases...",
+                                               "mnu_export_cases=Export Test Cases...",
+                                               "mnu_import_results=Import Test Results...", "=", "mnuexit=E&xit"}));
     QCOMPARE(captions("tools"), (QStringList{"setup=&Setup", "backup=&Backup && Restore"}));
     QCOMPARE(captions("mnuhlp"), (QStringList{"mnuUsrGd=User Guide", "mnuAbtUs=About Us"}));
     QCOMPARE(action(*m_main, "mnuUsrGd")->shortcut(), QKeySequence(Qt::Key_F1));

@@ -1,0 +1,67 @@
+#include "frm_export_cases.h"
+
+#include "casesexport.h"
+#include "dropdown.h"
+#include "exchangeerror.h"
+#include "guard.h"
+#include "listfiller.h"
+#include "services.h"
+#include "testingclass.h"
+#include "windowkeys.h"
+
+#include <QDir>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frm_export_cases::frm_export_cases(TestingClass &con, QWidget *parent)
+    : ChildWindow(parent)
+    , cmb_prjid(new DropDown(DropDown::Kind::PickOnly, true))
+    , cmd_export(new QPushButton(QStringLiteral("&Export...")))
+    , cmd_close(new QPushButton(QStringLiteral("&Close")))
+    , con(con)
+{
+    setObjectName(QStringLiteral("frm_export_cases"));
+    setWindowTitle(QStringLiteral("Export Test Cases"));
+    cmb_prjid->setObjectName(QStringLiteral("cmb_prjid"));
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Project"), cmb_prjid);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmd_export);
+    buttons->addWidget(cmd_close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    keys()->setDefaultButton(cmd_export);
+    keys()->setCancelButton(cmd_close);
+    onEvent(cmd_export, &QPushButton::clicked, this, &frm_export_cases::cmd_export_Click);
+    onEvent(cmd_close, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+}
+
+void frm_export_cases::Form_Load()
+{
+    if (con.cn.state() == 0)
+        con.Conopen();
+    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select qv_zr_prjid from qv_zr_projects"));
+}
+
+void frm_export_cases::cmd_export_Click()
+{
+    if (cmb_prjid->text().isEmpty())
+        return;
+    const std::optional<QString> path =
+        Services::fileDialogs().chooseFile(this, cmb_prjid->text() + QStringLiteral(".csv"),
+                                           FileDialogService::Mode::Save, QStringLiteral("CSV files (*.csv)"));
+    if (!path)
+        return;
+    try {
+        exportCasesFile(con.cn, cmb_prjid->text(), *path);
+    } catch (const ExchangeError &e) {
+        Ui::information(this, e.message());
+        return;
+    }
+    Ui::information(this, QStringLiteral("The test cases of %1 were written to %2.")
+                              .arg(cmb_prjid->text(), QDir::toNativeSeparators(*path)));
+}

@@ -1,0 +1,200 @@
+#include "frm_import_results.h"
+
+#include "dropdown.h"
+#include "exchangeerror.h"
+#include "guard.h"
+#include "listfiller.h"
+#include "recordlist.h"
+#include "resultsimport.h"
+#include "services.h"
+#include "testingclass.h"
+#include "windowkeys.h"
+
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString statusText(const JUnitCase &test, const ResultMatch &match)
+{
+    switch (match.status) {
+    case MatchStatus::Matched:
+        return test.outcome == TestOutcome::Passed ? QStringLiteral("Pass") : QStringLiteral("Fail");
+    case MatchStatus::Ambiguous:
+        return QStringLiteral("ambiguous: left out");
+    case MatchStatus::Unmatched:
+        return QStringLiteral("unmatched: left out");
+    case MatchStatus::Skipped:
+        break;
+    }
+    return QStringLiteral("skipped: not logged");
+}
+
+} // namespace
+
+frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
+    : ChildWindow(parent)
+    , LV_files(new RecordList)
+    , cmd_add(new QPushButton(QStringLiteral("&Add File...")))
+    , cmd_clear(new QPushButton(QStringLiteral("Clea&r")))
+    , cmb_prjid(new DropDown(DropDown::Kind::PickOnly, true))
+    , cmb_tst_type(new DropDown(DropDown::Kind::PickOnly, true))
+    , cmb_severity(new DropDown(DropDown::Kind::PickOnly, false))
+    , cmb_cat(new DropDown(DropDown::Kind::TypeOrPick, true))
+    , LV_preview(new RecordList)
+    , lbl_counts(new QLabel)
+    , cmd_import(new QPushButton(QStringLiteral("&Import")))
+    , cmd_close(new QPushButton(QStringLiteral("&Close")))
+    , con(con)
+{
+    setObjectName(QStringLiteral("frm_import_results"));
+    setWindowTitle(QStringLiteral("Import Test Results"));
+    LV_files->setColumns({{QStringLiteral("File"), 300}});
+    LV_files->setMaximumHeight(points(70));
+    cmb_prjid->setObjectName(QStringLiteral("cmb_prjid"));
+    cmb_tst_type->setObjectName(QStringLiteral("cmb_tst_type"));
+    cmb_severity->addEntries({QStringLiteral("Critical"), QStringLiteral("Major"), QStringLiteral("Minor")});
+    cmb_cat->setText(QStringLiteral("Automated test"));
+    cmd_import->setEnabled(false);
+    LV_preview->setObjectName(QStringLiteral("LV_preview"));
+    LV_preview->setColumns({{QStringLiteral("File"), 80},
+                            {QStringLiteral("Line"), 30},
+                            {QStringLiteral("Test"), 160},
+                            {QStringLiteral("Result"), 60},
+                            {QStringLiteral("Test Case"), 120},
+                            {QStringLiteral("Actual Result"), 160}});
+
+    auto *files = new QHBoxLayout;
+    files->addWidget(LV_files, 1);
+    auto *fileButtons = new QVBoxLayout;
+    fileButtons->addWidget(cmd_add);
+    fileButtons->addWidget(cmd_clear);
+    fileButtons->addStretch();
+    files->addLayout(fileButtons);
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Files"), files);
+    form->addRow(QStringLiteral("Project"), cmb_prjid);
+    form->addRow(QStringLiteral("Test Type"), cmb_tst_type);
+    auto *defect = new QHBoxLayout;
+    defect->addWidget(cmb_severity);
+    defect->addWidget(new QLabel(QStringLiteral("Defect Category")));
+    defect->addWidget(cmb_cat, 1);
+    form->addRow(QStringLiteral("Failures: Defect Severity"), defect);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(lbl_counts, 1);
+    buttons->addWidget(cmd_import);
+    buttons->addWidget(cmd_close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(LV_preview, 1);
+    layout->addLayout(buttons);
+    resize(points(600), points(420));
+
+    keys()->setCancelButton(cmd_close);
+    onEvent(cmd_add, &QPushButton::clicked, this, &frm_import_results::cmd_add_Click);
+    onEvent(cmd_clear, &QPushButton::clicked, this, &frm_import_results::cmd_clear_Click);
+    onEvent(cmb_prjid, &DropDown::clicked, this, &frm_import_results::cmb_prjid_Click);
+    onEvent(cmb_tst_type, &DropDown::clicked, this, &frm_import_results::preview);
+    onEvent(cmd_import, &QPushButton::clicked, this, &frm_import_results::cmd_import_Click);
+    onEvent(cmd_close, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+}
+
+void frm_import_results::Form_Load()
+{
+    if (con.cn.state() == 0)
+        con.Conopen();
+    cmb_severity->setListIndex(1);
+    // Only projects with test cases can take results.
+    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_prjid) from qv_zr_tst_cases"));
+}
+
+void frm_import_results::cmb_prjid_Click()
+{
+    fillDropDown(cmb_tst_type, rs_list, con.cn,
+                 QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases where qv_zr_prjid=?"),
+                 {cmb_prjid->text()});
+}
+
+void frm_import_results::cmd_add_Click()
+{
+    const std::optional<QString> path = Services::fileDialogs().chooseFile(
+        this, QString(), FileDialogService::Mode::Open, QStringLiteral("JUnit XML (*.xml);;All files (*)"));
+    if (!path)
+        return;
+    LV_files->addRow({*path});
+    preview();
+}
+
+void frm_import_results::cmd_clear_Click()
+{
+    LV_files->clearRows();
+    preview();
+}
+
+void frm_import_results::preview()
+{
+    m_tests.clear();
+    LV_preview->clearRows();
+    cmd_import->setEnabled(false);
+    lbl_counts->clear();
+    QStringList names;
+    try {
+        for (int r = 0; r < LV_files->rowCount(); ++r) {
+            const QList<JUnitCase> tests = readJUnitFile(LV_files->cell(r, 0));
+            m_tests += tests;
+            for (int i = 0; i < tests.size(); ++i)
+                names << QFileInfo(LV_files->cell(r, 0)).fileName();
+        }
+    } catch (const ExchangeError &e) {
+        m_tests.clear();
+        lbl_counts->setText(e.message());
+        return;
+    }
+    if (m_tests.isEmpty() || cmb_tst_type->text().isEmpty())
+        return;
+    const QList<ResultMatch> matches = matchResults(con.cn, cmb_prjid->text(), cmb_tst_type->text(), m_tests);
+    QList<ListRow> rows;
+    int logged = 0;
+    for (int i = 0; i < m_tests.size(); ++i) {
+        const JUnitCase &test = m_tests.at(i);
+        const ResultMatch &match = matches.at(i);
+        QStringList cases;
+        for (const CaseKey &key : match.cases)
+            cases << QStringLiteral("%1 (%2, %3)").arg(key.id, key.component, key.componentType);
+        const QString name = test.classname.isEmpty() ? test.name : test.classname + QLatin1Char('.') + test.name;
+        rows.append({{names.at(i), QString::number(test.line), name, statusText(test, match),
+                      cases.join(QStringLiteral(", ")), test.message},
+                     {}});
+        logged += match.status == MatchStatus::Matched ? 1 : 0;
+    }
+    LV_preview->setRows(std::move(rows));
+    lbl_counts->setText(QStringLiteral("%1 of %2 tests to log").arg(logged).arg(m_tests.size()));
+    cmd_import->setEnabled(logged > 0);
+}
+
+void frm_import_results::cmd_import_Click()
+{
+    ResultsOptions options;
+    options.project = cmb_prjid->text();
+    options.testType = cmb_tst_type->text();
+    options.severity = cmb_severity->text();
+    options.category = cmb_cat->text();
+    ResultsImportCounts counts;
+    try {
+        counts = importResults(con.cn, options, m_tests);
+    } catch (const ExchangeError &e) {
+        Ui::information(this, e.message());
+        return;
+    }
+    Ui::information(this, QStringLiteral("Results logged: %1 passed, %2 failed. Not logged: %3 skipped, %4 unmatched, "
+                                         "%5 ambiguous.")
+                              .arg(counts.passed)
+                              .arg(counts.failed)
+                              .arg(counts.skipped)
+                              .arg(counts.unmatched)
+                              .arg(counts.ambiguous));
+}
