@@ -310,6 +310,10 @@ void DatabaseFile::backupTo(const QString &destination) const
         failure = src.open(m_path, SQLITE_OPEN_READWRITE);
         if (failure.isEmpty())
             failure = src.exec("BEGIN; SELECT count(*) FROM sqlite_master;");
+        // A database the engine cannot read is damaged, whatever the destination.
+        const int code = src.db() ? (src.errorCode() & 0xff) : SQLITE_OK;
+        if (!failure.isEmpty() && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT))
+            backupFailed(QStringLiteral("the database %1 is damaged (%2).%3").arg(database, failure, kept));
         if (failure.isEmpty())
             failure = src.copyTo(copy.fd(), copy.path());
     }
