@@ -23,10 +23,14 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/fsuid.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -186,6 +190,7 @@ private slots:
     void restoreFromReadOnlyOrMissingFolder();
     void fileEmptiedReplacedOrDeletedUnderAnOpenWindow_data();
     void fileEmptiedReplacedOrDeletedUnderAnOpenWindow();
+    void pdfExportOntoAFullDiskKeepsTheOlderFile();
 };
 
 void TestBrokenEnvironment::lockedDatabaseSaveFailsAndWritesNothing_data()
@@ -580,6 +585,57 @@ void TestBrokenEnvironment::fileEmptiedReplacedOrDeletedUnderAnOpenWindow()
     QVERIFY2(rec.messages->boxes.isEmpty(), qPrintable(rec.messages->texts().join(" / ")));
     QCOMPARE(db.rows("select qv_zr_prjid from qv_zr_projects order by rowid"), (QStringList{"P1", "P2"}));
     QCOMPARE(w.LV_prjs->rowCount(), 2); // the list shows the file that is there now
+}
+
+// The disk fills up part way through the PDF: the system's reason is told, the
+// PDF of the same name from before stays whole and nothing else is left behind.
+void TestBrokenEnvironment::pdfExportOntoAFullDiskKeepsTheOlderFile()
+{
+    TempDatabase db;
+    copyReportDefinitions(db.folder());
+    fillReportFixture(db);
+    ServiceRecorders rec;
+    TestingClass con;
+    Frm_Reports w(con);
+    w.Form_Load();
+    QVERIFY(w.cmb_prjid->selectEqualEntry(fixtureProject));
+    w.Command4->click();
+    QTemporaryDir out;
+    const QString target = out.filePath("log.pdf");
+    QFile older(target);
+    QVERIFY(older.open(QIODevice::WriteOnly));
+    older.write("%PDF-1.4 the report of last week\n%%EOF\n");
+    older.close();
+
+    rec.files->answers << target;
+    {
+        // No file may grow past 4 KB: writes beyond fail as on a full disk.
+        const rlimit small{4096, RLIM_INFINITY};
+        rlimit before{};
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        w.RptView->exportAction->trigger();
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, signal);
+    }
+    QCOMPARE(rec.messages->boxes.size(), 1);
+    const QString text = rec.messages->boxes[0].text;
+    QVERIFY2(text.contains(target + ": the PDF file cannot be written: " + QString::fromLocal8Bit(std::strerror(EFBIG))),
+             qPrintable(text));
+    QVERIFY(older.open(QIODevice::ReadOnly));
+    QCOMPARE(older.readAll(), QByteArray("%PDF-1.4 the report of last week\n%%EOF\n"));
+    older.close();
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"log.pdf"});
+
+    // With room again the same export replaces it whole.
+    rec.files->answers << target;
+    w.RptView->exportAction->trigger();
+    QCOMPARE(rec.messages->boxes.size(), 1);
+    QVERIFY(older.open(QIODevice::ReadOnly));
+    const QByteArray pdf = older.readAll();
+    QVERIFY(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF") && pdf.size() > 4096);
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"log.pdf"});
 }
 
 int main(int argc, char **argv)

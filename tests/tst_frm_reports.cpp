@@ -15,8 +15,10 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlDatabase>
+#include <QTimer>
 #include <QtTest>
 
 class TestFrmReports : public QObject
@@ -36,6 +38,7 @@ private slots:
     void failedGenerateReturnsToTheSelection_data();
     void failedGenerateReturnsToTheSelection();
     void exportGoesThroughTheFileService();
+    void cancelStopsALongRead();
     void keysGenerateAndLeave();
     void menuEntryOpensTheWindowMaximized();
 
@@ -278,6 +281,35 @@ void TestFrmReports::exportGoesThroughTheFileService()
     QCOMPARE(services->messages->boxes.size(), 1);
     QVERIFY(services->messages->boxes.first().text.contains("nowhere/log.pdf"));
     QCOMPARE(services->messages->boxes.first().caption, Ui::appTitle());
+}
+
+// A read that never ends shows a Cancel; pressing it gives a message and the selection again.
+void TestFrmReports::cancelStopsALongRead()
+{
+    QFile f(QDir(db->folder()).filePath("rpt_tst_log.rpt"));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("<report title=\"Endless\"><parameters><parameter name=\"company\"/><parameter name=\"project\"/></parameters>"
+            "<query>with recursive r(n) as (select 1 union all select n + 1 from r) "
+            "select count(*) as a from r</query><columns><column field=\"a\" width=\"9\"/></columns></report>");
+    f.close();
+    openWindow();
+    bool pressed = false;
+    QTimer user;
+    connect(&user, &QTimer::timeout, this, [&] {
+        auto *progress = w->RptView->findChild<QProgressDialog *>("readProgress");
+        if (progress && progress->isVisible() && !pressed) {
+            pressed = true;
+            progress->findChild<QPushButton *>()->click();
+        }
+    });
+    user.start(20);
+    w->Command4->click();
+    QVERIFY(pressed);
+    QCOMPARE(services->messages->boxes.size(), 1);
+    QVERIFY2(services->messages->boxes.first().text.contains("rpt_tst_log.rpt: the query at line 1 was stopped: it was cancelled"),
+             qPrintable(services->messages->boxes.first().text));
+    QVERIFY(onSelection(*w));
+    QCOMPARE(w->currentReport(), nullptr);
 }
 
 void TestFrmReports::keysGenerateAndLeave()

@@ -60,6 +60,8 @@ private slots:
     void reportReadsThroughItsOwnReadOnlyConnection();
     void discardingShowsTheDatabaseAsItIsNow();
     void brokenQueryOrDatabaseIsReported();
+    void queryThatWritesOrRunsAwayIsStopped_data();
+    void queryThatWritesOrRunsAwayIsStopped();
 
 private:
     std::unique_ptr<TempDatabase> db;
@@ -267,6 +269,58 @@ void TestReportContent::brokenQueryOrDatabaseIsReported()
         QVERIFY2(e.problem().contains("missing.mdb"), qPrintable(e.problem()));
     }
     QVERIFY(!QFile::exists(QDir(db->folder()).filePath("missing.mdb")));
+}
+
+void TestReportContent::queryThatWritesOrRunsAwayIsStopped_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("memoryMb");
+    QTest::addColumn<int>("milliseconds");
+    QTest::addColumn<QString>("problem");
+    const QString endless = "with recursive r(n) as (select 1 union all select n + 1 from r) ";
+    const QString refused = "line 1 was refused: a report may only read, and it would ";
+    QTest::newRow("copy of the database") << "vacuum into 'copy.mdb'" << 512 << 60000 << refused + "change the database or write a file";
+    QTest::newRow("other database") << "attach 'other.mdb' as o" << 512 << 60000 << refused + "attach or detach a database";
+    QTest::newRow("pragma") << "pragma journal_mode = wal" << 512 << 60000 << refused + "run PRAGMA journal_mode";
+    QTest::newRow("delete after a select") << "select 1 as a; delete from qv_zr_tst_cases" << 512 << 60000
+                                           << refused + "change the table qv_zr_tst_cases";
+    QTest::newRow("rows without end") << endless + "select n as a from r" << 1 << 60000
+                                      << "line 1 was stopped: it took more memory than the 1 MB a report may use";
+    QTest::newRow("sort without end") << endless + "select n as a from r order by n" << 1 << 60000
+                                      << "line 1 was stopped: it took more memory than the 1 MB a report may use";
+    QTest::newRow("count without end") << endless + "select count(*) as a from r" << 512 << 300
+                                       << "line 1 was stopped: it ran longer than the 0.3 s a report may take";
+}
+
+// Nothing written, no file made; the message says why the report did not come.
+void TestReportContent::queryThatWritesOrRunsAwayIsStopped()
+{
+    QFETCH(QString, sql);
+    QFETCH(int, memoryMb);
+    QFETCH(int, milliseconds);
+    QFETCH(QString, problem);
+    const QDir folder(db->folder());
+    sql.replace("'copy.mdb'", "'" + folder.filePath("copy.mdb") + "'").replace("'other.mdb'", "'" + folder.filePath("other.mdb") + "'");
+    QFile f(folder.filePath("rpt_runaway.rpt"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(("<report title=\"R\"><query><![CDATA[" + sql + "]]></query><columns><column field=\"a\" width=\"5\"/></columns></report>").toUtf8());
+    f.close();
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden);
+    const QStringList cases = db->rows("select * from qv_zr_tst_cases order by rowid");
+
+    ReportEngine engine;
+    auto report = engine.openReport(f.fileName());
+    report->setDataSource(db->path());
+    report->setReadLimits({qint64(memoryMb) << 20, milliseconds});
+    try {
+        report->content();
+        QFAIL("the query ran to its end");
+    } catch (const ReportError &e) {
+        QVERIFY2(e.problem().contains(problem), qPrintable(e.problem()));
+    }
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), files);
+    QCOMPARE(db->rows("select * from qv_zr_tst_cases order by rowid"), cases);
+    QCOMPARE(db->value("pragma journal_mode").toString(), QStringLiteral("delete"));
 }
 
 QTEST_MAIN(TestReportContent)

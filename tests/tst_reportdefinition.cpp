@@ -135,6 +135,12 @@ void TestReportDefinition::malformedFileNamesFileLineAndProblem_data()
     QTest::newRow("intro without query") << head + "<intro><item label=\"a\" field=\"b\"/></intro>" + query + columns + "</report>"
                                          << "<intro> has no <query>";
     QTest::newRow("element after report") << head + query + columns + "</report><report title=\"x\"/>" << "line 5:";
+    // Entities could expand without bound or read other files.
+    QTest::newRow("entity in a DTD") << "<?xml version=\"1.0\"?>\n<!DOCTYPE report [\n<!ENTITY t \"T\">\n]>\n"
+                                           + QString(head).replace("\"T\"", "\"&t;\"") + query + columns + "</report>"
+                                     << "line 2: DTDs and entities are not accepted";
+    QTest::newRow("DTD of another file") << "<!DOCTYPE report SYSTEM \"report.dtd\">" + head + query + columns + "</report>"
+                                         << "line 1: DTDs and entities are not accepted";
 }
 
 void TestReportDefinition::malformedFileNamesFileLineAndProblem()

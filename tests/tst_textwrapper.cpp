@@ -82,6 +82,15 @@ void TestTextWrapper::breaksWhereTheTextLayoutBreaks()
                 const QStringList expected = wrapText(text, f, width);
                 QCOMPARE(wrapper.wrap(text, width), expected);
                 QCOMPARE(wrapper.wrap(text, width), expected); // and again, remembered
+                // Split without making the lines, and the lines made from the split.
+                int lines = 0;
+                const TextWrapper::Split split = wrapper.split(text, width, &lines);
+                const std::vector<quint16> breaks(wrapper.breaks().cbegin(), wrapper.breaks().cend());
+                QCOMPARE(lines, int(expected.size()));
+                if (split == TextWrapper::Split::Whole)
+                    QCOMPARE(QStringList{text}, expected);
+                else if (split == TextWrapper::Split::AtBreaks)
+                    QCOMPARE(TextWrapper::linesAt(text, breaks), expected);
             }
         }
     }

@@ -58,6 +58,7 @@ private:
     void allowOnly(const QStringList &names);
     QString attribute(const QString &name) const { return m_xml.attributes().value(name).toString(); }
     QString required(const QString &name);
+    void readNext();
     bool nextChild();
     void noChildren();
     ReportCondition condition(const QString &fieldName, const QString &equalsName, const QString &notEqualsName);
@@ -93,11 +94,26 @@ QString Parser::required(const QString &name)
     return value;
 }
 
+void Parser::readNext()
+{
+    m_xml.readNext();
+    // Entities declared in a DTD can expand without bound or pull in other files.
+    if (m_xml.isDTD()) {
+        // Named at the line where it starts, not where it ends.
+        const QStringView dtd = m_xml.text();
+        qsizetype from = 0;
+        while (from < dtd.size() && dtd.at(from).isSpace())
+            ++from;
+        failAt(int(m_xml.lineNumber() - dtd.mid(from).count(QLatin1Char('\n'))),
+               QStringLiteral("DTDs and entities are not accepted"));
+    }
+}
+
 // Moves to the next child element of the current one; false at its end.
 bool Parser::nextChild()
 {
     while (!m_xml.atEnd()) {
-        m_xml.readNext();
+        readNext();
         if (m_xml.isStartElement()) {
             m_sawElement = true;
             return true;
@@ -107,10 +123,10 @@ bool Parser::nextChild()
         if (m_xml.isCharacters() && !m_xml.isWhitespace())
             fail(QStringLiteral("unexpected text \"%1\"").arg(m_xml.text().toString().trimmed()));
     }
+    if (m_xml.hasError() && (m_sawElement || m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError))
+        fail(m_xml.errorString());
     if (!m_sawElement)
         fail(QStringLiteral("the file holds no <report>"));
-    if (m_xml.hasError())
-        fail(m_xml.errorString());
     return false;
 }
 
@@ -187,7 +203,7 @@ ReportDefinition Parser::run()
         fail(m_xml.errorString());
     // Anything after </report> is an error too.
     while (!m_xml.atEnd()) {
-        m_xml.readNext();
+        readNext();
         if (m_xml.isStartElement())
             fail(QStringLiteral("%1 stands after </report>").arg(element()));
     }

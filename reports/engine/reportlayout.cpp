@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTextLayout>
 #include <algorithm>
+#include <vector>
 
 using ReportUnits::fromPoints;
 
@@ -43,15 +44,18 @@ struct Filter
         , negated(c.negated)
     {
     }
-    bool matches(const QStringList &row) const
+    bool matches(const ReportRows &rows, qsizetype row) const
     {
         if (column < 0)
             return true;
-        return (row.at(column) == value) != negated;
+        return (rows.at(row, column) == value) != negated;
     }
-    int count(const QList<QStringList> &rows) const
+    int count(const ReportRows &rows) const
     {
-        return int(std::count_if(rows.cbegin(), rows.cend(), [this](const QStringList &r) { return matches(r); }));
+        int n = 0;
+        for (qsizetype r = 0; r < rows.size(); ++r)
+            n += matches(rows, r) ? 1 : 0;
+        return n;
     }
 };
 
@@ -221,6 +225,105 @@ QString formatValue(const QString &value, ReportColumn::Format format)
     return value;
 }
 
+namespace {
+
+// How a cell's text splits, as kept for it: on one line as it is, by wrap()
+// when painted, or else its number of lines, each but the first with its break
+// following (lines without their trailing blanks).
+constexpr quint16 splitWhole = 0;
+constexpr quint16 splitByWrap = 0xffff;
+
+} // namespace
+
+ReportRowCells::ReportRowCells(ReportRows rows, QList<int> fields, QList<ReportColumn::Format> formats,
+                               QList<double> widths, const QFont &font)
+    : m_rows(std::move(rows))
+    , m_fields(std::move(fields))
+    , m_formats(std::move(formats))
+    , m_widths(std::move(widths))
+    , m_wrapper(std::make_shared<TextWrapper>(font))
+{
+    // Its own wrapper: the widths of every word of every row are not kept for painting.
+    TextWrapper splitter(font);
+    struct Split
+    {
+        int lines = 1;
+        std::vector<quint16> notes;
+    };
+    const auto split = [&](const QString &text, int column) {
+        Split s;
+        switch (splitter.split(text, m_widths.at(column), &s.lines)) {
+        case TextWrapper::Split::Whole:
+            s.notes = {splitWhole};
+            break;
+        case TextWrapper::Split::AtBreaks:
+            // Breaks are kept in 16 bits; a text too long for that is wrapped again when painted.
+            if (text.size() < splitByWrap) {
+                s.notes = {quint16(splitter.breaks().size() + 1)};
+                s.notes.insert(s.notes.end(), splitter.breaks().cbegin(), splitter.breaks().cend());
+                break;
+            }
+            Q_FALLTHROUGH();
+        case TextWrapper::Split::Other:
+            s.notes = {splitByWrap};
+            break;
+        }
+        return s;
+    };
+    // A text that repeats in its column is split once.
+    std::vector<QHash<quint32, Split>> known(m_fields.size());
+    m_lines.reserve(size());
+    m_rowStart.reserve(size());
+    for (qsizetype r = 0; r < size(); ++r) {
+        m_rowStart.push_back(quint32(m_splits.size()));
+        int lines = 1;
+        for (int c = 0; c < m_fields.size(); ++c) {
+            const quint32 number = m_rows.textNumber(r, m_fields.at(c));
+            Split fresh;
+            const Split *s = &fresh;
+            if (m_rows.repeats(m_fields.at(c))) {
+                auto it = known[c].constFind(number);
+                if (it == known[c].cend())
+                    it = known[c].insert(number, split(cellText(r, c), c));
+                s = &*it;
+            } else {
+                fresh = split(cellText(r, c), c);
+            }
+            lines = std::max(lines, s->lines);
+            m_splits.insert(m_splits.end(), s->notes.cbegin(), s->notes.cend());
+        }
+        m_lines.append(lines);
+    }
+    m_splits.shrink_to_fit();
+}
+
+QString ReportRowCells::cellText(qsizetype row, int column) const
+{
+    return formatValue(m_rows.at(row, m_fields.at(column)), m_formats.at(column));
+}
+
+QList<QStringList> ReportRowCells::at(qsizetype row) const
+{
+    QList<QStringList> cells;
+    cells.reserve(m_fields.size());
+    const quint16 *note = m_splits.data() + m_rowStart.at(row);
+    for (int c = 0; c < m_fields.size(); ++c) {
+        const QString text = cellText(row, c);
+        if (*note == splitWhole) {
+            cells << QStringList{text};
+            ++note;
+        } else if (*note == splitByWrap) {
+            cells << m_wrapper->wrap(text, m_widths.at(c));
+            ++note;
+        } else {
+            const std::span<const quint16> breaks(note + 1, *note - 1);
+            cells << TextWrapper::linesAt(text, breaks);
+            note += *note;
+        }
+    }
+    return cells;
+}
+
 QString ReportLayout::footerText(int pageIndex) const
 {
     return QStringLiteral("Page %1 of %2").arg(pageIndex + 1).arg(pageCount());
@@ -280,24 +383,18 @@ ReportLayout layoutReport(const ReportDefinition &definition, const ReportConten
         layout.headerLines = std::max(layout.headerLines, int(layout.headerCells.last().size()));
     }
 
+    // Only where each cell breaks is kept; a page makes its rows' lines when painted.
+    const ReportRows &rows = content.rows;
     QList<int> columnField;
-    for (const ReportColumn &c : definition.columns)
-        columnField << fieldIndex(content, c.field);
-    layout.rowCells.reserve(content.rows.size());
-    layout.rowLines.reserve(content.rows.size());
-    TextWrapper cellText(layout.bodyFont);
-    for (const QStringList &row : content.rows) {
-        QList<QStringList> cells;
-        cells.reserve(columnField.size());
-        int lines = 1;
-        for (int c = 0; c < columnField.size(); ++c) {
-            const QString text = formatValue(row.at(columnField.at(c)), definition.columns.at(c).format);
-            cells << cellText.wrap(text, layout.columnWidth.at(c) - 2 * pad);
-            lines = std::max(lines, int(cells.last().size()));
-        }
-        layout.rowCells.append(std::move(cells));
-        layout.rowLines.append(lines);
+    QList<ReportColumn::Format> columnFormat;
+    QList<double> textWidth;
+    for (int c = 0; c < definition.columns.size(); ++c) {
+        columnField << fieldIndex(content, definition.columns.at(c).field);
+        columnFormat << definition.columns.at(c).format;
+        textWidth << layout.columnWidth.at(c) - 2 * pad;
     }
+    layout.rowCells = ReportRowCells(rows, columnField, columnFormat, textWidth, layout.bodyFont);
+    layout.rowLines = layout.rowCells.lineCounts();
 
     Paginator pages(layout);
     const QFontMetricsF bold(layout.boldFont);
@@ -342,18 +439,18 @@ ReportLayout layoutReport(const ReportDefinition &definition, const ReportConten
         int end = start + 1;
         auto same = [&](int a, int b) {
             for (int l = 0; l <= level; ++l) {
-                if (content.rows.at(a).at(groupField.at(l)) != content.rows.at(b).at(groupField.at(l)))
+                if (rows.at(a, groupField.at(l)) != rows.at(b, groupField.at(l)))
                     return false;
             }
             return true;
         };
-        while (end < content.rows.size() && same(start, end))
+        while (end < rows.size() && same(start, end))
             ++end;
         return end - start;
     };
 
     pages.startRows();
-    if (content.rows.isEmpty()) {
+    if (rows.isEmpty()) {
         PageItem item;
         item.kind = PageItem::Kind::Empty;
         item.lines << QStringLiteral("There are no rows to show.");
@@ -361,11 +458,10 @@ ReportLayout layoutReport(const ReportDefinition &definition, const ReportConten
         pages.place(item);
     }
     QList<int> openStart(levels, 0);
-    for (int r = 0; r < content.rows.size(); ++r) {
-        const QStringList &row = content.rows.at(r);
+    for (int r = 0; r < rows.size(); ++r) {
         int changed = levels;
         for (int l = 0; l < levels; ++l) {
-            if (r == 0 || row.at(groupField.at(l)) != content.rows.at(r - 1).at(groupField.at(l))) {
+            if (r == 0 || rows.at(r, groupField.at(l)) != rows.at(r - 1, groupField.at(l))) {
                 changed = l;
                 break;
             }
@@ -375,7 +471,7 @@ ReportLayout layoutReport(const ReportDefinition &definition, const ReportConten
         for (int l = changed; l < levels; ++l) {
             openStart[l] = r;
             headers << groupItem(PageItem::Kind::GroupHeader, l,
-                                 fill(definition.groups.at(l).header, row.at(groupField.at(l)), groupSize(r, l)));
+                                 fill(definition.groups.at(l).header, rows.at(r, groupField.at(l)), groupSize(r, l)));
             headersHeight += headers.last().height;
         }
         if (!headers.isEmpty()) {
@@ -393,7 +489,7 @@ ReportLayout layoutReport(const ReportDefinition &definition, const ReportConten
         // Footers of the groups that end with this row, innermost first.
         int closing = levels;
         for (int l = 0; l < levels; ++l) {
-            if (r + 1 == content.rows.size() || row.at(groupField.at(l)) != content.rows.at(r + 1).at(groupField.at(l))) {
+            if (r + 1 == rows.size() || rows.at(r, groupField.at(l)) != rows.at(r + 1, groupField.at(l))) {
                 closing = l;
                 break;
             }
@@ -402,7 +498,7 @@ ReportLayout layoutReport(const ReportDefinition &definition, const ReportConten
             if (definition.groups.at(l).footer.isEmpty())
                 continue;
             PageItem footer = groupItem(PageItem::Kind::GroupFooter, l,
-                                        fill(definition.groups.at(l).footer, row.at(groupField.at(l)), r + 1 - openStart.at(l)));
+                                        fill(definition.groups.at(l).footer, rows.at(r, groupField.at(l)), r + 1 - openStart.at(l)));
             pages.ensureRoom(footer.height);
             pages.place(footer);
         }
@@ -433,14 +529,14 @@ ReportLayout layoutReport(const ReportDefinition &definition, const ReportConten
             const Filter where(content, item.where);
             switch (item.kind) {
             case ReportSummaryItem::Kind::Count:
-                block << line(QStringLiteral("%1: %2").arg(item.label).arg(where.count(content.rows)));
+                block << line(QStringLiteral("%1: %2").arg(item.label).arg(where.count(rows)));
                 break;
             case ReportSummaryItem::Kind::CountBy: {
                 const int by = fieldIndex(content, item.by);
                 QMap<QString, int> counts;
-                for (const QStringList &row : content.rows) {
-                    if (where.matches(row))
-                        ++counts[row.at(by)];
+                for (qsizetype r = 0; r < rows.size(); ++r) {
+                    if (where.matches(rows, r))
+                        ++counts[rows.at(r, by)];
                 }
                 block << line(item.label + QLatin1Char(':'));
                 QStringList values = item.order;
@@ -457,10 +553,10 @@ ReportLayout layoutReport(const ReportDefinition &definition, const ReportConten
                 const Filter base(content, item.base);
                 int of = 0;
                 int hits = 0;
-                for (const QStringList &row : content.rows) {
-                    if (base.matches(row)) {
+                for (qsizetype r = 0; r < rows.size(); ++r) {
+                    if (base.matches(rows, r)) {
                         ++of;
-                        if (where.matches(row))
+                        if (where.matches(rows, r))
                             ++hits;
                     }
                 }
@@ -474,8 +570,8 @@ ReportLayout layoutReport(const ReportDefinition &definition, const ReportConten
                 QList<ChartBar> bars;
                 for (const ReportBar &b : item.bars) {
                     ChartBar bar{b.label, b.color, 0};
-                    for (const QStringList &row : content.rows) {
-                        if (row.at(by) == b.value && where.matches(row))
+                    for (qsizetype r = 0; r < rows.size(); ++r) {
+                        if (rows.at(r, by) == b.value && where.matches(rows, r))
                             ++bar.count;
                     }
                     bars << bar;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report.h"
+#include "textwrapper.h"
 
 #include <QColor>
 #include <QDate>
@@ -9,6 +10,8 @@
 #include <QPageLayout>
 #include <QRectF>
 #include <QStringList>
+#include <memory>
+#include <vector>
 
 // Reports are laid out in dots of 1/1200 inch, with the origin at the top left
 // of the printable area; every device paints the same layout, scaled.
@@ -43,6 +46,42 @@ struct ChartBar
     int count = 0;
 };
 
+// The wrapped lines of each row's cells. A long report keeps only where each
+// cell's text breaks; the lines are made when a page asks for them.
+class ReportRowCells
+{
+public:
+    ReportRowCells() = default;
+    // Finds how every cell breaks. fields: the row's field shown in each
+    // column; widths: the room for its text.
+    ReportRowCells(ReportRows rows, QList<int> fields, QList<ReportColumn::Format> formats, QList<double> widths,
+                   const QFont &font);
+
+    qsizetype size() const { return m_rows.size(); }
+    bool isEmpty() const { return size() == 0; }
+    // Per row, the lines of its tallest cell.
+    const QList<int> &lineCounts() const { return m_lines; }
+    // Per column, the lines of the row's text.
+    QList<QStringList> at(qsizetype row) const;
+    using const_iterator = MadeItemIterator<ReportRowCells>;
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+private:
+    QString cellText(qsizetype row, int column) const;
+
+    ReportRows m_rows;
+    QList<int> m_fields;
+    QList<ReportColumn::Format> m_formats;
+    QList<double> m_widths;
+    QList<int> m_lines;
+    // Per cell, row after row: how its text splits (whole, by wrap(), or its
+    // number of lines), then its breaks; per row, where its cells start.
+    std::vector<quint16> m_splits;
+    std::vector<quint32> m_rowStart;
+    std::shared_ptr<TextWrapper> m_wrapper;
+};
+
 // A report laid out into whole pages; the page count is known before anything is painted.
 struct ReportLayout
 {
@@ -63,8 +102,8 @@ struct ReportLayout
     QList<Qt::Alignment> columnAlignment;
     QList<QStringList> headerCells; // wrapped header text per column
     int headerLines = 1;
-    QList<QList<QStringList>> rowCells; // per row, per column, the wrapped lines
-    QList<int> rowLines;
+    ReportRowCells rowCells;
+    QList<int> rowLines; // per row, its number of lines
 
     QList<QPair<QString, QString>> intro; // label, value
     QList<QList<ChartBar>> charts;        // per summary item; empty unless it is a chart

@@ -2,14 +2,114 @@
 
 #include "reporterror.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using ReportUnits::fromPoints;
 
 namespace {
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A file written beside its target and put in the target's place by one
+// rename only when it is whole and on the disk: until then an older file of
+// that name stays as it was. Removed unless it was put in place.
+class FileBeside
+{
+public:
+    explicit FileBeside(const QString &target)
+        : m_target(target)
+    {
+    }
+    FileBeside(const FileBeside &) = delete;
+    FileBeside &operator=(const FileBeside &) = delete;
+    ~FileBeside()
+    {
+        m_file.close();
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_path.isEmpty() && !m_placed)
+            ::unlink(QFile::encodeName(m_path).constData());
+    }
+
+    QIODevice &device() { return m_file; }
+
+    // Makes the file, empty, under a name of its own. Empty on success, else why not.
+    QString create()
+    {
+        const QFileInfo info(m_target);
+        const QByteArray target = QFile::encodeName(m_target);
+        struct stat old {};
+        const bool exists = ::stat(target.constData(), &old) == 0;
+        // A file that may not be written is not replaced either.
+        if (exists && ::access(target.constData(), W_OK) != 0)
+            return systemError(errno);
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const QString path = info.dir().filePath(
+                QStringLiteral(".%1.%2.part").arg(info.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+            m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd < 0 && errno == EEXIST)
+                continue;
+            if (m_fd < 0)
+                return systemError(errno);
+            m_path = path;
+            if (exists)
+                ::fchmod(m_fd, old.st_mode & 07777);
+            if (!m_file.open(m_fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+                return m_file.errorString();
+            return QString();
+        }
+        return systemError(EEXIST);
+    }
+
+    // Writes out what is buffered, flushes it to the disk and renames the file
+    // over the target. Empty on success, else why not.
+    QString putInPlace()
+    {
+        if (!m_file.flush() || m_file.error() != QFileDevice::NoError)
+            return m_file.errorString();
+        m_file.close();
+        if (::fsync(m_fd) != 0)
+            return systemError(errno);
+        const int closed = ::close(m_fd);
+        m_fd = -1;
+        if (closed != 0)
+            return systemError(errno);
+        if (std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(m_target).constData()) != 0)
+            return systemError(errno);
+        m_placed = true;
+        // The new file is in place whatever the folder's flush says.
+        const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+        return QString();
+    }
+
+private:
+    QString m_target;
+    QString m_path;
+    QFile m_file;
+    int m_fd = -1;
+    bool m_placed = false;
+};
 
 // Lines were wrapped to the box, so a left-aligned line is drawn straight at
 // its baseline, where a centred single line would stand, without laying it
@@ -209,20 +309,21 @@ void paintPages(QPagedPaintDevice &device, int resolution, const ReportLayout &l
 
 void exportPdf(const ReportLayout &layout, const QString &path, const QString &title)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw ReportError(path, QStringLiteral("the PDF file cannot be written: ") + file.errorString());
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(int(ReportUnits::dotsPerInch));
-        writer.setPageLayout(layout.pageLayout);
-        writer.setTitle(title);
-        writer.setCreator(QStringLiteral("Verolan"));
-        paintPages(writer, writer.resolution(), layout, 0, layout.pageCount() - 1);
+    FileBeside file(path);
+    QString problem = file.create();
+    if (problem.isEmpty()) {
+        {
+            QPdfWriter writer(&file.device());
+            writer.setResolution(int(ReportUnits::dotsPerInch));
+            writer.setPageLayout(layout.pageLayout);
+            writer.setTitle(title);
+            writer.setCreator(QStringLiteral("Verolan"));
+            paintPages(writer, writer.resolution(), layout, 0, layout.pageCount() - 1);
+        }
+        problem = file.putInPlace();
     }
-    if (file.error() != QFileDevice::NoError)
-        throw ReportError(path, QStringLiteral("the PDF file cannot be written: ") + file.errorString());
-    file.close();
+    if (!problem.isEmpty())
+        throw ReportError(path, QStringLiteral("the PDF file cannot be written: ") + problem);
 }
 
 } // namespace ReportPainter

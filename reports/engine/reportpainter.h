@@ -16,7 +16,9 @@ void paintPage(QPainter &painter, const ReportLayout &layout, int pageIndex);
 // layout has been set to the report's; scales to the device's resolution.
 void paintPages(QPagedPaintDevice &device, int resolution, const ReportLayout &layout, int first, int last);
 
-// Writes every page to a PDF file; throws ReportError when the file cannot be written.
+// Writes every page to a PDF file, put in place only when whole; throws
+// ReportError with the system's reason when it cannot be written, leaving an
+// older file of that name as it was.
 void exportPdf(const ReportLayout &layout, const QString &path, const QString &title);
 
 } // namespace ReportPainter

@@ -5,6 +5,8 @@
 #include "reportpainter.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -12,12 +14,14 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <limits>
 
 // The white sheet of the current page, painted at the viewer's zoom.
 class ReportPageView : public QWidget
@@ -143,7 +147,7 @@ void ReportViewer::viewReport()
     if (!m_report)
         return;
     const QStringList values = m_report->parameterValues();
-    const ReportContent &content = m_report->content();
+    const ReportContent &content = readContent();
     m_layout = std::make_unique<ReportLayout>(
         layoutReport(m_report->definition(), content, values, content.readAt.date()));
     m_view->layout = m_layout.get();
@@ -151,6 +155,34 @@ void ReportViewer::viewReport()
     m_view->page = 0;
     applyFit();
     updateControls();
+}
+
+const ReportContent &ReportViewer::readContent()
+{
+    // A read that takes a while shows a Cancel; until then the window still
+    // repaints but takes no input, and while it shows, only it takes input.
+    QProgressDialog progress(tr("Reading the report's rows..."), tr("Cancel"), 0, 0, this);
+    progress.setObjectName(QStringLiteral("readProgress"));
+    progress.setWindowTitle(m_report->definition().title);
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(std::numeric_limits<int>::max()); // shown by the read below, not by its own timer
+    Report *report = m_report;
+    connect(&progress, &QProgressDialog::canceled, this, [report] { report->cancelRead(); });
+    QElapsedTimer clock;
+    clock.start();
+    report->setReadProgress([&] {
+        if (!progress.isVisible() && clock.elapsed() >= showReadProgressAfterMs)
+            progress.show();
+        QCoreApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    });
+    struct Detach
+    {
+        Report *report;
+        ~Detach() { report->setReadProgress({}); }
+    } detach{report};
+    return report->content();
 }
 
 int ReportViewer::pageCount() const

@@ -31,8 +31,9 @@ public:
     // Passing nullptr empties the viewer.
     void setReportSource(Report *report);
     Report *reportSource() const { return m_report; }
-    // Reads the report's rows, lays out its pages and shows the first.
-    // Throws ReportError when the report cannot be read.
+    // Reads the report's rows, lays out its pages and shows the first. A read
+    // that takes a while shows a Cancel. Throws ReportError when the report
+    // cannot be read or the read was stopped.
     void viewReport();
 
     const ReportLayout *reportLayout() const { return m_layout.get(); }
@@ -83,10 +84,13 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    const ReportContent &readContent();
     void applyFit();
     void updateControls();
     void report(const QString &text);
     QSizeF pageSizeInPixels() const;
+
+    static constexpr int showReadProgressAfterMs = 400;
 
     Report *m_report = nullptr;
     std::unique_ptr<ReportLayout> m_layout;

@@ -37,10 +37,11 @@ TextWrapper::TextWrapper(const QFont &font)
 
 double TextWrapper::advance(QStringView text)
 {
-    const QString key = text.toString();
-    auto it = m_advances.constFind(key);
+    // Looked up without a copy of the text; only a new one is kept.
+    auto it = m_advances.constFind(QString::fromRawData(text.data(), text.size()));
     if (it != m_advances.cend())
         return *it;
+    const QString key = text.toString();
     const double w = m_metrics.horizontalAdvance(key);
     m_advances.insert(key, w);
     return w;
@@ -116,9 +117,13 @@ bool TextWrapper::tokenize(const QString &paragraph)
 
 // Greedy breaking as the text layout does it: a word joins the line when it
 // fits with the blanks before it and the ink its last glyph may put past its
-// advance; blanks at a break stay at the end of the line they follow.
-bool TextWrapper::wrapQuickly(const QString &paragraph, double width, QStringList &out)
+// advance; blanks at a break stay at the end of the line they follow. Gives
+// where each line after the first starts, in m_breaks, or m_whole when the
+// paragraph stands on one line as it is.
+bool TextWrapper::breakQuickly(const QString &paragraph, double width)
 {
+    m_breaks.clear();
+    m_whole = false;
     if (!tokenize(paragraph))
         return false;
     double total = 0;
@@ -127,12 +132,10 @@ bool TextWrapper::wrapQuickly(const QString &paragraph, double width, QStringLis
     if (std::abs(total - width) <= doubtful)
         return false;
     if (total <= width) {
-        out << paragraph;
+        m_whole = true;
         return true;
     }
 
-    QStringList lines;
-    int lineStart = 0;     // text position
     double used = -1;      // width of the words on the line; below 0 while it is empty
     double blanks = 0;     // blanks waiting behind the line's last word
     for (const Token &t : std::as_const(m_tokens)) {
@@ -161,24 +164,54 @@ bool TextWrapper::wrapQuickly(const QString &paragraph, double width, QStringLis
             blanks = 0;
             continue;
         }
-        QString line = paragraph.mid(lineStart, t.start - lineStart);
-        while (line.size() > 1 && line.back().isSpace())
-            line.chop(1);
-        lines << line;
-        lineStart = t.start;
+        m_breaks.append(t.start);
         const double alone = t.width + t.overhang;
         if (alone > width - doubtful)
             return false;
         used = t.width;
         blanks = 0;
     }
-    QString last = paragraph.mid(lineStart);
-    while (last.size() > 1 && last.back().isSpace())
-        last.chop(1);
-    lines << last;
-    out << lines;
     return true;
 }
+
+namespace {
+
+bool hasLineEndsOrTabs(const QString &text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\t'));
+}
+
+// The paragraphs of a text as wrapText() sees them: line ends of any kind, tabs as blanks.
+QStringList paragraphsOf(const QString &text)
+{
+    if (!hasLineEndsOrTabs(text))
+        return {text};
+    QString plain = text;
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    plain.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    return plain.split(QLatin1Char('\n'));
+}
+
+// The lines of a paragraph broken before each of the places, without their trailing blanks.
+template <class Places>
+void appendLines(QStringList &out, const QString &paragraph, const Places &places)
+{
+    const auto append = [&](qsizetype from, qsizetype to) {
+        QString line = paragraph.mid(from, to - from);
+        while (line.size() > 1 && line.back().isSpace())
+            line.chop(1);
+        out << line;
+    };
+    qsizetype from = 0;
+    for (const auto at : places) {
+        append(from, at);
+        from = at;
+    }
+    append(from, paragraph.size());
+}
+
+} // namespace
 
 QStringList TextWrapper::wrap(const QString &text, double width)
 {
@@ -188,20 +221,61 @@ QStringList TextWrapper::wrap(const QString &text, double width)
         return *it;
 
     QStringList out;
-    QString plain = text;
-    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    plain.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    for (const QString &paragraph : plain.split(QLatin1Char('\n'))) {
+    for (const QString &paragraph : paragraphsOf(text)) {
         if (paragraph.isEmpty()) {
             out << paragraph;
-        } else if (wrapQuickly(paragraph, width, out)) {
+        } else if (breakQuickly(paragraph, width)) {
             ++m_quick;
+            if (m_whole)
+                out << paragraph;
+            else
+                appendLines(out, paragraph, m_breaks);
         } else {
             ++m_full;
             out << wrapText(paragraph, m_font, width);
         }
     }
-    known.insert(text, out);
+    // Kept for texts that come again, up to a bound: a long report's texts are
+    // wrapped page by page, not held all at once.
+    if (++m_cached > maxCached) {
+        m_wrapped.clear();
+        m_cached = 1;
+    }
+    m_wrapped[width].insert(text, out);
+    return out;
+}
+
+TextWrapper::Split TextWrapper::split(const QString &text, double width, int *lines)
+{
+    m_breaks.clear();
+    if (text.isEmpty()) {
+        *lines = 1;
+        return Split::Whole;
+    }
+    if (!hasLineEndsOrTabs(text) && breakQuickly(text, width)) {
+        ++m_quick;
+        *lines = int(m_breaks.size()) + 1;
+        return m_whole ? Split::Whole : Split::AtBreaks;
+    }
+    *lines = 0;
+    for (const QString &paragraph : paragraphsOf(text)) {
+        if (paragraph.isEmpty()) {
+            ++*lines;
+        } else if (breakQuickly(paragraph, width)) {
+            ++m_quick;
+            *lines += int(m_breaks.size()) + 1;
+        } else {
+            ++m_full;
+            *lines += int(wrapText(paragraph, m_font, width).size());
+        }
+    }
+    m_breaks.clear();
+    return Split::Other;
+}
+
+QStringList TextWrapper::linesAt(const QString &text, std::span<const quint16> breaks)
+{
+    QStringList out;
+    appendLines(out, text, breaks);
     return out;
 }
