@@ -1,6 +1,7 @@
 // Drives the real windows offscreen on databases of 1,000, 10,000 and 100,000
 // test cases and prints each figure (median of repeated runs) beside its floor:
 // the same rows read with the engine's C API alone, or the same file copied with cp.
+// Then one report of 200,000 cases in one project, with its peak memory.
 //
 //   verolan_bench [--quick] [--sizes 1000,10000,100000] [--only <word in a figure's name>]
 #include "apppaths.h"
@@ -23,11 +24,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <sqlite3.h>
 #include <sys/resource.h>
 #include <vector>
 
@@ -65,6 +68,15 @@ struct Figure
 };
 
 QList<Figure> g_figures;
+
+struct MemoryFigure
+{
+    QString name;
+    long peakMb;
+    long beforeMb;
+};
+
+QList<MemoryFigure> g_memory;
 
 void record(const QString &name, double ms, double floorMs, const QString &floorKind = QStringLiteral("C API"))
 {
@@ -235,6 +247,26 @@ void benchSize(int cases, const QString &folder)
                                      {kLargest, key}});
                }),
                QStringLiteral("C API update"));
+
+        // With the history and the list's filter on the largest project.
+        const double historyFloor = medianMs(runs, [&] {
+            Floor::readRows(db, {{"select * from qv_zr_tst_history where qv_zr_prjid=? and qv_zr_tst_case_id=?",
+                                  {kLargest, key}}});
+        });
+        record(QStringLiteral("history of one case shown @%1").arg(size),
+               medianMs(runs, [&] { w.cmb_tst_id_Click(); settle(); }), historyFloor);
+        FilterBox *filter = w.LV_cases->filterBox(&w);
+        int k = 0;
+        record(QStringLiteral("filter keystroke on the largest list @%1").arg(size),
+               medianMs(runs, [&] { filter->setText(k++ % 2 ? QStringLiteral("Component 1") : QStringLiteral("Component")); settle(); }),
+               0, QStringLiteral("none"));
+        filter->clear();
+        w.LV_cases->selectRow(0);
+        w.LV_cases_DblClick();
+        record(QStringLiteral("save and next @%1").arg(size),
+               medianMs(runs, [&] { w.saveAndNext(); settle(); },
+                        [&] { w.txt_rslt_act->setText(QStringLiteral("ran %1").arg(++n)); }),
+               0, QStringLiteral("none"));
     }
 
     // The Test Log report of the largest project.
@@ -277,7 +309,7 @@ void benchSize(int cases, const QString &folder)
     }
 }
 
-void benchStartup(const QString &folder)
+void benchStartup(const QString &folder, int cases)
 {
     const auto spawn = [&](const QString &mode) {
         QProcess p;
@@ -289,10 +321,107 @@ void benchStartup(const QString &folder)
         if (p.exitCode() != 0)
             std::fprintf(stderr, "start-up run %s failed: %s\n", qPrintable(mode), p.readAllStandardError().constData());
     };
-    record(QStringLiteral("start-up to main window shown @100000"),
+    const double mb = double(QFileInfo(QDir(folder).filePath(QStringLiteral("testing.mdb"))).size()) / (1 << 20);
+    record(QStringLiteral("start-up to main window shown @%1 (%2 MB)").arg(cases).arg(mb, 0, 'f', 0),
            medianMs(g_runs, [&] { spawn(QStringLiteral("--startup")); }),
            medianMs(g_runs, [&] { spawn(QStringLiteral("--startup-floor")); }),
-           QStringLiteral("process + C API check"));
+           QStringLiteral("process + C API open"));
+}
+
+// One report of 200,000 cases, all in one project, shown in a process of its own
+// so that its peak resident memory is the report's alone (with the program's
+// start-up); the child prints the time to the first page and the peak.
+const QString kReportProject = QStringLiteral("PRJ-ONE");
+constexpr int kLargeReportCases = 200000;
+
+int reportChild(const QString &folder, bool exportPdf)
+{
+    AppPaths::setFolder(folder);
+    Services::setMessages(std::make_unique<FailingMessages>());
+    TestingClass con;
+    Frm_Reports w(con);
+    showLoaded(w);
+    w.cmb_prjid->setListIndex(indexOf(w.cmb_prjid, kReportProject));
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QElapsedTimer t;
+    t.start();
+    w.Command4_Click();
+    settle();
+    double ms = double(t.nsecsElapsed()) / 1e6;
+    if (exportPdf) {
+        getrusage(RUSAGE_SELF, &before);
+        t.restart();
+        w.RptView->exportPdf(QDir(folder).filePath(QStringLiteral("report.pdf")));
+        ms = double(t.nsecsElapsed()) / 1e6;
+    }
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    std::printf("REPORT %.1f %ld %ld %d\n", ms, before.ru_maxrss / 1024, after.ru_maxrss / 1024, w.RptView->pageCount());
+    std::fflush(stdout);
+    std::_Exit(w.RptView->pageCount() > 0 ? 0 : 1);
+}
+
+void benchLargeReport(const QString &root)
+{
+    const QString name = QStringLiteral("Test Log report of %1 cases in one project: first page shown").arg(kLargeReportCases);
+    if (!wanted(name))
+        return;
+    const QString folder = QDir(root).filePath(QStringLiteral("report"));
+    QDir().mkpath(folder);
+    const QString db = QDir(folder).filePath(QStringLiteral("testing.mdb"));
+    generateDatabase(db, kLargeReportCases);
+    {
+        // Every case into one project, each with an id of its own.
+        sqlite3 *h = nullptr;
+        sqlite3_open(QFile::encodeName(db).constData(), &h);
+        const QByteArray sql = "update qv_zr_tst_cases set qv_zr_prjid = '" + kReportProject.toLatin1()
+                               + "', qv_zr_tst_case_id = printf('T%06d', rowid);"
+                                 "update qv_zr_projects set qv_zr_prjid = '" + kReportProject.toLatin1()
+                               + "' where qv_zr_prjid = 'PRJ-LARGEST'";
+        if (sqlite3_exec(h, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            std::fprintf(stderr, "cannot make the report database: %s\n", sqlite3_errmsg(h));
+        sqlite3_close(h);
+    }
+    for (const QString &rpt : QDir(QStringLiteral(VEROLAN_APP_DIR)).entryList({QStringLiteral("rpt_*.rpt")}))
+        QFile::copy(QDir(QStringLiteral(VEROLAN_APP_DIR)).filePath(rpt), QDir(folder).filePath(rpt));
+    std::printf("\n%d test cases in one project (each run in a process of its own)\n", kLargeReportCases);
+
+    const double floor = medianMs(3, [&] {
+        Floor::readRows(db, {{"select * from qv_zr_tst_cases where qv_zr_prjid=?", {kReportProject}}});
+    });
+    // Median time and highest peak of the runs; "before" is the peak before the measured step.
+    const auto measure = [&](const QString &figure, const QStringList &mode, int runs) {
+        std::vector<double> times;
+        long peak = 0;
+        long base = 0;
+        int pages = 0;
+        for (int i = 0; i < runs; ++i) {
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            p.setProcessEnvironment(env);
+            p.start(QCoreApplication::applicationFilePath(), QStringList{QStringLiteral("--report-child"), folder} + mode);
+            p.waitForFinished(600000);
+            const QList<QByteArray> parts = p.readAllStandardOutput().trimmed().split(' ');
+            if (p.exitCode() != 0 || parts.size() != 5 || parts.at(0) != "REPORT") {
+                std::fprintf(stderr, "report run failed: %s\n", p.readAllStandardError().constData());
+                return;
+            }
+            times.push_back(parts.at(1).toDouble());
+            base = std::max(base, parts.at(2).toLong());
+            peak = std::max(peak, parts.at(3).toLong());
+            pages = parts.at(4).toInt();
+        }
+        std::sort(times.begin(), times.end());
+        record(figure + QStringLiteral(" @%1").arg(kLargeReportCases), times[times.size() / 2], floor);
+        std::printf("    (%d pages; peak resident memory %ld MB, %ld MB of it before)\n", pages, peak, base);
+        g_memory.append({figure, peak, base});
+    };
+    measure(name, {}, 3);
+    // Once: the export of some 25,000 pages takes most of a minute.
+    measure(QStringLiteral("Test Log report of %1 cases in one project: PDF export").arg(kLargeReportCases),
+            {QStringLiteral("pdf")}, 1);
 }
 
 // The main window reaching the screen ends a start-up run.
@@ -319,10 +448,12 @@ long maxRssMb()
 int main(int argc, char **argv)
 {
     if (argc == 3 && QByteArray(argv[1]) == "--startup-floor") {
-        Floor::openAndCheck(QDir(QString::fromLocal8Bit(argv[2])).filePath(QStringLiteral("testing.mdb")));
+        Floor::openAndReadSchema(QDir(QString::fromLocal8Bit(argv[2])).filePath(QStringLiteral("testing.mdb")));
         return 0;
     }
     QApplication app(argc, argv);
+    if (argc >= 3 && QByteArray(argv[1]) == "--report-child")
+        return reportChild(QString::fromLocal8Bit(argv[2]), argc == 4 && QByteArray(argv[3]) == "pdf");
     if (argc == 3 && QByteArray(argv[1]) == "--startup") {
         AppPaths::setFolder(QString::fromLocal8Bit(argv[2]));
         ShownProbe probe;
@@ -343,26 +474,43 @@ int main(int argc, char **argv)
     const int sizesAt = app.arguments().indexOf(QStringLiteral("--sizes"));
     if (sizesAt > 0 && sizesAt + 1 < app.arguments().size()) {
         sizes.clear();
-        for (const QString &n : app.arguments().at(sizesAt + 1).split(QLatin1Char(',')))
-            sizes << n.toInt();
+        for (const QString &n : app.arguments().at(sizesAt + 1).split(QLatin1Char(','))) {
+            if (n.toInt() > 0) // "--sizes none" leaves only the one-project report
+                sizes << n.toInt();
+        }
     }
     QTemporaryDir root;
     for (int cases : sizes) {
         const QString folder = QDir(root.path()).filePath(QString::number(cases));
         QDir().mkpath(folder);
-        generateDatabase(QDir(folder).filePath(QStringLiteral("testing.mdb")), cases);
+        // About ten saved results a case at the largest size.
+        generateDatabase(QDir(folder).filePath(QStringLiteral("testing.mdb")), cases, cases >= 100000 ? 10 * cases : 0);
         for (const QString &rpt : QDir(QStringLiteral(VEROLAN_APP_DIR)).entryList({QStringLiteral("rpt_*.rpt")}))
             QFile::copy(QDir(QStringLiteral(VEROLAN_APP_DIR)).filePath(rpt), QDir(folder).filePath(rpt));
         AppPaths::setFolder(folder);
         benchSize(cases, folder);
         if (cases == 100000 && wanted(QStringLiteral("start-up")))
-            benchStartup(folder);
+            benchStartup(folder, cases);
     }
+    // Start-up must not grow with the file: a database of about 1 GB.
+    if (!quick && wanted(QStringLiteral("start-up"))) {
+        constexpr int kHugeCases = 2400000;
+        const QString folder = QDir(root.path()).filePath(QString::number(kHugeCases));
+        QDir().mkpath(folder);
+        generateDatabase(QDir(folder).filePath(QStringLiteral("testing.mdb")), kHugeCases);
+        benchStartup(folder, kHugeCases);
+        QDir(folder).removeRecursively();
+    }
+    if (!quick)
+        benchLargeReport(root.path());
 
     std::printf("\n| figure | median | floor | ratio |\n|---|---:|---:|---:|\n");
     for (const Figure &f : g_figures)
         std::printf("| %s | %.1f ms | %.1f ms (%s) | %.1fx |\n", qPrintable(f.name), f.ms, f.floorMs,
                     qPrintable(f.floorKind), f.floorMs > 0 ? f.ms / f.floorMs : 0.0);
+    for (const MemoryFigure &m : g_memory)
+        std::printf("| %s: peak resident memory | %ld MB (%ld MB before it) | | |\n", qPrintable(m.name),
+                    m.peakMb, m.beforeMb);
     std::printf("\nPeak memory of the benchmark process (all sizes, every window): %ld MB\n", maxRssMb());
     return 0;
 }

@@ -62,10 +62,10 @@ void write(const QString &path, const Query &statement)
     run(db.db, statement);
 }
 
-void openAndCheck(const QString &path)
+void openAndReadSchema(const QString &path)
 {
     Db db(path);
-    run(db.db, {QStringLiteral("PRAGMA quick_check"), {}});
+    run(db.db, {QStringLiteral("select count(*) from sqlite_master"), {}});
 }
 
 } // namespace Floor

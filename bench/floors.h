@@ -19,7 +19,7 @@ struct Query
 qint64 readRows(const QString &path, const QList<Query> &queries);
 // One statement in its own transaction on a fresh connection, synchronous=FULL.
 void write(const QString &path, const Query &statement);
-// Opens the file and runs the integrity check a start-up makes.
-void openAndCheck(const QString &path);
+// Opens the file and reads its schema, as a start-up does.
+void openAndReadSchema(const QString &path);
 
 } // namespace Floor
