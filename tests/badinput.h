@@ -12,7 +12,6 @@
 #include "windowtest.h"
 
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QtTest>
 #include <functional>
 #include <optional>
@@ -88,39 +87,6 @@ inline QString firstChars(const QString &s, int n)
 {
     const QList<uint> chars = s.toUcs4().mid(0, n);
     return QString::fromUcs4(reinterpret_cast<const char32_t *>(chars.constData()), chars.size());
-}
-
-// What the report shows, without the breaks and blanks that wrapping moves.
-inline QString unwrapped(QString s)
-{
-    return s.remove(QRegularExpression(QStringLiteral("\\s")));
-}
-
-// Every line the laid-out report holds: page heading, captions, intro, group
-// lines and cells.
-inline QStringList reportTexts(const ReportLayout &layout)
-{
-    QStringList out{layout.heading};
-    out += layout.captionLines;
-    for (const auto &item : layout.intro)
-        out << item.second;
-    for (const ReportPage &page : layout.pages)
-        for (const PageItem &item : page.items)
-            out << item.lines.join(QString());
-    for (const QList<QStringList> &row : layout.rowCells)
-        for (const QStringList &cell : row)
-            out << cell.join(QString());
-    return out;
-}
-
-// True when some line of the report shows text, wrapped or not.
-inline bool reportShows(const ReportLayout &layout, const QString &text)
-{
-    const QString wanted = unwrapped(text);
-    for (const QString &line : reportTexts(layout))
-        if (unwrapped(line).contains(wanted))
-            return true;
-    return false;
 }
 
 // Opens the report window on the database, picks the project and the report

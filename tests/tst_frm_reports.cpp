@@ -183,7 +183,7 @@ void TestFrmReports::reportShowsTheDatabaseAsItIsAtGenerate()
     QCOMPARE(w->RptView->reportLayout()->rowCells.size(), 2);
     w->Cmdrepexit->click();
 
-    logResult(*db, fixtureProject, "Functional", "Login", "Screen", "10", "Pass", "Works now", "", "", "2024-03-09");
+    logResult(*db, {fixtureProject, "Functional", "Login", "Screen", "10"}, "Pass", "Works now", "", "", "2024-03-09");
     w->TypeofReport->setListIndex(2);
     w->Command4->click();
     QCOMPARE(w->RptView->reportLayout()->rowCells.size(), 3);
