@@ -105,25 +105,6 @@ inline std::unique_ptr<Frm_Reports> generateReport(TestingClass &con, const QStr
     return w;
 }
 
-inline QString textOf(QWidget *w)
-{
-    if (auto *t = qobject_cast<TextBox *>(w))
-        return t->text();
-    if (auto *m = qobject_cast<MultiLineTextBox *>(w))
-        return m->text();
-    return qobject_cast<DropDown *>(w)->text();
-}
-
-// Puts the text into the control as a paste would.
-inline void setTextOf(QWidget *w, const QString &text)
-{
-    if (auto *t = qobject_cast<TextBox *>(w))
-        t->setText(text);
-    else if (auto *m = qobject_cast<MultiLineTextBox *>(w))
-        m->setText(text);
-    else
-        qobject_cast<DropDown *>(w)->setText(text);
-}
 
 // How a window treats one field's text on save.
 struct FieldRule

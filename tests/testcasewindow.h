@@ -62,22 +62,6 @@ public:
     }
 };
 
-inline QStringList entries(const DropDown *box)
-{
-    QStringList all;
-    for (int i = 0; i < box->entryCount(); ++i)
-        all << box->entry(i);
-    return all;
-}
-
-// A pick by the user.
-inline bool pick(DropDown *box, const QString &text)
-{
-    const int i = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (i >= 0)
-        box->setListIndex(i);
-    return i >= 0;
-}
 
 // The list as "component/component type/id" per row, in the order shown.
 inline QStringList listed(const frm_tst_case &w)
@@ -125,8 +109,4 @@ inline void clickHeader(frm_tst_case &w, int column)
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
 }
 
-// A button pressed as the user does: it takes the focus first.
-inline void press(QPushButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
+

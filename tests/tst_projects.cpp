@@ -11,22 +11,6 @@
 
 namespace {
 
-QStringList entries(const DropDown *box)
-{
-    QStringList out;
-    for (int i = 0; i < box->entryCount(); ++i)
-        out << box->entry(i);
-    return out;
-}
-
-QStringList column(const RecordList *list, int c)
-{
-    QStringList out;
-    for (int r = 0; r < list->rowCount(); ++r)
-        out << list->cell(r, c);
-    return out;
-}
-
 // A loaded window on a database of its own, shown and active so focus moves as for a user.
 struct Fixture
 {

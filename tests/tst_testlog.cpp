@@ -75,11 +75,6 @@ void doubleClick(frm_tst_log &w, const QString &id)
     w.LV_cases_DblClick();
 }
 
-void pick(DropDown *d, const QString &text)
-{
-    d->setListIndex(d->findText(text));
-}
-
 // Puts a value into a control by name; an empty value leaves a pick-only list unselected.
 void setValue(frm_tst_log &w, const QString &name, const QString &value)
 {
