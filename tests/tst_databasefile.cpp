@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -27,21 +26,6 @@ void writeFile(const QString &path, const QByteArray &data)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(data);
-}
-
-// Runs statements on a database file other than testing.mdb (making it if need be).
-void execOn(const QString &path, const QStringList &statements)
-{
-    const QString name = QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        for (const QString &sql : statements)
-            QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase(name);
 }
 
 QStringList everything(const TempDatabase &db)
@@ -114,10 +98,11 @@ class TestDatabaseFile : public QObject
 private slots:
     void restoreBringsBackEveryRowToOpenConnections();
     void backupReplacesAnExistingFileAndLeavesNothingBeside();
+    void fileNamesAreTakenAsTyped();
     void backupRefusesBadDestinations_data();
     void backupRefusesBadDestinations();
-    void backupOfADamagedDatabaseKeepsTheOldBackup_data();
-    void backupOfADamagedDatabaseKeepsTheOldBackup();
+    void damagedDatabaseKeepsTheOldBackupAndIsRestored_data();
+    void damagedDatabaseKeepsTheOldBackupAndIsRestored();
     void staleSideFilesGoAtTheNextCopyOrStart();
     void restoreTakesOlderAndLongerFiles();
     void restoreRefusesWhatIsNotOurDatabase_data();
@@ -125,8 +110,6 @@ private slots:
     void unfinishedChangeOfACrashIsUndoneNotCopied_data();
     void unfinishedChangeOfACrashIsUndoneNotCopied();
     void restoreReadsRowsStillInAWriteAheadLog();
-    void restoreReplacesADamagedDatabase_data();
-    void restoreReplacesADamagedDatabase();
     void leftoverOfAKilledCopyIsReplaced_data();
     void leftoverOfAKilledCopyIsReplaced();
     void checkLeavesNothingBesideTheOfferedFile_data();
@@ -141,7 +124,6 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
     QTemporaryDir out;
     DatabaseFile file(db.path());
     file.backupTo(out.filePath("saved.mdb"));
-
     db.exec("delete from qv_zr_tst_cases where qv_zr_tst_case_id > '1'");
     db.setCompany("Other", "Elsewhere");
     const QStringList replaced = everything(db);
@@ -153,7 +135,6 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
     const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
     QVERIFY(QFile::setPermissions(db.path(), mode));
     file.restoreFrom(out.filePath("saved.mdb"));
-
     QCOMPARE(everything(db), saved);
     QCOMPARE(QFile::permissions(db.path()), mode);
     QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden), kAfterRestore);
@@ -167,7 +148,6 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
     rs.update();
     rs.close();
     QCOMPARE(db.value("select fqv_jx_address from Tqvjx_companydetails").toString(), QString("changed after restore"));
-
     // What the restore replaced is kept whole beside the database, and restores like a backup.
     file.restoreFrom(db.path() + ".before-restore");
     QCOMPARE(everything(db), replaced);
@@ -183,6 +163,20 @@ void TestDatabaseFile::backupReplacesAnExistingFileAndLeavesNothingBeside()
     DatabaseFile(db.path()).backupTo(backup);
     QCOMPARE(DatabaseFile(db.path()).restoreProblem(backup), QString());
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"saved.mdb"});
+}
+
+void TestDatabaseFile::fileNamesAreTakenAsTyped()
+{
+    TempDatabase db;
+    db.addProject("Before");
+    QTemporaryDir out;
+    const QString name = "O'Brien's \"x\" 50%_ 🐞 Проверка; drop table.mdb";
+    DatabaseFile file(db.path());
+    file.backupTo(out.filePath(name));
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+    db.addProject("After");
+    file.restoreFrom(out.filePath(name));
+    QCOMPARE(db.rows("select qv_zr_prjid from qv_zr_projects"), QStringList{"Before"});
 }
 
 void TestDatabaseFile::backupRefusesBadDestinations_data()
@@ -213,7 +207,6 @@ void TestDatabaseFile::backupRefusesBadDestinations()
     if (QByteArray(QTest::currentDataTag()) == "database gone")
         QVERIFY(QFile::rename(db.path(), db.folder() + "/moved.mdb"));
     const QByteArray before = bytes(db.path());
-
     const QString message = messageOf([&] { DatabaseFile(db.path()).backupTo(destination); });
     QVERIFY2(message.startsWith("The backup was not made: ") && message.contains(why), qPrintable(message));
     QCOMPARE(bytes(db.path()), before);
@@ -221,37 +214,43 @@ void TestDatabaseFile::backupRefusesBadDestinations()
     QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
-void TestDatabaseFile::backupOfADamagedDatabaseKeepsTheOldBackup_data()
+void TestDatabaseFile::damagedDatabaseKeepsTheOldBackupAndIsRestored_data()
 {
-    QTest::addColumn<QString>("damage");
-    QTest::newRow("a page overwritten") << "page";
-    QTest::newRow("emptied") << "empty";
+    QTest::addColumn<QByteArray>("damage"); // written over the file at 3 pages and 8 bytes, or in its place
+    QTest::addColumn<bool>("backupSaysDamaged");
+    QTest::newRow("a page overwritten") << QByteArray(2048, '\x7f') << true;
+    QTest::newRow("emptied") << QByteArray() << true;
+    QTest::newRow("text") << QByteArray("overwritten by another program\n") << true;
+    QTest::newRow("header, then garbage") << QByteArray("SQLite format 3\0", 16) + QByteArray(8192, '\x5a') << false;
 }
 
-void TestDatabaseFile::backupOfADamagedDatabaseKeepsTheOldBackup()
+void TestDatabaseFile::damagedDatabaseKeepsTheOldBackupAndIsRestored()
 {
-    QFETCH(QString, damage);
+    QFETCH(QByteArray, damage);
+    QFETCH(bool, backupSaysDamaged);
     TempDatabase db;
     fill(db, 400);
+    const QStringList rows = everything(db);
     QTemporaryDir out;
     const QString saved = out.filePath("saved.mdb");
     DatabaseFile file(db.path());
     file.backupTo(saved);
     const QByteArray good = bytes(saved);
-    QFile live(db.path());
-    QVERIFY(live.open(QIODevice::ReadWrite));
-    if (damage == "page") {
-        QVERIFY(live.seek(4096 * 3 + 8));
-        live.write(QByteArray(2048, '\x7f'));
+    if (damage.size() == 2048) {
+        QFile live(db.path());
+        QVERIFY(live.open(QIODevice::ReadWrite) && live.seek(4096 * 3 + 8));
+        live.write(damage);
     } else {
-        QVERIFY(live.resize(0));
+        writeFile(db.path(), damage);
     }
-    live.close();
-
     const QString message = messageOf([&] { file.backupTo(saved); });
-    QVERIFY2(message.contains("is damaged") && message.contains("was left as it was"), qPrintable(message));
+    QVERIFY2(message.startsWith("The backup was not made: "), qPrintable(message));
+    QVERIFY2(!backupSaysDamaged || (message.contains("is damaged") && message.contains("was left as it was")),
+             qPrintable(message));
     QCOMPARE(bytes(saved), good);
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"saved.mdb"});
+    file.restoreFrom(saved); // a damaged database is what a restore is for
+    QCOMPARE(everything(db), rows);
 }
 
 void TestDatabaseFile::staleSideFilesGoAtTheNextCopyOrStart()
@@ -268,7 +267,6 @@ void TestDatabaseFile::staleSideFilesGoAtTheNextCopyOrStart()
     QFile busy(out.filePath(".busy.mdb.part"));
     QVERIFY(busy.open(QIODevice::ReadOnly));
     QCOMPARE(::flock(busy.handle(), LOCK_EX | LOCK_NB), 0);
-
     DatabaseFile(db.path()).backupTo(out.filePath("saved.mdb"));
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
              (QStringList{".busy.mdb.part", ".notes.part", "saved.mdb"}));
@@ -306,7 +304,6 @@ void TestDatabaseFile::restoreTakesOlderAndLongerFiles()
     QVERIFY(grown.open(QIODevice::ReadWrite) && grown.resize(qint64(2) << 30)); // sparse: no blocks on disk
     grown.close();
     db.exec("delete from qv_zr_projects");
-
     file.restoreFrom(source);
     QCOMPARE(QFileInfo(db.path()).size(), size);
     QCOMPARE(everything(db), rows);
@@ -398,7 +395,6 @@ void TestDatabaseFile::restoreRefusesWhatIsNotOurDatabase()
     } else if (kind == "the database itself") {
         source = db.folder() + "/../" + QDir(db.folder()).dirName() + "/testing.mdb";
     }
-
     Connection cn;
     cn.open(db.path());
     if (kind == "read-only database")
@@ -436,7 +432,6 @@ void TestDatabaseFile::unfinishedChangeOfACrashIsUndoneNotCopied()
     TempDatabase otherRows;
     fill(otherRows, 5);
     DatabaseFile(otherRows.path()).backupTo(other);
-
     leaveUnfinishedChange(scratch.path(), db.path());
     QVERIFY2(bytes(db.path()) != bytes(scratch.path()), "the crash left no half-written file");
     DatabaseFile file(db.path());
@@ -473,7 +468,6 @@ void TestDatabaseFile::restoreReadsRowsStillInAWriteAheadLog()
         QVERIFY(q.exec("pragma journal_mode=wal") && q.exec("pragma wal_autocheckpoint=0"));
         QVERIFY(q.exec("insert into qv_zr_projects (qv_zr_prjid) values ('only in the log')"));
         QVERIFY(QFileInfo(source.path() + "-wal").size() > 0);
-
         DatabaseFile(db.path()).restoreFrom(source.path());
         QCOMPARE(db.value("select count(*) from qv_zr_projects where qv_zr_prjid = 'only in the log'").toInt(), 1);
         QCOMPARE(db.count("qv_zr_tst_cases"), 50);
@@ -481,28 +475,6 @@ void TestDatabaseFile::restoreReadsRowsStillInAWriteAheadLog()
         QCOMPARE(QDir(db.folder()).entryList(QDir::Files | QDir::Hidden), kAfterRestore);
     }
     QSqlDatabase::removeDatabase(name);
-}
-
-void TestDatabaseFile::restoreReplacesADamagedDatabase_data()
-{
-    QTest::addColumn<QByteArray>("damage"); // what testing.mdb holds instead of a database
-    QTest::newRow("text") << QByteArray("overwritten by another program\n");
-    QTest::newRow("header, then garbage") << QByteArray("SQLite format 3\0", 16) + QByteArray(8192, '\x5a');
-}
-
-void TestDatabaseFile::restoreReplacesADamagedDatabase()
-{
-    QFETCH(QByteArray, damage);
-    TempDatabase db;
-    fill(db, 20);
-    const QStringList saved = everything(db);
-    QTemporaryDir out;
-    DatabaseFile file(db.path());
-    file.backupTo(out.filePath("saved.mdb"));
-    writeFile(db.path(), damage);
-
-    file.restoreFrom(out.filePath("saved.mdb"));
-    QCOMPARE(everything(db), saved);
 }
 
 void TestDatabaseFile::leftoverOfAKilledCopyIsReplaced_data()
@@ -528,13 +500,11 @@ void TestDatabaseFile::leftoverOfAKilledCopyIsReplaced()
     const QString elsewhere = out.filePath("elsewhere");
     writeFile(elsewhere, "not to be touched");
     QVERIFY(QFile::link(elsewhere, folder + "/." + final + ".part"));
-
     db.exec("delete from qv_zr_tst_cases");
     if (backup)
         file.backupTo(saved);
     else
         file.restoreFrom(saved);
-
     QStringList expected = backup ? QStringList{"elsewhere", final} : kAfterRestore;
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), expected);
     QCOMPARE(bytes(elsewhere), QByteArray("not to be touched"));
@@ -572,7 +542,6 @@ void TestDatabaseFile::checkLeavesNothingBesideTheOfferedFile()
     }
     const QByteArray offered = bytes(source);
     const QByteArray before = bytes(db.path());
-
     DatabaseFile file(db.path());
     QCOMPARE(file.restoreProblem(source).isEmpty(), sound);
     QCOMPARE(QDir(in.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"source.mdb"});

@@ -1,38 +1,55 @@
 // The report window: the selection screen, Generate and Exit, and what a
 // failed Generate leaves on screen.
-#include "dropdown.h"
 #include "frm_reports.h"
-#include "mdi_main.h"
-#include "recorders.h"
 #include "report.h"
 #include "reportfixture.h"
 #include "reportviewer.h"
-#include "windows.h"
 #include "windowtest.h"
 
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSqlDatabase>
 #include <QTimer>
-#include <QtTest>
+
+namespace {
+
+struct Fixture : WindowOn<Frm_Reports>
+{
+    Fixture()
+    {
+        copyReportDefinitions(db.folder());
+        fillReportFixture(db);
+        db.addProject("Alpha");
+    }
+    bool onSelection() const
+    {
+        return w->Picture5->isVisible() && w->Frame5->isVisible() && !w->RptView->isVisible()
+               && !w->Cmdrepexit->isVisible();
+    }
+    bool onReport() const { return !w->Picture5->isVisible() && w->RptView->isVisible() && w->Cmdrepexit->isVisible(); }
+    const ReportLayout &layout() const { return *w->RptView->reportLayout(); }
+    // Picks the project and the kind of report and presses Generate.
+    void generate(const QString &project, int kind = 0)
+    {
+        QVERIFY(w->cmb_prjid->selectEqualEntry(project));
+        w->TypeofReport->setListIndex(kind);
+        w->Command4->click();
+    }
+};
+
+} // namespace
 
 class TestFrmReports : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void loadShowsTheSelectionScreen();
     void generateShowsTheChosenReportAndExitComesBack_data();
     void generateShowsTheChosenReportAndExitComesBack();
-    void secondGenerateShowsTheSecondProjectWithTheSameEngine();
-    void reportShowsTheDatabaseAsItIsAtGenerate();
+    void eachGenerateReadsTheDatabaseWithTheSameEngine();
     void companyNameIsReadOnlyAtLoad();
     void emptyCompanyAndNoProjectsStillGiveAReport();
     void failedGenerateReturnsToTheSelection_data();
@@ -40,193 +57,111 @@ private slots:
     void exportGoesThroughTheFileService();
     void cancelStopsALongRead();
     void keysGenerateAndLeave();
-    void menuEntryOpensTheWindowMaximized();
-
-private:
-    bool onSelection(const Frm_Reports &w) const
-    {
-        return w.Picture5->isVisible() && w.Frame5->isVisible() && !w.RptView->isVisible() && !w.Cmdrepexit->isVisible();
-    }
-    bool onReport(const Frm_Reports &w) const
-    {
-        return !w.Picture5->isVisible() && w.RptView->isVisible() && w.Cmdrepexit->isVisible();
-    }
-
-    std::unique_ptr<TempDatabase> db;
-    std::unique_ptr<ServiceRecorders> services;
-    std::unique_ptr<TestingClass> con;
-    std::unique_ptr<Frm_Reports> w;
-
-    void openWindow()
-    {
-        w = std::make_unique<Frm_Reports>(*con);
-        w->resize(1000, 700);
-        w->Form_Load();
-        QVERIFY(showActive(w.get()));
-    }
 };
-
-void TestFrmReports::init()
-{
-    db = std::make_unique<TempDatabase>();
-    copyReportDefinitions(db->folder());
-    fillReportFixture(*db);
-    db->addProject("Alpha");
-    services = std::make_unique<ServiceRecorders>();
-    con = std::make_unique<TestingClass>();
-}
-
-void TestFrmReports::cleanup()
-{
-    w.reset();
-    con.reset();
-    services.reset();
-    db.reset();
-}
 
 void TestFrmReports::loadShowsTheSelectionScreen()
 {
-    openWindow();
-    QCOMPARE(w->windowTitle(), QStringLiteral("Reports Form"));
-    QCOMPARE(w->placement(), ChildWindow::Placement::Maximized);
-    QVERIFY(onSelection(*w));
-    QCOMPARE(w->Label52->text(), QStringLiteral("Reports Generation"));
-    QCOMPARE(w->Frame5->title(), QStringLiteral("Report Screen"));
-    QCOMPARE(w->Label1->text(), QStringLiteral("Select Project"));
-    QCOMPARE(w->Label6->text(), QStringLiteral("Select Type of Report"));
-    QCOMPARE(w->Command4->text(), QStringLiteral("Generate"));
-    QCOMPARE(w->Cmdrepexit->text(), QStringLiteral("Exit"));
-    QCOMPARE(con->cn.state(), 1);
-    QCOMPARE(w->companyName(), QStringLiteral("Acme Testing Ltd"));
+    Fixture f;
+    f.load();
+    QVERIFY(f.onSelection());
+    QCOMPARE(f.w->companyName(), QStringLiteral("Acme Testing Ltd"));
     // Projects sorted, the first selected; the four kinds in their order, "Test Log" first.
-    QStringList projects;
-    for (int i = 0; i < w->cmb_prjid->entryCount(); ++i)
-        projects << w->cmb_prjid->entry(i);
-    QCOMPARE(projects, (QStringList{"Alpha", fixtureProject, "Other"}));
-    QCOMPARE(w->cmb_prjid->text(), QStringLiteral("Alpha"));
-    QStringList kinds;
-    for (int i = 0; i < w->TypeofReport->entryCount(); ++i)
-        kinds << w->TypeofReport->entry(i);
-    QCOMPARE(kinds, (QStringList{"Test Log", "Test Log - Failed Cases", "Test Log - Passed Cases", "Test Plan"}));
-    QCOMPARE(w->TypeofReport->text(), QStringLiteral("Test Log"));
-    QCOMPARE(w->currentReport(), nullptr);
-    QCOMPARE(w->engine(), nullptr);
-    QVERIFY(services->messages->boxes.isEmpty());
+    QCOMPARE(entries(f.w->cmb_prjid), (QStringList{"Alpha", fixtureProject, "Other"}));
+    QCOMPARE(f.w->cmb_prjid->text(), QStringLiteral("Alpha"));
+    QCOMPARE(entries(f.w->TypeofReport),
+             (QStringList{"Test Log", "Test Log - Failed Cases", "Test Log - Passed Cases", "Test Plan"}));
+    QCOMPARE(f.w->TypeofReport->text(), QStringLiteral("Test Log"));
+    QCOMPARE(f.w->currentReport(), nullptr);
+    QCOMPARE(f.w->engine(), nullptr);
+    QVERIFY(f.services.messages->boxes.isEmpty());
 }
 
 void TestFrmReports::generateShowsTheChosenReportAndExitComesBack_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("title");
-    QTest::addColumn<int>("rows");
-    QTest::newRow("log") << 0 << "Test Log" << 5;
-    QTest::newRow("failed") << 1 << "Test Log - Failed Cases" << 2;
-    QTest::newRow("passed") << 2 << "Test Log - Passed Cases" << 2;
-    QTest::newRow("plan") << 3 << "Test Plan" << 5;
+    QTest::newRow("log") << 0 << "Test Log";
+    QTest::newRow("failed") << 1 << "Test Log - Failed Cases";
+    QTest::newRow("passed") << 2 << "Test Log - Passed Cases";
+    QTest::newRow("plan") << 3 << "Test Plan";
 }
 
 void TestFrmReports::generateShowsTheChosenReportAndExitComesBack()
 {
     QFETCH(int, kind);
     QFETCH(QString, title);
-    QFETCH(int, rows);
-    openWindow();
-    QVERIFY(w->cmb_prjid->selectEqualEntry(fixtureProject));
-    w->TypeofReport->setListIndex(kind);
-    w->Command4->click();
-
-    QVERIFY(services->messages->boxes.isEmpty());
-    QVERIFY(onReport(*w));
-    const ReportLayout *layout = w->RptView->reportLayout();
-    QVERIFY(layout);
-    QCOMPARE(layout->title, title);
-    QCOMPARE(layout->heading, QStringLiteral("Acme Testing Ltd"));
-    QCOMPARE(layout->captionLines, QStringList{"Project Id: " + fixtureProject});
-    QCOMPARE(layout->rowCells.size(), rows);
-    QCOMPARE(w->RptView->currentPage(), 1);
-    QVERIFY(w->currentReport()->isConnected());
+    Fixture f;
+    f.load();
+    f.generate(fixtureProject, kind);
+    QVERIFY(f.services.messages->boxes.isEmpty());
+    QVERIFY(f.onReport());
+    QCOMPARE(f.layout().title, title);
+    QCOMPARE(f.layout().heading, QStringLiteral("Acme Testing Ltd"));
+    QCOMPARE(f.layout().captionLines, QStringList{"Project Id: " + fixtureProject});
+    QCOMPARE(f.w->RptView->currentPage(), 1);
+    QVERIFY(f.w->currentReport()->isConnected());
     // The Exit button stands at the top right, over the viewer.
-    QVERIFY(w->Cmdrepexit->geometry().right() >= w->width() - 12);
-    QVERIFY(w->Cmdrepexit->geometry().top() < 12);
-
-    w->Cmdrepexit->click();
-    QVERIFY(onSelection(*w));
-    QCOMPARE(w->TypeofReport->text(), QStringLiteral("Test Log"));
-    QCOMPARE(w->cmb_prjid->text(), fixtureProject);
-    QCOMPARE(w->currentReport(), nullptr); // released, with its connection
-    QCOMPARE(w->RptView->pageCount(), 0);
-    QVERIFY(w->engine());
+    QVERIFY(f.w->Cmdrepexit->geometry().right() >= f.w->width() - 12);
+    QVERIFY(f.w->Cmdrepexit->geometry().top() < 12);
+    f.w->Cmdrepexit->click();
+    QVERIFY(f.onSelection());
+    QCOMPARE(f.w->TypeofReport->text(), QStringLiteral("Test Log"));
+    QCOMPARE(f.w->cmb_prjid->text(), fixtureProject);
+    QCOMPARE(f.w->currentReport(), nullptr); // released, with its connection
+    QCOMPARE(f.w->RptView->pageCount(), 0);
 }
 
-void TestFrmReports::secondGenerateShowsTheSecondProjectWithTheSameEngine()
+void TestFrmReports::eachGenerateReadsTheDatabaseWithTheSameEngine()
 {
-    openWindow();
-    QVERIFY(w->cmb_prjid->selectEqualEntry(fixtureProject));
-    w->Command4->click();
-    QCOMPARE(w->RptView->reportLayout()->rowCells.size(), 5);
-    ReportEngine *engine = w->engine();
-    w->Cmdrepexit->click();
-
-    QVERIFY(w->cmb_prjid->selectEqualEntry("Other"));
-    w->Command4->click();
-    QVERIFY(onReport(*w));
-    QCOMPARE(w->RptView->reportLayout()->captionLines, QStringList{"Project Id: Other"});
-    QCOMPARE(w->RptView->reportLayout()->rowCells.size(), 1);
-    QCOMPARE(w->RptView->reportLayout()->rowCells.at(0).at(3), QStringList{"Other project's case"});
-    QCOMPARE(w->engine(), engine);
-    QCOMPARE(engine->reportsOpened(), 2);
-}
-
-void TestFrmReports::reportShowsTheDatabaseAsItIsAtGenerate()
-{
-    openWindow();
-    QVERIFY(w->cmb_prjid->selectEqualEntry(fixtureProject));
-    w->TypeofReport->setListIndex(2); // passed cases
-    w->Command4->click();
-    QCOMPARE(w->RptView->reportLayout()->rowCells.size(), 2);
-    w->Cmdrepexit->click();
-
-    logResult(*db, fixtureProject, "Functional", "Login", "Screen", "10", "Pass", "Works now", "", "", "2024-03-09");
-    w->TypeofReport->setListIndex(2);
-    w->Command4->click();
-    QCOMPARE(w->RptView->reportLayout()->rowCells.size(), 3);
+    Fixture f;
+    f.load();
+    f.generate(fixtureProject, 2); // passed cases
+    QCOMPARE(f.layout().rowCells.size(), 2);
+    ReportEngine *engine = f.w->engine();
+    f.w->Cmdrepexit->click();
+    logResult(f.db, {fixtureProject, "Functional", "Login", "Screen", "10"}, "Pass", "Works now", "", "", "2024-03-09");
+    f.generate(fixtureProject, 2);
+    QCOMPARE(f.layout().rowCells.size(), 3);
+    f.w->Cmdrepexit->click();
+    f.generate("Other");
+    QCOMPARE(f.layout().captionLines, QStringList{"Project Id: Other"});
+    QCOMPARE(f.layout().rowCells.size(), 1);
+    QCOMPARE(f.w->engine(), engine);
+    QCOMPARE(engine->reportsOpened(), 3);
 }
 
 void TestFrmReports::companyNameIsReadOnlyAtLoad()
 {
-    openWindow();
-    db->setCompany("New Name", "");
-    w->Command4->click();
-    QCOMPARE(w->RptView->reportLayout()->heading, QStringLiteral("Acme Testing Ltd"));
-    w->Cmdrepexit->click();
-    // Opened again, the window reads the new name.
-    openWindow();
-    w->Command4->click();
-    QCOMPARE(w->RptView->reportLayout()->heading, QStringLiteral("New Name"));
+    Fixture f;
+    f.load();
+    f.db.setCompany("New Name", "");
+    f.w->Command4->click();
+    QCOMPARE(f.layout().heading, QStringLiteral("Acme Testing Ltd"));
+    f.load(); // opened again, the window reads the new name
+    f.w->Command4->click();
+    QCOMPARE(f.layout().heading, QStringLiteral("New Name"));
 }
 
 void TestFrmReports::emptyCompanyAndNoProjectsStillGiveAReport()
 {
-    db->exec("delete from Tqvjx_companydetails");
-    db->exec("delete from qv_zr_projects");
-    openWindow();
-    QCOMPARE(w->cmb_prjid->entryCount(), 0);
-    QCOMPARE(w->companyName(), QString());
-    w->Command4->click();
-    QVERIFY(services->messages->boxes.isEmpty());
-    QVERIFY(onReport(*w));
-    QCOMPARE(w->RptView->reportLayout()->heading, QString());
-    QCOMPARE(w->RptView->reportLayout()->captionLines, QStringList{"Project Id: "});
-    QCOMPARE(w->RptView->reportLayout()->rowCells.size(), 0);
+    Fixture f;
+    f.db.exec("delete from Tqvjx_companydetails");
+    f.db.exec("delete from qv_zr_projects");
+    f.load();
+    QCOMPARE(f.w->cmb_prjid->entryCount(), 0);
+    f.w->Command4->click();
+    QVERIFY(f.services.messages->boxes.isEmpty());
+    QVERIFY(f.onReport());
+    QCOMPARE(f.layout().heading, QString());
+    QCOMPARE(f.layout().captionLines, QStringList{"Project Id: "});
+    QCOMPARE(f.layout().rowCells.size(), 0);
 }
 
 void TestFrmReports::failedGenerateReturnsToTheSelection_data()
 {
     QTest::addColumn<QString>("breakage");
     QTest::addColumn<QString>("named");
-    QTest::newRow("definition missing") << "remove" << "rpt_tst_log.rpt";
-    QTest::newRow("definition broken") << "garble" << "rpt_tst_log.rpt";
-    QTest::newRow("too few parameters") << "one parameter" << "rpt_tst_log.rpt";
+    QTest::newRow("definition broken") << "<report title=\"x\"><query>select 1</query>" << "rpt_tst_log.rpt";
     QTest::newRow("database gone") << "no database" << "testing.mdb";
 }
 
@@ -234,113 +169,101 @@ void TestFrmReports::failedGenerateReturnsToTheSelection()
 {
     QFETCH(QString, breakage);
     QFETCH(QString, named);
-    openWindow();
-    QVERIFY(w->cmb_prjid->selectEqualEntry(fixtureProject));
-    const QString definition = QDir(db->folder()).filePath("rpt_tst_log.rpt");
-    if (breakage == "remove") {
-        QVERIFY(QFile::remove(definition));
-    } else if (breakage == "garble" || breakage == "one parameter") {
-        QFile f(definition);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(breakage == "garble" ? "<report title=\"x\"><query>select 1</query>"
-                                     : "<report title=\"x\"><parameters><parameter name=\"a\"/></parameters>"
-                                       "<query>select 1 as one</query><columns><column field=\"one\" width=\"9\"/></columns></report>");
-    } else {
-        QVERIFY(QFile::remove(db->path()));
+    Fixture f;
+    f.load();
+    const QString broken = breakage == "no database" ? f.db.path() : QDir(f.db.folder()).filePath("rpt_tst_log.rpt");
+    QFile good(broken);
+    QVERIFY(good.open(QIODevice::ReadOnly));
+    const QByteArray bytes = good.readAll();
+    good.close();
+    QFile::remove(broken);
+    if (breakage != "no database") {
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(breakage.toUtf8()) > 0);
     }
-    w->Command4->click();
-
-    QCOMPARE(services->messages->boxes.size(), 1);
-    QVERIFY2(services->messages->boxes.first().text.contains(named), qPrintable(services->messages->boxes.first().text));
-    QVERIFY(onSelection(*w));
-    QCOMPARE(w->currentReport(), nullptr);
-    QCOMPARE(w->TypeofReport->text(), QStringLiteral("Test Log"));
-    QCOMPARE(w->cmb_prjid->text(), fixtureProject);
+    f.generate(fixtureProject);
+    QCOMPARE(f.services.messages->boxes.size(), 1);
+    QVERIFY2(f.messages().first().contains(named), qPrintable(f.messages().first()));
+    QVERIFY(f.onSelection());
+    QCOMPARE(f.w->currentReport(), nullptr);
+    QCOMPARE(f.w->TypeofReport->text(), QStringLiteral("Test Log"));
+    QCOMPARE(f.w->cmb_prjid->text(), fixtureProject);
     // A failed open never makes an empty database in place of a missing one.
-    if (breakage == "no database")
-        QVERIFY(!QFile::exists(db->path()));
+    QCOMPARE(QFile::exists(f.db.path()), breakage != "no database");
+    // Put right, the same window shows the report, from the database as it was.
+    QFile::remove(broken);
+    QVERIFY(good.open(QIODevice::WriteOnly) && good.write(bytes) == bytes.size());
+    good.close();
+    f.generate(fixtureProject);
+    QVERIFY(f.onReport());
+    QCOMPARE(f.layout().rowCells.size(), 5);
 }
 
 void TestFrmReports::exportGoesThroughTheFileService()
 {
-    openWindow();
-    QVERIFY(w->cmb_prjid->selectEqualEntry(fixtureProject));
-    w->Command4->click();
-    const QString target = QDir(db->folder()).filePath("log.pdf");
-    services->files->answers << target;
-    w->RptView->exportAction->trigger();
-    QCOMPARE(services->files->proposedNames, QStringList{"Test Log.pdf"});
+    Fixture f;
+    f.load();
+    f.generate(fixtureProject);
+    const QString target = QDir(f.db.folder()).filePath("log.pdf");
+    f.services.files->answers << target << QDir(f.db.folder()).filePath("nowhere/log.pdf");
+    f.w->RptView->exportAction->trigger();
+    QCOMPARE(f.services.files->proposedNames, QStringList{"Test Log.pdf"});
     QFile pdf(target);
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.readAll().startsWith("%PDF-"));
-    QVERIFY(services->messages->boxes.isEmpty());
-
+    QVERIFY(f.services.messages->boxes.isEmpty());
     // A path that cannot be written is told in the program's own message box.
-    services->files->answers << QDir(db->folder()).filePath("nowhere/log.pdf");
-    w->RptView->exportAction->trigger();
-    QCOMPARE(services->messages->boxes.size(), 1);
-    QVERIFY(services->messages->boxes.first().text.contains("nowhere/log.pdf"));
-    QCOMPARE(services->messages->boxes.first().caption, Ui::appTitle());
+    f.w->RptView->exportAction->trigger();
+    QCOMPARE(f.services.messages->boxes.size(), 1);
+    QVERIFY(f.messages().first().contains("nowhere/log.pdf"));
+    QCOMPARE(f.services.messages->boxes.first().caption, Ui::appTitle());
 }
 
 // A read that never ends shows a Cancel; pressing it gives a message and the selection again.
 void TestFrmReports::cancelStopsALongRead()
 {
-    QFile f(QDir(db->folder()).filePath("rpt_tst_log.rpt"));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("<report title=\"Endless\"><parameters><parameter name=\"company\"/><parameter name=\"project\"/></parameters>"
-            "<query>with recursive r(n) as (select 1 union all select n + 1 from r) "
-            "select count(*) as a from r</query><columns><column field=\"a\" width=\"9\"/></columns></report>");
-    f.close();
-    openWindow();
+    Fixture f;
+    QFile rpt(QDir(f.db.folder()).filePath("rpt_tst_log.rpt"));
+    QVERIFY(rpt.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    rpt.write("<report title=\"Endless\"><parameters><parameter name=\"company\"/><parameter name=\"project\"/></parameters>"
+              "<query>with recursive r(n) as (select 1 union all select n + 1 from r) "
+              "select count(*) as a from r</query><columns><column field=\"a\" width=\"9\"/></columns></report>");
+    rpt.close();
+    f.load();
     bool pressed = false;
     QTimer user;
     connect(&user, &QTimer::timeout, this, [&] {
-        auto *progress = w->RptView->findChild<QProgressDialog *>("readProgress");
+        auto *progress = f.w->RptView->findChild<QProgressDialog *>("readProgress");
         if (progress && progress->isVisible() && !pressed) {
             pressed = true;
             progress->findChild<QPushButton *>()->click();
         }
     });
     user.start(20);
-    w->Command4->click();
+    f.w->Command4->click();
     QVERIFY(pressed);
-    QCOMPARE(services->messages->boxes.size(), 1);
-    QVERIFY2(services->messages->boxes.first().text.contains("rpt_tst_log.rpt: the query at line 1 was stopped: it was cancelled"),
-             qPrintable(services->messages->boxes.first().text));
-    QVERIFY(onSelection(*w));
-    QCOMPARE(w->currentReport(), nullptr);
+    QCOMPARE(f.messages().size(), 1);
+    QVERIFY2(f.messages().first().contains("rpt_tst_log.rpt: the query at line 1 was stopped: it was cancelled"),
+             qPrintable(f.messages().first()));
+    QVERIFY(f.onSelection());
+    QCOMPARE(f.w->currentReport(), nullptr);
 }
 
 void TestFrmReports::keysGenerateAndLeave()
 {
-    openWindow();
-    w->TypeofReport->setListIndex(3);
-    w->TypeofReport->setFocus();
-    QTest::keyClick(w->TypeofReport, Qt::Key_Return);
-    QVERIFY(onReport(*w));
-    QCOMPARE(w->RptView->reportLayout()->title, QStringLiteral("Test Plan"));
-    QTest::keyClick(w->RptView, Qt::Key_Escape);
-    QVERIFY(onSelection(*w));
+    Fixture f;
+    f.load();
+    f.w->TypeofReport->setListIndex(3);
+    f.w->TypeofReport->setFocus();
+    QTest::keyClick(f.w->TypeofReport, Qt::Key_Return);
+    QVERIFY(f.onReport());
+    QCOMPARE(f.layout().title, QStringLiteral("Test Plan"));
+    QTest::keyClick(f.w->RptView, Qt::Key_Escape);
+    QVERIFY(f.onSelection());
     // On the selection screen Esc does nothing.
-    QTest::keyClick(w->TypeofReport, Qt::Key_Escape);
-    QVERIFY(onSelection(*w));
-    QVERIFY(services->messages->boxes.isEmpty());
-}
-
-void TestFrmReports::menuEntryOpensTheWindowMaximized()
-{
-    mdi_main main;
-    registerWindows(main);
-    QVERIFY(main.MDIForm_Load());
-    main.show();
-    main.mnuReports_Click();
-    auto *window = qobject_cast<Frm_Reports *>(main.openWindow("mnuReports"));
-    QVERIFY(window);
-    QVERIFY(main.mdiArea()->currentSubWindow()->isMaximized());
-    QCOMPARE(window->cmb_prjid->entryCount(), 3);
-    window->Command4->click();
-    QVERIFY(window->RptView->isVisible());
+    QTest::keyClick(f.w->TypeofReport, Qt::Key_Escape);
+    QVERIFY(f.onSelection());
+    QVERIFY(f.services.messages->boxes.isEmpty());
 }
 
 QTEST_MAIN(TestFrmReports)

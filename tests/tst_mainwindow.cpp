@@ -1,17 +1,18 @@
-// The main window: menus, one window per type, Exit, F1, the window list,
-// closing, and errors that escape a handler.
+// The main window: menus, the window each entry opens and how, one window per
+// type, Exit, F1, the window list, closing, errors that escape a handler, and
+// the About window.
+#include "appversion.h"
 #include "dberror.h"
+#include "frm_about.h"
 #include "mdi_main.h"
-#include "recorders.h"
-#include "tempdatabase.h"
 #include "windows.h"
 #include "windowtest.h"
 
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QtTest>
 
 namespace {
 
@@ -19,29 +20,28 @@ namespace {
 class Probe : public ChildWindow
 {
 public:
-    Probe(TestingClass &con, const QString &title, Placement placement, int &loads)
+    Probe(TestingClass &con, const QString &name, int &loads, bool failLoad = false)
         : m_con(con)
-        , m_placement(placement)
         , m_loads(loads)
+        , m_fail(failLoad)
     {
-        setWindowTitle(title);
-        setObjectName(title);
+        setWindowTitle(name);
+        setObjectName(name);
     }
-    Placement placement() const override { return m_placement; }
+    Placement placement() const override { return Placement::Normal; }
     void Form_Load() override
     {
         if (m_con.cn.state() == 0)
             m_con.Conopen();
         ++m_loads;
-        if (failLoad)
+        if (m_fail)
             throw DbError(DbError::Kind::General, "Cannot read the projects", "disk I/O error");
     }
-    bool failLoad = false;
 
 private:
     TestingClass &m_con;
-    Placement m_placement;
     int &m_loads;
+    bool m_fail;
 };
 
 // A control the user works, not a part inside one (an edit field, a list's header).
@@ -58,6 +58,22 @@ QAction *action(const mdi_main &w, const char *name)
     return w.findChild<QAction *>(QLatin1String(name));
 }
 
+// The main window with the program's own windows, shown.
+std::unique_ptr<mdi_main> program()
+{
+    auto main = std::make_unique<mdi_main>();
+    registerWindows(*main);
+    if (!main->MDIForm_Load() || !showActive(main.get()))
+        qWarning("the main window did not start");
+    return main;
+}
+
+ChildWindow *open(mdi_main &main, const char *entry)
+{
+    action(main, entry)->trigger();
+    return main.openWindow(entry);
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -70,51 +86,44 @@ private slots:
     void menuTreeNamesCaptionsAndKeys();
     void showingAWindowTwiceGivesOneWindow();
     void aClosedWindowLoadsAgainOnItsOwnConnection();
-    void dataWindowsOpenMaximized();
-    void dataWindowsFitASmallWorkingArea();
     void exitClosesTheActiveWindowThenEnds();
     void f1ShowsTheUserGuideMessage();
     void windowMenuListsAndActivates();
     void closingTheMainWindowClosesChildrenThenEnds();
     void anErrorInAHandlerIsShownAndTheProgramGoesOn();
+    void eachEntryOpensItsWindowPlacedAsItsKind_data();
+    void eachEntryOpensItsWindowPlacedAsItsKind();
+    void dataWindowsFitASmallWorkingArea();
+    void aboutShowsTheStoredCompanyAndVersion_data();
+    void aboutShowsTheStoredCompanyAndVersion();
+    void eachShowingOfAboutReadsTheCompanyAgain();
 
 private:
-    void openAll();
-
-    TempDatabase *m_db = nullptr;
-    ServiceRecorders *m_rec = nullptr;
-    mdi_main *m_main = nullptr;
+    std::unique_ptr<TempDatabase> m_db;
+    std::unique_ptr<ServiceRecorders> m_rec;
+    std::unique_ptr<mdi_main> m_main;
     QMap<QString, int> m_loads;
-    Probe *m_last = nullptr;
 };
 
+// Probes in place of the program's windows, so that the frame is tested alone.
 void TestMainWindow::init()
 {
-    m_db = new TempDatabase;
-    m_rec = new ServiceRecorders;
-    m_main = new mdi_main;
+    m_db = std::make_unique<TempDatabase>();
+    m_rec = std::make_unique<ServiceRecorders>();
+    m_main = std::make_unique<mdi_main>();
     m_loads.clear();
-    const QList<QPair<QString, ChildWindow::Placement>> entries = {
-        {"mnu_prjs", ChildWindow::Placement::Maximized},  {"mnu_tcase", ChildWindow::Placement::Maximized},
-        {"setup", ChildWindow::Placement::Normal},        {"backup", ChildWindow::Placement::FixedSize},
-        {"mnuAbtUs", ChildWindow::Placement::FixedSize},
-    };
-    for (const auto &[name, placement] : entries) {
-        m_main->setWindowFactory(name, [this, name = name, placement = placement](TestingClass &con) {
-            m_last = new Probe(con, name, placement, m_loads[name]);
-            return m_last;
-        });
-    }
+    for (const char *name : {"mnu_prjs", "setup"})
+        m_main->setWindowFactory(name, [this, name](TestingClass &con) { return new Probe(con, name, m_loads[name]); });
     QVERIFY(m_main->MDIForm_Load());
     m_main->resize(900, 700);
-    QVERIFY(showActive(m_main));
+    QVERIFY(showActive(m_main.get()));
 }
 
 void TestMainWindow::cleanup()
 {
-    delete m_main;
-    delete m_rec;
-    delete m_db;
+    m_main.reset();
+    m_rec.reset();
+    m_db.reset();
 }
 
 void TestMainWindow::menuTreeNamesCaptionsAndKeys()
@@ -125,7 +134,6 @@ void TestMainWindow::menuTreeNamesCaptionsAndKeys()
         top << a->text();
     QCOMPARE(top, (QStringList{"&File", "&Tools", "&Reports", "&Window", "Help"}));
     QVERIFY(!action(*m_main, "mnuReports")->menu()); // a top-level entry without a submenu
-
     const auto captions = [this](const char *menu) {
         QStringList out;
         for (QAction *a : m_main->findChild<QMenu *>(QLatin1String(menu))->actions())
@@ -141,10 +149,8 @@ void TestMainWindow::menuTreeNamesCaptionsAndKeys()
     QCOMPARE(captions("tools"), (QStringList{"setup=&Setup", "backup=&Backup && Restore"}));
     QCOMPARE(captions("mnuhlp"), (QStringList{"mnuUsrGd=User Guide", "mnuAbtUs=About Us"}));
     QCOMPARE(action(*m_main, "mnuUsrGd")->shortcut(), QKeySequence(Qt::Key_F1));
-
     QAction *assets = action(*m_main, "mnu_proc_docs");
-    QVERIFY(!assets->isVisible());
-    QVERIFY(!assets->isEnabled());
+    QVERIFY(!assets->isVisible() && !assets->isEnabled());
     QMenu *file = m_main->findChild<QMenu *>("mnuFile");
     file->popup(QPoint(0, 0));
     QVERIFY(file->actionGeometry(assets).isEmpty()); // never drawn in the menu
@@ -154,7 +160,7 @@ void TestMainWindow::menuTreeNamesCaptionsAndKeys()
 void TestMainWindow::showingAWindowTwiceGivesOneWindow()
 {
     action(*m_main, "mnu_prjs")->trigger();
-    action(*m_main, "mnu_tcase")->trigger();
+    action(*m_main, "setup")->trigger();
     action(*m_main, "mnu_prjs")->trigger();
     QCOMPARE(m_main->mdiArea()->subWindowList().size(), 2);
     QCOMPARE(m_loads["mnu_prjs"], 1);
@@ -164,66 +170,21 @@ void TestMainWindow::showingAWindowTwiceGivesOneWindow()
 void TestMainWindow::aClosedWindowLoadsAgainOnItsOwnConnection()
 {
     const int before = Connection::all().size();
+    const auto open = [] {
+        int n = 0;
+        for (Connection *c : Connection::all())
+            n += c->state();
+        return n;
+    };
     action(*m_main, "mnu_prjs")->trigger();
     action(*m_main, "setup")->trigger();
     QCOMPARE(Connection::all().size(), before); // one connection object per window type, made up front
-    int open = 0;
-    for (Connection *c : Connection::all())
-        open += c->state();
-    QCOMPARE(open, 3); // the main window's and the two children's
-
-    m_main->mdiArea()->subWindowList().first()->close(); // "Define Projects", opened first
+    QCOMPARE(open(), 3);                        // the main window's and the two children's
+    m_main->mdiArea()->subWindowList().first()->close(); // "mnu_prjs", opened first
     QVERIFY(!m_main->openWindow("mnu_prjs"));
     action(*m_main, "mnu_prjs")->trigger();
     QCOMPARE(m_loads["mnu_prjs"], 2);
-    int openAfter = 0;
-    for (Connection *c : Connection::all())
-        openAfter += c->state();
-    QCOMPARE(openAfter, 3); // the reload found its connection still open
-}
-
-void TestMainWindow::dataWindowsOpenMaximized()
-{
-    action(*m_main, "mnu_prjs")->trigger();
-    QVERIFY(m_main->mdiArea()->currentSubWindow()->isMaximized());
-    action(*m_main, "backup")->trigger();
-    QMdiSubWindow *fixed = qobject_cast<QMdiSubWindow *>(m_main->openWindow("backup")->parentWidget());
-    QVERIFY(!fixed->isMaximized());
-    QCOMPARE(fixed->minimumSize(), fixed->maximumSize());
-    QVERIFY(!(fixed->windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(!(fixed->windowFlags() & Qt::WindowMinimizeButtonHint));
-}
-
-void TestMainWindow::dataWindowsFitASmallWorkingArea()
-{
-    // Long texts in every list, as a real project has them.
-    const QString name = "Payments and transfers service";
-    m_db->addProject(name, QString(255, 'w'), name, "12345678", name);
-    m_db->addCase(name, name, name, name, "TC0001", QString(255, 'd'), QString(255, 'e'));
-    m_db->exec("update qv_zr_tst_cases set qv_zr_def_cat=?", {name});
-    mdi_main main;
-    registerWindows(main);
-    QVERIFY(main.MDIForm_Load());
-    QVERIFY(showActive(&main));
-    main.resize(main.size() - main.mdiArea()->size() + QSize(960, 540));
-    for (const char *entry : {"mnu_prjs", "mnu_tcase", "mnu_rslt", "mnuReports"}) {
-        action(main, entry)->trigger();
-        ChildWindow *w = main.openWindow(entry);
-        QVERIFY(w);
-        const QSize least = w->minimumSizeHint();
-        QVERIFY2(least.width() <= 1024 && least.height() <= 640,
-                 qPrintable(QStringLiteral("%1 needs %2 x %3").arg(entry).arg(least.width()).arg(least.height())));
-        // Smaller, the window scrolls: no control is squeezed below its size or cut off.
-        QCoreApplication::processEvents();
-        for (const QWidget *control : w->findChildren<QWidget *>()) {
-            if (!control->isVisibleTo(w) || !isControl(control, w))
-                continue;
-            const QRect at(control->mapTo(w, QPoint(0, 0)), control->size());
-            QVERIFY2(w->rect().contains(at), qPrintable(control->objectName()));
-            QVERIFY2(control->width() >= qMin(control->minimumSizeHint().width(), least.width()),
-                     qPrintable(QString(entry) + " " + control->objectName()));
-        }
-    }
+    QCOMPARE(open(), 3); // the reload found its connection still open
 }
 
 void TestMainWindow::exitClosesTheActiveWindowThenEnds()
@@ -233,7 +194,6 @@ void TestMainWindow::exitClosesTheActiveWindowThenEnds()
     QAction *exit = action(*m_main, "mnuexit");
     exit->trigger();
     QCOMPARE(m_main->mdiArea()->subWindowList().size(), 1);
-    QVERIFY(m_rec->lifetime->ends.isEmpty());
     exit->trigger();
     QCOMPARE(m_main->mdiArea()->subWindowList().size(), 0);
     QVERIFY(m_rec->lifetime->ends.isEmpty());
@@ -244,7 +204,7 @@ void TestMainWindow::exitClosesTheActiveWindowThenEnds()
 
 void TestMainWindow::f1ShowsTheUserGuideMessage()
 {
-    QTest::keyClick(m_main, Qt::Key_F1);
+    QTest::keyClick(m_main.get(), Qt::Key_F1);
     action(*m_main, "mnu_prjs")->trigger();
     QTest::keyClick(m_main->openWindow("mnu_prjs"), Qt::Key_F1); // from inside a child window too
     QCOMPARE(m_rec->messages->boxes.size(), 2);
@@ -274,7 +234,7 @@ void TestMainWindow::closingTheMainWindowClosesChildrenThenEnds()
     action(*m_main, "mnu_prjs")->trigger();
     action(*m_main, "setup")->trigger();
     QCloseEvent close;
-    QVERIFY_THROWS_EXCEPTION(ProgramEnded, QCoreApplication::sendEvent(m_main, &close));
+    QVERIFY_THROWS_EXCEPTION(ProgramEnded, QCoreApplication::sendEvent(m_main.get(), &close));
     QCOMPARE(m_main->mdiArea()->subWindowList().size(), 0);
     QCOMPARE(m_main->con.cn.state(), 0);
     QCOMPARE(m_rec->lifetime->ends, QList<int>{0});
@@ -282,20 +242,129 @@ void TestMainWindow::closingTheMainWindowClosesChildrenThenEnds()
 
 void TestMainWindow::anErrorInAHandlerIsShownAndTheProgramGoesOn()
 {
-    m_main->setWindowFactory("mnu_rslt", [this](TestingClass &con) {
-        auto *p = new Probe(con, "broken", ChildWindow::Placement::Maximized, m_loads["broken"]);
-        p->failLoad = true;
-        return p;
-    });
+    m_main->setWindowFactory("mnu_rslt", [this](TestingClass &con) { return new Probe(con, "broken", m_loads["x"], true); });
     action(*m_main, "mnu_rslt")->trigger();
     QCOMPARE(m_rec->messages->boxes.size(), 1);
     const auto &box = m_rec->messages->boxes.first();
-    QVERIFY(box.text.contains("Cannot read the projects"));
-    QVERIFY(box.text.contains("disk I/O error"));
+    QVERIFY(box.text.contains("Cannot read the projects") && box.text.contains("disk I/O error"));
     QCOMPARE(box.caption, QStringLiteral("Verolan"));
     // The program goes on: other windows still open.
     action(*m_main, "setup")->trigger();
     QVERIFY(m_main->openWindow("setup"));
+}
+
+void TestMainWindow::eachEntryOpensItsWindowPlacedAsItsKind_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("placement");
+    const int maximized = int(ChildWindow::Placement::Maximized);
+    const int fixed = int(ChildWindow::Placement::FixedSize);
+    QTest::newRow("projects") << "mnu_prjs" << "frm_projects" << "Define Projects" << maximized;
+    QTest::newRow("test cases") << "mnu_tcase" << "frm_tst_case" << "Define Test Cases" << maximized;
+    QTest::newRow("test log") << "mnu_rslt" << "frm_tst_log" << "Test Log" << maximized;
+    QTest::newRow("reports") << "mnuReports" << "Frm_Reports" << "Reports Form" << maximized;
+    QTest::newRow("company") << "setup" << "Frm_CompanyDetails" << "CompanyDetails" << int(ChildWindow::Placement::Normal);
+    QTest::newRow("backup") << "backup" << "frm_backup" << "Database Backup" << fixed;
+    QTest::newRow("about") << "mnuAbtUs" << "Frm_About" << "About Verolan" << fixed;
+}
+
+void TestMainWindow::eachEntryOpensItsWindowPlacedAsItsKind()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, window);
+    QFETCH(QString, title);
+    QFETCH(int, placement);
+    const auto main = program();
+    ChildWindow *w = open(*main, qPrintable(entry));
+    QVERIFY(w);
+    QCOMPARE(w->metaObject()->className(), window);
+    QCOMPARE(w->windowTitle(), title);
+    QMdiSubWindow *sub = main->mdiArea()->currentSubWindow();
+    QCOMPARE(mdi_main::childWindowOf(sub), w);
+    QCOMPARE(sub->isMaximized(), placement == int(ChildWindow::Placement::Maximized));
+    const bool fixed = placement == int(ChildWindow::Placement::FixedSize);
+    QCOMPARE(sub->minimumSize() == sub->maximumSize(), fixed);
+    if (fixed) {
+        QVERIFY(!(sub->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
+        QVERIFY(w->rect().contains(w->childrenRect()));
+    }
+    QVERIFY(m_rec->messages->boxes.isEmpty());
+}
+
+void TestMainWindow::dataWindowsFitASmallWorkingArea()
+{
+    // Long texts in every list, as a real project has them.
+    const QString name = "Payments and transfers service";
+    m_db->addProject(name, QString(255, 'w'), name, "12345678", name);
+    m_db->addCase(name, name, name, name, "TC0001", QString(255, 'd'), QString(255, 'e'));
+    m_db->exec("update qv_zr_tst_cases set qv_zr_def_cat=?", {name});
+    const auto main = program();
+    main->resize(main->size() - main->mdiArea()->size() + QSize(960, 540));
+    for (const char *entry : {"mnu_prjs", "mnu_tcase", "mnu_rslt", "mnuReports"}) {
+        ChildWindow *w = open(*main, entry);
+        QVERIFY(w);
+        const QSize least = w->minimumSizeHint();
+        QVERIFY2(least.width() <= 1024 && least.height() <= 640,
+                 qPrintable(QStringLiteral("%1 needs %2 x %3").arg(entry).arg(least.width()).arg(least.height())));
+        // Smaller, the window scrolls: no control is squeezed below its size or cut off.
+        QCoreApplication::processEvents();
+        for (const QWidget *control : w->findChildren<QWidget *>()) {
+            if (!control->isVisibleTo(w) || !isControl(control, w))
+                continue;
+            const QRect at(control->mapTo(w, QPoint(0, 0)), control->size());
+            QVERIFY2(w->rect().contains(at), qPrintable(control->objectName()));
+            QVERIFY2(control->width() >= qMin(control->minimumSizeHint().width(), least.width()),
+                     qPrintable(QString(entry) + " " + control->objectName()));
+        }
+    }
+}
+
+void TestMainWindow::aboutShowsTheStoredCompanyAndVersion_data()
+{
+    QTest::addColumn<QString>("rows"); // values for the company table; empty: none stored
+    QTest::addColumn<QString>("company");
+    QTest::newRow("no company stored") << "" << "";
+    QTest::newRow("multi-line address") << "('Acme', '1 Main St' || char(10) || 'Springfield')"
+                                        << "Acme,  1 Main St\nSpringfield";
+    QTest::newRow("null address") << "('Acme', NULL)" << "Acme,  ";
+    QTest::newRow("first of two rows") << "('First', 'a'), ('Second', 'b')" << "First,  a";
+    QTest::newRow("markup shown as typed") << "('<b>Bold</b> & Co', '<i>x</i>')" << "<b>Bold</b> & Co,  <i>x</i>";
+}
+
+void TestMainWindow::aboutShowsTheStoredCompanyAndVersion()
+{
+    QFETCH(QString, rows);
+    QFETCH(QString, company);
+    if (!rows.isEmpty())
+        m_db->exec("insert into Tqvjx_companydetails values " + rows);
+    TestingClass con;
+    Frm_About w(con);
+    w.Form_Load();
+    QCOMPARE(w.Label4->text(), company);
+    QCOMPARE(w.Label4->textFormat(), Qt::PlainText);
+    // The version shows only beside a stored company.
+    const QString version = QStringLiteral("Version %1.%2").arg(kVersionMajor).arg(kVersionMinor);
+    QCOMPARE(w.lbl_about->text(), rows.isEmpty() ? QString() : version);
+    QVERIFY(m_rec->messages->boxes.isEmpty());
+}
+
+void TestMainWindow::eachShowingOfAboutReadsTheCompanyAgain()
+{
+    const auto main = program();
+    auto *w = qobject_cast<Frm_About *>(open(*main, "mnuAbtUs"));
+    QVERIFY(w);
+    QCOMPARE(w->Label4->text(), QString());
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!main->openWindow("mnuAbtUs"));
+    m_db->setCompany("Acme", "Street");
+    w = qobject_cast<Frm_About *>(open(*main, "mnuAbtUs"));
+    QVERIFY(w);
+    QCOMPARE(w->Label4->text(), QStringLiteral("Acme,  Street"));
+    QTest::keyClick(w, Qt::Key_Escape);
+    QTRY_VERIFY(!main->openWindow("mnuAbtUs"));
+    QVERIFY(m_rec->messages->boxes.isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -4,7 +4,6 @@
 #include "recordset.h"
 #include "tempdatabase.h"
 
-#include <QDate>
 #include <QtTest>
 
 class TestRecordSet : public QObject
@@ -13,15 +12,11 @@ class TestRecordSet : public QObject
 
 private slots:
     void nullStaysDistinctFromEmptyText();
-    void quotesAndSqlWordsAreStoredAndFound_data();
-    void quotesAndSqlWordsAreStoredAndFound();
     void deleteRemovesOnlyTheCurrentRow();
     void updateChangesOnlyTheCurrentRow();
-    void tableNamesMatchWithoutRegardToCase();
     void badStatementRaisesTheEngineMessage();
     void walkingAndEmptySets();
     void readOnlySetRefusesChanges();
-    void datesAreStoredAsSortableDates();
 };
 
 void TestRecordSet::nullStaysDistinctFromEmptyText()
@@ -44,42 +39,6 @@ void TestRecordSet::nullStaysDistinctFromEmptyText()
     QVERIFY(!rs.fields("qv_zr_def_cat").isNull());
     QCOMPARE(rs.fields("qv_zr_def_cat").toString(), QString());
     QVERIFY(rs.fields("qv_zr_rslt_act").isNull());
-}
-
-void TestRecordSet::quotesAndSqlWordsAreStoredAndFound_data()
-{
-    QTest::addColumn<QString>("id");
-    QTest::newRow("apostrophe") << "O'Brien's";
-    QTest::newRow("sql words") << "x'); delete from qv_zr_projects; --";
-    QTest::newRow("double quote and backslash") << "a\"b\\c";
-    QTest::newRow("percent and underscore") << "50%_off";
-    QTest::newRow("non-latin and emoji") << QString::fromUtf8("Проект 試験 😀");
-}
-
-void TestRecordSet::quotesAndSqlWordsAreStoredAndFound()
-{
-    QFETCH(QString, id);
-    TempDatabase db;
-    db.addProject("other");
-    Connection cn;
-    cn.open(db.path());
-    RecordSet rs;
-    rs.open("select * from qv_zr_projects where qv_zr_prjid=?", {id}, cn, LockType::Optimistic, "qv_zr_projects");
-    QVERIFY(rs.eof());
-    rs.addNew();
-    rs.setField("qv_zr_prjid", id);
-    rs.setField("qv_zr_prj_desc", id);
-    rs.update();
-    rs.close();
-
-    rs.open("select * from qv_zr_projects where qv_zr_prjid=?", {id}, cn);
-    QVERIFY(!rs.eof());
-    QCOMPARE(rs.fields("qv_zr_prjid").toString(), id);
-    QCOMPARE(rs.fields("qv_zr_prj_desc").toString(), id);
-    rs.moveNext();
-    QVERIFY(rs.eof());
-    rs.close();
-    QCOMPARE(db.count("qv_zr_projects"), 2);
 }
 
 void TestRecordSet::deleteRemovesOnlyTheCurrentRow()
@@ -118,22 +77,6 @@ void TestRecordSet::updateChangesOnlyTheCurrentRow()
              (QStringList{"first", "changed", "third"}));
 }
 
-void TestRecordSet::tableNamesMatchWithoutRegardToCase()
-{
-    TempDatabase db;
-    db.setCompany("Acme", "Street");
-    Connection cn;
-    cn.open(db.path());
-    for (const char *sql : {"select * from Tqvjx_companydetails", "select * from tqvjx_companydetails",
-                            "select * from Tqvjx_CompanyDetails"}) {
-        RecordSet rs;
-        rs.open(sql, {}, cn);
-        QVERIFY2(!rs.eof(), sql);
-        QCOMPARE(rs.fields(0).toString(), QStringLiteral("Acme"));
-        QCOMPARE(rs.fields("FQV_JX_ADDRESS").toString(), QStringLiteral("Street"));
-    }
-}
-
 void TestRecordSet::badStatementRaisesTheEngineMessage()
 {
     TempDatabase db;
@@ -149,7 +92,6 @@ void TestRecordSet::badStatementRaisesTheEngineMessage()
         QVERIFY(e.describe().contains("no_such_table"));
     }
     QCOMPARE(rs.state(), 0);
-
     Connection closed;
     QVERIFY_THROWS_EXCEPTION(DbError, rs.open("select * from qv_zr_projects", {}, closed));
 }
@@ -167,7 +109,6 @@ void TestRecordSet::walkingAndEmptySets()
     QVERIFY_THROWS_EXCEPTION(DbError, rs.fields(0));
     rs.close();
     QCOMPARE(rs.state(), 0);
-
     db.addProject("B");
     db.addProject("A");
     rs.open("select * from qv_zr_projects", {}, cn); // stored order
@@ -195,26 +136,6 @@ void TestRecordSet::readOnlySetRefusesChanges()
     QVERIFY_THROWS_EXCEPTION(DbError, rs.setField("qv_zr_prj_desc", "x"));
     QVERIFY_THROWS_EXCEPTION(DbError, rs.deleteCurrent());
     QCOMPARE(db.count("qv_zr_projects"), 1);
-}
-
-void TestRecordSet::datesAreStoredAsSortableDates()
-{
-    TempDatabase db;
-    db.addCase("P", "T", "C", "K", "1");
-    db.addCase("P", "T", "C", "K", "2");
-    Connection cn;
-    cn.open(db.path());
-    RecordSet rs;
-    rs.open("select * from qv_zr_tst_cases", {}, cn, LockType::Optimistic, "qv_zr_tst_cases");
-    rs.setField("qv_zr_dt_tst", QDate(2026, 12, 6));
-    rs.update();
-    rs.moveNext();
-    rs.setField("qv_zr_dt_tst", QDate(2025, 1, 31));
-    rs.update();
-    rs.close();
-    QCOMPARE(db.rows("select qv_zr_dt_tst from qv_zr_tst_cases order by qv_zr_dt_tst"),
-             (QStringList{"2025-01-31", "2026-12-06"}));
-    QCOMPARE(db.value("select count(*) from qv_zr_tst_cases where qv_zr_dt_tst > date('2026-01-01')").toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRecordSet)

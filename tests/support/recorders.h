@@ -17,15 +17,12 @@ public:
         QString caption;
         bool question = false;
     };
-
     void information(QWidget *parent, const QString &text, const QString &caption) override;
     bool askYesNo(QWidget *parent, const QString &text, const QString &caption) override;
-
     QList<Box> boxes;
     QList<bool> answers; // Yes/No answers, first used first; Yes when empty
     // Runs while a box is "open", e.g. to see where the focus is.
     std::function<void(const Box &)> onBox;
-
     QStringList texts() const;
 };
 
@@ -35,7 +32,6 @@ class RecordingFileDialogs : public FileDialogService
 public:
     std::optional<QString> chooseFile(QWidget *parent, const QString &proposedName, Mode mode,
                                       const QString &filter) override;
-
     QList<std::optional<QString>> answers;
     QStringList proposedNames;
 };
@@ -65,7 +61,6 @@ class ServiceRecorders
 public:
     ServiceRecorders();
     ~ServiceRecorders();
-
     RecordingMessages *messages;
     RecordingFileDialogs *files;
     RecordingLifetime *lifetime;

@@ -41,6 +41,10 @@ QSqlQuery run(QSqlDatabase &db, const QString &sql, const QVariantList &params)
     return q;
 }
 
+const QString kAddCase = QStringLiteral(
+    "insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, "
+    "qv_zr_tst_case_id, qv_zr_tst_case_desc, qv_zr_rslt_exp, qv_zr_pass) values (?, ?, ?, ?, ?, ?, ?, 'Fail')");
+
 } // namespace
 
 TempDatabase::TempDatabase()
@@ -61,10 +65,7 @@ QString TempDatabase::path() const
 
 void TempDatabase::exec(const QString &sql, const QVariantList &params) const
 {
-    withDb(path(), [&](QSqlDatabase &db) {
-        run(db, sql, params);
-        return 0;
-    });
+    withDb(path(), [&](QSqlDatabase &db) { return run(db, sql, params).isActive(); });
 }
 
 QStringList TempDatabase::rows(const QString &sql, const QVariantList &params) const
@@ -104,14 +105,34 @@ void TempDatabase::addProject(const QString &id, const QString &desc, const QStr
 void TempDatabase::addCase(const QString &prj, const QString &type, const QString &cmp, const QString &cmpType,
                            const QString &id, const QString &desc, const QString &expected) const
 {
-    exec(QStringLiteral("insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
-                        "qv_zr_component_type, qv_zr_tst_case_id, qv_zr_tst_case_desc, qv_zr_rslt_exp, qv_zr_pass) "
-                        "values (?, ?, ?, ?, ?, ?, ?, 'Fail')"),
-         {prj, type, cmp, cmpType, id, desc, expected});
+    exec(kAddCase, {prj, type, cmp, cmpType, id, desc, expected});
+}
+
+void TempDatabase::addCases(const QList<QStringList> &cases) const
+{
+    withDb(path(), [&](QSqlDatabase &db) {
+        db.transaction();
+        for (const QStringList &c : cases) {
+            QVariantList params;
+            for (const QString &v : c)
+                params << v;
+            run(db, kAddCase, params);
+        }
+        return db.commit();
+    });
 }
 
 void TempDatabase::setCompany(const QString &name, const QString &address) const
 {
     exec(QStringLiteral("delete from Tqvjx_companydetails"));
     exec(QStringLiteral("insert into Tqvjx_companydetails values (?, ?)"), {name, address});
+}
+
+void execOn(const QString &path, const QStringList &statements)
+{
+    withDb(path, [&](QSqlDatabase &db) {
+        for (const QString &sql : statements)
+            run(db, sql, {});
+        return 0;
+    });
 }

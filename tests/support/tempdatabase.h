@@ -12,17 +12,14 @@ class TempDatabase
 public:
     TempDatabase();
     ~TempDatabase();
-
     QString folder() const { return m_dir.path(); }
     QString path() const;
-
     // Runs a statement on the file through a connection of the test's own.
     void exec(const QString &sql, const QVariantList &params = {}) const;
     // Every row of a query, each row's values joined by "|" (Null as "<null>").
     QStringList rows(const QString &sql, const QVariantList &params = {}) const;
     QVariant value(const QString &sql, const QVariantList &params = {}) const;
     int count(const QString &table) const;
-
     // Fixture rows, in the stored column order.
     void addProject(const QString &id, const QString &desc = QStringLiteral("desc"),
                     const QString &type = QStringLiteral("Web"), const QString &size = QStringLiteral("10"),
@@ -31,8 +28,13 @@ public:
     void addCase(const QString &prj, const QString &type, const QString &cmp, const QString &cmpType,
                  const QString &id, const QString &desc = QStringLiteral("d"),
                  const QString &expected = QStringLiteral("e")) const;
+    // Many cases in one transaction, each as addCase takes them.
+    void addCases(const QList<QStringList> &cases) const;
     void setCompany(const QString &name, const QString &address) const;
 
 private:
     QTemporaryDir m_dir;
 };
+
+// Runs statements on any database file, making it if need be.
+void execOn(const QString &path, const QStringList &statements);
