@@ -417,7 +417,15 @@ void TestFieldRules::reportShowsPlaceholdersAndMarkupAsTyped()
       </report>)", "odd.rpt");
     ReportContent content;
     content.fields = QStringList{"a", "b"};
-    content.rows = {{text, text}, {text, "second"}};
+    // The rows as a read would hold them: every text once, rows as numbers of texts.
+    auto rows = std::make_shared<ReportRows::Data>();
+    rows->width = 2;
+    rows->repeats = {false, false};
+    for (const QString &cell : {text, text, text, QString("second")}) {
+        rows->cells.push_back(quint32(rows->texts.size()));
+        rows->texts.append(cell);
+    }
+    content.rows = ReportRows(rows);
     const ReportLayout layout = layoutReport(def, content, {text, text}, QDate(2024, 1, 2));
     const QString shown = text.isEmpty() ? "(blank)" : text;
     QCOMPARE(layout.heading, text);
