@@ -5,6 +5,14 @@
 //
 //   verolan_bench [--quick] [--sizes 1000,10000,100000] [--only <word in a figure's name>]
 #include "apppaths.h"
+#include "casecolumns.h"
+#include "casesexport.h"
+#include "casesimport.h"
+#include "connection.h"
+#include "csvreader.h"
+#include "junitresults.h"
+#include "resultsimport.h"
+#include "schema.h"
 #include "databasefile.h"
 #include "floors.h"
 #include "frm_projects.h"
@@ -313,6 +321,63 @@ void benchSize(int cases, const QString &folder)
     }
 }
 
+// Data in and out: 100,000 test cases from a CSV file into an empty project,
+// the same out again, and a JUnit file of 10,000 tests matched and logged.
+void benchExchange(const QString &folder)
+{
+    constexpr int kRows = 100000;
+    constexpr int kTests = 10000;
+    const QString db = QDir(folder).filePath(QStringLiteral("exchange.mdb"));
+    Schema::createDatabase(db);
+    Floor::write(db, {"insert into qv_zr_projects (qv_zr_prjid) values ('IMPORT')", {}});
+    QByteArray csv = "Test Type,Component,Component Type,Test Case Id,Description,Expected Result\r\n";
+    for (int i = 0; i < kRows; ++i)
+        csv += QStringLiteral("Functional,Component %1,Screen,T%2,\"Check, with care, step %2\",It works\r\n")
+                   .arg(i % 48)
+                   .arg(i, 5, 10, QLatin1Char('0'))
+                   .toUtf8();
+    const QString csvPath = QDir(folder).filePath(QStringLiteral("cases.csv"));
+    QFile file(csvPath);
+    file.open(QIODevice::WriteOnly);
+    file.write(csv);
+    file.close();
+
+    Connection cn;
+    cn.open(db);
+    CasesPreview preview;
+    QElapsedTimer t;
+    t.start();
+    const CsvTable table = CsvReader().readFile(csvPath);
+    preview = previewCases(cn, QStringLiteral("IMPORT"), table, matchCaseColumns(table.header));
+    record(QStringLiteral("CSV preview of %1 rows").arg(kRows), double(t.nsecsElapsed()) / 1e6, 0,
+           QStringLiteral("none"));
+    t.restart();
+    importCases(cn, preview);
+    record(QStringLiteral("CSV import of %1 rows into an empty project").arg(kRows), double(t.nsecsElapsed()) / 1e6,
+           0, QStringLiteral("none"));
+    record(QStringLiteral("CSV export of %1 test cases").arg(kRows),
+           medianMs(3, [&] { exportCasesCsv(cn, QStringLiteral("IMPORT")); }), 0, QStringLiteral("none"));
+
+    QByteArray xml = "<testsuite name=\"run\" timestamp=\"2026-12-01T10:00:00\">";
+    for (int i = 0; i < kTests; ++i)
+        xml += (i % 3 ? QStringLiteral("<testcase classname=\"Suite\" name=\"test_T%1\"/>")
+                      : QStringLiteral("<testcase classname=\"Suite\" name=\"test_T%1\"><failure message=\"no\"/></testcase>"))
+                   .arg(i * 7, 5, 10, QLatin1Char('0'))
+                   .toUtf8();
+    xml += "</testsuite>";
+    const QString xmlPath = QDir(folder).filePath(QStringLiteral("run.xml"));
+    QFile junit(xmlPath);
+    junit.open(QIODevice::WriteOnly);
+    junit.write(xml);
+    junit.close();
+    t.restart();
+    const QList<JUnitCase> tests = readJUnitFile(xmlPath);
+    matchResults(cn, QStringLiteral("IMPORT"), QStringLiteral("Functional"), tests);
+    importResults(cn, {QStringLiteral("IMPORT"), QStringLiteral("Functional")}, tests);
+    record(QStringLiteral("JUnit file of %1 tests matched and logged").arg(kTests), double(t.nsecsElapsed()) / 1e6, 0,
+           QStringLiteral("none"));
+}
+
 void benchStartup(const QString &folder, int cases)
 {
     const auto spawn = [&](const QString &mode) {
@@ -505,6 +570,8 @@ int main(int argc, char **argv)
         benchStartup(folder, kHugeCases);
         QDir(folder).removeRecursively();
     }
+    if (!quick && (wanted(QStringLiteral("CSV")) || wanted(QStringLiteral("JUnit"))))
+        benchExchange(root.path());
     if (!quick)
         benchLargeReport(root.path());
 
