@@ -147,26 +147,32 @@ bool CaseWindow::listIsCurrent() const
            && m_listSource.version == con.cn.dataVersion();
 }
 
+bool CaseWindow::showsKeyOnScreen(const QStringList &cells) const
+{
+    return cells.at(ColComponent) == cmb_cmp->text() && cells.at(ColComponentType) == cmb_cmp_type->text()
+           && cells.at(ColTestCaseId) == cmb_tst_id->text();
+}
+
+int CaseWindow::rowOnScreen() const
+{
+    for (int r = 0; r < LV_cases->rowCount(); ++r) {
+        if (showsKeyOnScreen(LV_cases->rowCells(r)))
+            return r;
+    }
+    return -1;
+}
+
 bool CaseWindow::redrawSavedRow(const std::function<ListRow(const ListRow &)> &changed)
 {
     if (!listIsCurrent())
         return false;
-    const QString component = cmb_cmp->text();
-    const QString componentType = cmb_cmp_type->text();
-    const QString id = cmb_tst_id->text();
-    const auto isSaved = [&](const QStringList &cells) {
-        return cells.at(ColComponent) == component && cells.at(ColComponentType) == componentType
-               && cells.at(ColTestCaseId) == id;
-    };
     // Unsorted, the list stands in query order: the row changes where it is.
     if (!LV_cases->isSorted()) {
-        for (int r = 0; r < LV_cases->rowCount(); ++r) {
-            if (isSaved(LV_cases->rowCells(r))) {
-                LV_cases->replaceRow(r, changed({LV_cases->rowCells(r), LV_cases->rowData(r)}));
-                return true;
-            }
-        }
-        return false;
+        const int r = rowOnScreen();
+        if (r < 0)
+            return false;
+        LV_cases->replaceRow(r, changed({LV_cases->rowCells(r), LV_cases->rowData(r)}));
+        return true;
     }
 
     // Back to the order the query returns (S No), so the list's sort places the
@@ -179,7 +185,7 @@ bool CaseWindow::redrawSavedRow(const std::function<ListRow(const ListRow &)> &c
         return a.cells.at(ColSNo).toLongLong() < b.cells.at(ColSNo).toLongLong();
     });
     // The save wrote the first stored row of the key, the first of them in query order.
-    const auto saved = std::find_if(rows.begin(), rows.end(), [&](const ListRow &row) { return isSaved(row.cells); });
+    const auto saved = std::find_if(rows.begin(), rows.end(), [this](const ListRow &row) { return showsKeyOnScreen(row.cells); });
     if (saved == rows.end())
         return false;
     *saved = changed(*saved);

@@ -87,6 +87,9 @@ protected:
     // is redrawn, by changed, exactly as a refill would show it. False when
     // the list must be refilled instead.
     bool redrawSavedRow(const std::function<ListRow(const ListRow &)> &changed);
+    // Whether a list row is the case the selectors name, and the first such row or -1.
+    bool showsKeyOnScreen(const QStringList &cells) const;
+    int rowOnScreen() const;
 
     RecordSet rs_save;
     RecordSet rs_look;

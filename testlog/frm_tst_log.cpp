@@ -461,9 +461,9 @@ bool frm_tst_log::save()
             rs_save.close();
         transaction.commit();
     }
-    if (written)
+    if (written) {
         fill_history();
-    if (!written) {
+    } else {
         // Typed texts that name no stored case: say so, or it would look saved.
         Ui::information(this, QStringLiteral("No stored test case matches the project, test type, component, "
                                              "component type and test case id shown; nothing was saved."));
@@ -486,16 +486,6 @@ bool frm_tst_log::save()
     if (written)
         LV_cases->selectRow(rowOnScreen());
     return written;
-}
-
-int frm_tst_log::rowOnScreen() const
-{
-    for (int r = 0; r < LV_cases->rowCount(); ++r) {
-        if (LV_cases->cell(r, ColComponent) == cmb_cmp->text() && LV_cases->cell(r, ColComponentType) == cmb_cmp_type->text()
-            && LV_cases->cell(r, ColTestCaseId) == cmb_tst_id->text())
-            return r;
-    }
-    return -1;
 }
 
 void frm_tst_log::saveAndNext()

@@ -60,6 +60,4 @@ private:
     bool caseIsStored();
     // Saves; true when a stored case took the result.
     bool save();
-    // The list row of the case the selectors name, or -1.
-    int rowOnScreen() const;
 };

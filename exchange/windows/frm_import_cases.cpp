@@ -145,13 +145,29 @@ void frm_import_cases::cmd_browse_Click()
         return;
     txt_file->setText(*path);
     // A new file: its own columns, read by their names until the user says otherwise.
+    m_tableRead.clear(); // chosen again: read it as it is now
     try {
-        CsvReader reader;
-        fillColumnChoices(reader.readFile(*path).header);
+        fillColumnChoices(table().header);
     } catch (const ExchangeError &) {
         fillColumnChoices({});
     }
     preview();
+}
+
+const CsvTable &frm_import_cases::table()
+{
+    const QString read = QStringLiteral("%1|%2|%3").arg(txt_file->text()).arg(cmb_delimiter->listIndex()).arg(cmb_encoding->listIndex());
+    if (read == m_tableRead)
+        return m_table;
+    CsvReader reader;
+    const QChar delimiters[] = {QChar(), QLatin1Char(','), QLatin1Char(';'), QLatin1Char('\t')};
+    reader.setDelimiter(delimiters[qMax(0, cmb_delimiter->listIndex())]);
+    const TextEncoding encodings[] = {TextEncoding::Detect, TextEncoding::Utf8, TextEncoding::Windows1252};
+    reader.setEncoding(encodings[qMax(0, cmb_encoding->listIndex())]);
+    m_tableRead.clear();
+    m_table = reader.readFile(txt_file->text());
+    m_tableRead = read;
+    return m_table;
 }
 
 void frm_import_cases::preview()
@@ -165,12 +181,7 @@ void frm_import_cases::preview()
     if (txt_file->text().isEmpty())
         return;
     try {
-        CsvReader reader;
-        const QChar delimiters[] = {QChar(), QLatin1Char(','), QLatin1Char(';'), QLatin1Char('\t')};
-        reader.setDelimiter(delimiters[qMax(0, cmb_delimiter->listIndex())]);
-        const TextEncoding encodings[] = {TextEncoding::Detect, TextEncoding::Utf8, TextEncoding::Windows1252};
-        reader.setEncoding(encodings[qMax(0, cmb_encoding->listIndex())]);
-        const CsvTable table = reader.readFile(txt_file->text());
+        const CsvTable &table = this->table();
         QHash<CaseField, QString> chosen;
         for (int f = 0; f < kCaseFieldCount; ++f) {
             if (cmb_columns[f]->listIndex() > 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "casesimport.h"
+#include "csvreader.h"
 #include "childwindow.h"
 #include "recordset.h"
 
@@ -42,9 +43,14 @@ public:
 
 private:
     void fillColumnChoices(const QStringList &header);
+    // The file read with the delimiter and encoding chosen; read again only
+    // when one of the three changes. Throws ExchangeError.
+    const CsvTable &table();
 
     TestingClass &con;
     RecordSet rs_list;
     CasesPreview m_preview;
+    CsvTable m_table;
+    QString m_tableRead; // file, delimiter and encoding m_table was read with
     bool m_filling = false;
 };
