@@ -1,4 +1,5 @@
 #include "apppaths.h"
+#include "apppathsoverride.h"
 
 #include <QCoreApplication>
 #include <QDir>

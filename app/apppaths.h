@@ -36,9 +36,4 @@ QString reportFolder();
 // Empty on success, else why not.
 QString prepareDataFolder(const Paths &paths);
 
-// Runs the program as if its executable lay in programFolder (tests, benchmark).
-void setProgramFolder(const QString &programFolder);
-// Runs the program portable in folder, whatever lies there (tests, benchmark).
-void setFolder(const QString &folder);
-
 } // namespace AppPaths

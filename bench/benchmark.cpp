@@ -5,6 +5,7 @@
 //
 //   verolan_bench [--quick] [--sizes 1000,10000,100000] [--only <word in a figure's name>]
 #include "apppaths.h"
+#include "apppathsoverride.h"
 #include "casecolumns.h"
 #include "casesexport.h"
 #include "casesimport.h"

@@ -2,6 +2,7 @@
 // install fixture) and started as a user would start it, each start in a child
 // process with its own HOME and XDG_DATA_HOME.
 #include "apppaths.h"
+#include "apppathsoverride.h"
 #include "connection.h"
 #include "recorders.h"
 #include "startup.h"

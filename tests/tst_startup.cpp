@@ -2,6 +2,7 @@
 // "Not able to acess database" and ends without showing its window; against a
 // good one it clears what a killed copy left and shows the main window.
 #include "apppaths.h"
+#include "apppathsoverride.h"
 #include "schema.h"
 #include "startup.h"
 #include "windowtest.h"

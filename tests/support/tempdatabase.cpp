@@ -1,6 +1,7 @@
 #include "tempdatabase.h"
 
 #include "apppaths.h"
+#include "apppathsoverride.h"
 #include "schema.h"
 
 #include <QDir>
