@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
@@ -34,6 +35,7 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     setWindowTitle(QStringLiteral("Reports Form"));
     RptView->setObjectName(QStringLiteral("RptView"));
     Cmdrepexit->setObjectName(QStringLiteral("Cmdrepexit"));
+    Cmdrepexit->setToolTip(QStringLiteral("Back to the choice of report (Esc)"));
     Picture5->setObjectName(QStringLiteral("Picture5"));
     Label52->setObjectName(QStringLiteral("Label52"));
     Frame5->setObjectName(QStringLiteral("Frame5"));
@@ -82,9 +84,8 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
 
     RptView->hide();
     Cmdrepexit->hide();
-    RptView->setPdfFileChooser([](QWidget *parent, const QString &proposedName) {
-        return Services::fileDialogs().chooseFile(parent, proposedName, FileDialogService::Mode::Save,
-                                                  QStringLiteral("PDF files (*.pdf)"));
+    RptView->setFileChooser([](QWidget *parent, const QString &proposedName, const QString &filter) {
+        return Services::fileDialogs().chooseFile(parent, proposedName, FileDialogService::Mode::Save, filter);
     });
     RptView->setErrorReporter([](QWidget *parent, const QString &text) { Ui::information(parent, text); });
     keys()->setDefaultButton(Command4);
@@ -198,6 +199,11 @@ void Frm_Reports::placeExitButton()
     Cmdrepexit->adjustSize();
     Cmdrepexit->move(width() - Cmdrepexit->width() - 6, 3);
     Cmdrepexit->raise();
+    // The viewer's toolbar keeps its tools clear of the button over its right end.
+    QToolBar *tools = RptView->toolBar();
+    QMargins margins = tools->contentsMargins();
+    margins.setRight(Cmdrepexit->width() + 12);
+    tools->setContentsMargins(margins);
 }
 
 void Frm_Reports::resizeEvent(QResizeEvent *event)

@@ -97,7 +97,7 @@ void TestFrmReports::generateShowsTheChosenReportAndExitComesBack()
     QVERIFY(f.onReport());
     QCOMPARE(f.layout().title, title);
     QCOMPARE(f.layout().heading, QStringLiteral("Acme Testing Ltd"));
-    QCOMPARE(f.layout().captionLines, QStringList{"Project Id: " + fixtureProject});
+    QCOMPARE(f.layout().captionLines, QStringList{"Project Id: " + fixtureProject + " \u2014 Billing front end"});
     QCOMPARE(f.w->RptView->currentPage(), 1);
     QVERIFY(f.w->currentReport()->isConnected());
     // The Exit button stands at the top right, over the viewer.
@@ -124,7 +124,7 @@ void TestFrmReports::eachGenerateReadsTheDatabaseWithTheSameEngine()
     QCOMPARE(f.layout().rowCells.size(), 3);
     f.w->Cmdrepexit->click();
     f.generate("Other");
-    QCOMPARE(f.layout().captionLines, QStringList{"Project Id: Other"});
+    QCOMPARE(f.layout().captionLines, QStringList{"Project Id: Other \u2014 desc"});
     QCOMPARE(f.layout().rowCells.size(), 1);
     QCOMPARE(f.w->engine(), engine);
     QCOMPARE(engine->reportsOpened(), 3);
@@ -207,7 +207,8 @@ void TestFrmReports::exportGoesThroughTheFileService()
     const QString target = QDir(f.db.folder()).filePath("log.pdf");
     f.services.files->answers << target << QDir(f.db.folder()).filePath("nowhere/log.pdf");
     f.w->RptView->exportAction->trigger();
-    QCOMPARE(f.services.files->proposedNames, QStringList{"Test Log.pdf"});
+    QCOMPARE(f.services.files->proposedNames,
+             QStringList{"Test Log - " + fixtureProject + " - " + QDate::currentDate().toString(Qt::ISODate) + ".pdf"});
     QFile pdf(target);
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.readAll().startsWith("%PDF-"));

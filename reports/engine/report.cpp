@@ -241,7 +241,9 @@ private:
 
 // Each row's place among one column's texts: in the collator's order, equal
 // texts by the collator in exact text order, identical texts alike.
-std::vector<quint32> columnRanks(const ReportRows::Data &d, int column, const QCollator &collator)
+// Values listed in first come before all others, in that order, and a
+// blank after them all.
+std::vector<quint32> columnRanks(const ReportRows::Data &d, int column, const QCollator &collator, const QStringList &first)
 {
     const size_t rows = d.cells.size() / d.width;
     std::vector<quint32> numbers; // the column's distinct text numbers
@@ -267,11 +269,14 @@ std::vector<quint32> columnRanks(const ReportRows::Data &d, int column, const QC
         return d.texts.at(numbers[a]).compare(d.texts.at(numbers[b])) < 0;
     });
     std::vector<quint32> rankOf(d.texts.size(), 0);
-    quint32 rank = 0;
+    const quint32 listed = quint32(first.size());
+    quint32 rank = listed;
     for (size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && d.texts.at(numbers[order[i]]) != d.texts.at(numbers[order[i - 1]]))
+        const QString &text = d.texts.at(numbers[order[i]]);
+        if (i > 0 && text != d.texts.at(numbers[order[i - 1]]))
             ++rank;
-        rankOf[numbers[order[i]]] = rank;
+        const qsizetype at = first.indexOf(text);
+        rankOf[numbers[order[i]]] = at >= 0 ? quint32(at) : (listed > 0 && text.isEmpty() ? quint32(-1) : rank);
     }
     std::vector<quint32> ranks(rows);
     for (size_t r = 0; r < rows; ++r)
@@ -279,8 +284,15 @@ std::vector<quint32> columnRanks(const ReportRows::Data &d, int column, const QC
     return ranks;
 }
 
-// Sorts the rows by the key columns (column, descending); rows that tie keep their order.
-void sortRows(ReportRows::Data &d, const QList<QPair<int, bool>> &keys)
+struct SortKey
+{
+    int column;
+    bool descending;
+    QStringList first; // values that come first, in this order
+};
+
+// Sorts the rows by the keys; rows that tie keep their order.
+void sortRows(ReportRows::Data &d, const QList<SortKey> &keys)
 {
     const size_t rows = d.width ? d.cells.size() / d.width : 0;
     if (keys.isEmpty() || rows < 2)
@@ -295,13 +307,13 @@ void sortRows(ReportRows::Data &d, const QList<QPair<int, bool>> &keys)
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<std::vector<quint32>> ranks;
     for (const auto &k : keys)
-        ranks.push_back(columnRanks(d, k.first, collator));
+        ranks.push_back(columnRanks(d, k.column, collator, k.first));
     std::vector<quint32> order(rows);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
         for (size_t k = 0; k < ranks.size(); ++k) {
             if (ranks[k][a] != ranks[k][b])
-                return keys.at(qsizetype(k)).second ? ranks[k][a] > ranks[k][b] : ranks[k][a] < ranks[k][b];
+                return keys.at(qsizetype(k)).descending ? ranks[k][a] > ranks[k][b] : ranks[k][a] < ranks[k][b];
         }
         return false;
     });
@@ -566,16 +578,19 @@ const ReportContent &Report::content()
     m_cancel = false;
     ReportContent c;
     c.readAt = QDateTime::currentDateTime();
-    if (!m_definition.introItems.isEmpty()) {
+    if (!m_definition.introQuery.sql.isEmpty()) {
         QStringList introFields;
         const ReportRows intro(runQuery(m_definition.introQuery, &introFields));
-        for (const ReportIntroItem &item : m_definition.introItems) {
-            const int at = fieldPosition(introFields, item.field);
+        auto introValue = [&](const QString &field, const QString &user) {
+            const int at = fieldPosition(introFields, field);
             if (at < 0)
-                fail(QStringLiteral("the intro item \"%1\" names the field \"%2\", which its query does not give")
-                         .arg(item.label, item.field));
-            c.introValues << (intro.isEmpty() ? QString() : intro.at(0, at));
-        }
+                fail(QStringLiteral("%1 names the field \"%2\", which the <intro> query does not give").arg(user, field));
+            return intro.isEmpty() ? QString() : intro.at(0, at);
+        };
+        for (const ReportIntroItem &item : m_definition.introItems)
+            c.introValues << introValue(item.field, QStringLiteral("the intro item \"%1\"").arg(item.label));
+        for (const ReportParameter &p : m_definition.parameters)
+            c.parameterDetails << (p.detail.isEmpty() ? QString() : introValue(p.detail, QStringLiteral("parameter \"%1\"").arg(p.name)));
     }
     const std::shared_ptr<ReportRows::Data> rows = runQuery(m_definition.query, &c.fields);
 
@@ -595,16 +610,34 @@ const ReportContent &Report::content()
             column(item.base.field, QStringLiteral("a summary line"));
         if (!item.by.isEmpty())
             column(item.by, QStringLiteral("a summary line"));
+        if (!item.across.isEmpty())
+            column(item.across, QStringLiteral("a summary line"));
     }
 
     // Groups first, then the sort keys; rows that tie keep the query's order.
-    QList<QPair<int, bool>> keys;
+    QList<SortKey> keys;
     for (const ReportGroup &g : m_definition.groups)
-        keys.append({column(g.field, QStringLiteral("a <group>")), false});
+        keys.append({column(g.field, QStringLiteral("a <group>")), false, g.order});
     for (const ReportSortKey &k : m_definition.sortKeys)
-        keys.append({column(k.field, QStringLiteral("a sort <key>")), k.descending});
+        keys.append({column(k.field, QStringLiteral("a sort <key>")), k.descending, {}});
     sortRows(*rows, keys);
-    c.rows = ReportRows(rows);
+    c.everyRow = ReportRows(rows);
+    c.rows = c.everyRow;
+    if (m_definition.shown.isSet()) {
+        // The rows shown share the texts of every row read.
+        const int at = column(m_definition.shown.field, QStringLiteral("<rows>"));
+        auto shown = std::make_shared<ReportRows::Data>();
+        shown->width = rows->width;
+        shown->texts = rows->texts;
+        shown->repeats = rows->repeats;
+        for (qsizetype r = 0; r < c.everyRow.size(); ++r) {
+            if ((c.everyRow.at(r, at) == m_definition.shown.value) != m_definition.shown.negated) {
+                const auto from = rows->cells.cbegin() + r * rows->width;
+                shown->cells.insert(shown->cells.end(), from, from + rows->width);
+            }
+        }
+        c.rows = ReportRows(shown);
+    }
     m_content = std::move(c);
     return *m_content;
 }

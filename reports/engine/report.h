@@ -84,9 +84,11 @@ private:
 // The rows a report shows, read from its data source when it runs.
 struct ReportContent
 {
-    QStringList introValues; // one per intro item of the definition
-    QStringList fields;      // the query's column names
-    ReportRows rows;         // sorted by the groups, then the sort keys
+    QStringList introValues;      // one per intro item of the definition
+    QStringList parameterDetails; // one per parameter: the intro field it names, empty when none
+    QStringList fields;           // the query's column names
+    ReportRows rows;              // the rows shown, sorted by the groups, then the sort keys
+    ReportRows everyRow;          // every row read, sorted alike; the summary counts these
     QDateTime readAt;
 };
 

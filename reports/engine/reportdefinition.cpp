@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QXmlStreamReader>
@@ -70,12 +71,17 @@ private:
     void readGroups(ReportDefinition &def);
     void readSort(ReportDefinition &def);
     void readSummary(ReportDefinition &def);
+    ReportSummaryItem readSummaryItem();
+    QList<ReportBar> readBars();
+    QStringList list(const QString &name) const;
+    bool yesNo(const QString &name);
     void checkQuery(const ReportDefinition &def, const ReportQuery &query, const QString &what) const;
 
     QXmlStreamReader m_xml;
     QString m_file;
     bool m_empty;
     bool m_sawElement = false;
+    int m_parametersLine = 0;
 };
 
 void Parser::allowOnly(const QStringList &names)
@@ -194,6 +200,13 @@ ReportDefinition Parser::run()
             readGroups(def);
         else if (name == QLatin1String("sort"))
             readSort(def);
+        else if (name == QLatin1String("rows")) {
+            allowOnly({QStringLiteral("field"), QStringLiteral("equals"), QStringLiteral("notEquals")});
+            def.shown = condition(QStringLiteral("field"), QStringLiteral("equals"), QStringLiteral("notEquals"));
+            if (!def.shown.isSet())
+                fail(QStringLiteral("<rows> needs a \"field\" with \"equals\" or \"notEquals\""));
+            noChildren();
+        }
         else if (name == QLatin1String("summary"))
             readSummary(def);
         else
@@ -215,8 +228,13 @@ ReportDefinition Parser::run()
     if (def.columns.isEmpty())
         fail(QStringLiteral("the report has no <columns>"));
     checkQuery(def, def.query, QStringLiteral("<query>"));
-    if (!def.introItems.isEmpty())
+    if (!def.introQuery.sql.isEmpty())
         checkQuery(def, def.introQuery, QStringLiteral("the <query> of <intro>"));
+    for (const ReportParameter &p : std::as_const(def.parameters)) {
+        if (!p.detail.isEmpty() && def.introQuery.sql.isEmpty())
+            failAt(m_parametersLine, QStringLiteral("parameter \"%1\" shows the field \"%2\", but the report has no <intro> to read it")
+                                         .arg(p.name, p.detail));
+    }
     return def;
 }
 
@@ -239,11 +257,12 @@ void Parser::checkQuery(const ReportDefinition &def, const ReportQuery &query, c
 void Parser::readParameters(ReportDefinition &def)
 {
     allowOnly({});
+    m_parametersLine = int(m_xml.lineNumber());
     static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
     while (nextChild()) {
         if (m_xml.name() != QLatin1String("parameter"))
             fail(QStringLiteral("<parameters> cannot hold %1").arg(element()));
-        allowOnly({QStringLiteral("name"), QStringLiteral("caption"), QStringLiteral("show")});
+        allowOnly({QStringLiteral("name"), QStringLiteral("caption"), QStringLiteral("show"), QStringLiteral("detail")});
         ReportParameter p;
         p.name = required(QStringLiteral("name"));
         if (!identifier.match(p.name).hasMatch())
@@ -258,6 +277,9 @@ void Parser::readParameters(ReportDefinition &def)
             p.heading = true;
         else if (!show.isEmpty())
             fail(QStringLiteral("show must be \"heading\", not \"%1\"").arg(show));
+        p.detail = attribute(QStringLiteral("detail"));
+        if (!p.detail.isEmpty() && !p.heading && p.caption.isEmpty())
+            fail(QStringLiteral("parameter \"%1\" has a detail but is shown neither as the heading nor with a caption").arg(p.name));
         def.parameters.append(p);
         noChildren();
     }
@@ -297,8 +319,6 @@ void Parser::readIntro(ReportDefinition &def)
     }
     if (def.introQuery.sql.isEmpty())
         fail(QStringLiteral("<intro> has no <query>"));
-    if (def.introItems.isEmpty())
-        fail(QStringLiteral("<intro> has no <item>"));
 }
 
 void Parser::readColumns(ReportDefinition &def)
@@ -342,8 +362,9 @@ void Parser::readGroups(ReportDefinition &def)
     while (nextChild()) {
         if (m_xml.name() != QLatin1String("group"))
             fail(QStringLiteral("<groups> cannot hold %1").arg(element()));
-        allowOnly({QStringLiteral("field"), QStringLiteral("header"), QStringLiteral("footer")});
+        allowOnly({QStringLiteral("field"), QStringLiteral("header"), QStringLiteral("footer"), QStringLiteral("order")});
         ReportGroup g;
+        g.order = list(QStringLiteral("order"));
         g.field = required(QStringLiteral("field"));
         g.header = attribute(QStringLiteral("header"));
         if (g.header.isEmpty())
@@ -373,65 +394,144 @@ void Parser::readSort(ReportDefinition &def)
     }
 }
 
+QStringList Parser::list(const QString &name) const
+{
+    QStringList values;
+    for (const QString &v : attribute(name).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        values << v.trimmed();
+    return values;
+}
+
+bool Parser::yesNo(const QString &name)
+{
+    const QString value = attribute(name);
+    if (value.isEmpty() || value == QLatin1String("no"))
+        return false;
+    if (value != QLatin1String("yes"))
+        fail(QStringLiteral("%1 must be \"yes\" or \"no\", not \"%2\"").arg(name, value));
+    return true;
+}
+
 void Parser::readSummary(ReportDefinition &def)
 {
-    allowOnly({QStringLiteral("title")});
+    allowOnly({QStringLiteral("title"), QStringLiteral("place")});
     def.summaryTitle = attribute(QStringLiteral("title"));
-    const QStringList filter{QStringLiteral("field"), QStringLiteral("equals"), QStringLiteral("notEquals")};
-    while (nextChild()) {
-        ReportSummaryItem item;
-        const QString name = m_xml.name().toString();
-        if (name == QLatin1String("count")) {
-            allowOnly(QStringList{QStringLiteral("label")} + filter);
-            item.kind = ReportSummaryItem::Kind::Count;
-            item.label = required(QStringLiteral("label"));
-            item.where = condition(QStringLiteral("field"), QStringLiteral("equals"), QStringLiteral("notEquals"));
-            noChildren();
-        } else if (name == QLatin1String("countBy")) {
-            allowOnly(QStringList{QStringLiteral("label"), QStringLiteral("by"), QStringLiteral("order")} + filter);
-            item.kind = ReportSummaryItem::Kind::CountBy;
-            item.label = required(QStringLiteral("label"));
-            item.by = required(QStringLiteral("by"));
-            item.order = attribute(QStringLiteral("order")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-            item.where = condition(QStringLiteral("field"), QStringLiteral("equals"), QStringLiteral("notEquals"));
-            noChildren();
-        } else if (name == QLatin1String("rate")) {
-            allowOnly(QStringList{QStringLiteral("label"), QStringLiteral("baseField"), QStringLiteral("baseEquals"),
-                                  QStringLiteral("baseNotEquals")}
-                      + filter);
-            item.kind = ReportSummaryItem::Kind::Rate;
-            item.label = required(QStringLiteral("label"));
-            item.where = condition(QStringLiteral("field"), QStringLiteral("equals"), QStringLiteral("notEquals"));
-            if (!item.where.isSet())
-                fail(QStringLiteral("<rate> needs a \"field\" with \"equals\" or \"notEquals\""));
-            item.base = condition(QStringLiteral("baseField"), QStringLiteral("baseEquals"), QStringLiteral("baseNotEquals"));
-            noChildren();
-        } else if (name == QLatin1String("barChart")) {
-            allowOnly({QStringLiteral("label"), QStringLiteral("by")});
-            item.kind = ReportSummaryItem::Kind::BarChart;
-            item.label = attribute(QStringLiteral("label"));
-            item.by = required(QStringLiteral("by"));
-            while (nextChild()) {
-                if (m_xml.name() != QLatin1String("bar"))
-                    fail(QStringLiteral("<barChart> cannot hold %1").arg(element()));
-                allowOnly({QStringLiteral("value"), QStringLiteral("label"), QStringLiteral("color")});
-                ReportBar bar;
-                bar.value = attribute(QStringLiteral("value"));
-                bar.label = required(QStringLiteral("label"));
-                const QString color = attribute(QStringLiteral("color"));
-                bar.color = color.isEmpty() ? QColor(Qt::darkGray) : QColor::fromString(color);
-                if (!bar.color.isValid())
-                    fail(QStringLiteral("\"%1\" is not a colour").arg(color));
-                item.bars.append(bar);
-                noChildren();
-            }
-            if (item.bars.isEmpty())
-                fail(QStringLiteral("<barChart> holds no <bar>"));
-        } else {
-            fail(QStringLiteral("<summary> cannot hold %1").arg(element()));
-        }
-        def.summary.append(item);
+    const QString place = attribute(QStringLiteral("place"));
+    if (place == QLatin1String("start"))
+        def.summaryFirst = true;
+    else if (!place.isEmpty() && place != QLatin1String("end"))
+        fail(QStringLiteral("place must be \"start\" or \"end\", not \"%1\"").arg(place));
+    while (nextChild())
+        def.summary.append(readSummaryItem());
+}
+
+ReportSummaryItem Parser::readSummaryItem()
+{
+    using Kind = ReportSummaryItem::Kind;
+    static const QHash<QString, Kind> kinds{{QStringLiteral("count"), Kind::Count},
+                                           {QStringLiteral("countBy"), Kind::CountBy},
+                                           {QStringLiteral("rate"), Kind::Rate},
+                                           {QStringLiteral("barChart"), Kind::BarChart},
+                                           {QStringLiteral("breakdown"), Kind::Breakdown},
+                                           {QStringLiteral("crossTab"), Kind::CrossTab},
+                                           {QStringLiteral("period"), Kind::Period}};
+    const auto kind = kinds.constFind(m_xml.name().toString());
+    if (kind == kinds.cend())
+        fail(QStringLiteral("<summary> cannot hold %1").arg(element()));
+    const QStringList filter{QStringLiteral("label"), QStringLiteral("field"), QStringLiteral("equals"),
+                             QStringLiteral("notEquals")};
+    ReportSummaryItem item;
+    item.kind = *kind;
+    switch (item.kind) {
+    case Kind::Count:
+        allowOnly(filter);
+        break;
+    case Kind::CountBy:
+        allowOnly(filter + QStringList{QStringLiteral("by"), QStringLiteral("header"), QStringLiteral("order"),
+                                       QStringLiteral("sort"), QStringLiteral("chart")});
+        break;
+    case Kind::Rate:
+        allowOnly(filter + QStringList{QStringLiteral("baseField"), QStringLiteral("baseEquals"), QStringLiteral("baseNotEquals")});
+        break;
+    case Kind::BarChart:
+        allowOnly({QStringLiteral("label"), QStringLiteral("by")});
+        break;
+    case Kind::Breakdown:
+        allowOnly(filter + QStringList{QStringLiteral("by"), QStringLiteral("header"), QStringLiteral("across"),
+                                       QStringLiteral("rate"), QStringLiteral("rateBase"), QStringLiteral("rateLabel")});
+        break;
+    case Kind::CrossTab:
+        allowOnly(filter + QStringList{QStringLiteral("by"), QStringLiteral("header"), QStringLiteral("order"),
+                                       QStringLiteral("across")});
+        break;
+    case Kind::Period:
+        allowOnly(filter + QStringList{QStringLiteral("by")});
+        break;
     }
+    item.label = item.kind == Kind::BarChart ? attribute(QStringLiteral("label")) : required(QStringLiteral("label"));
+    item.where = condition(QStringLiteral("field"), QStringLiteral("equals"), QStringLiteral("notEquals"));
+    if (item.kind != Kind::Count && item.kind != Kind::Rate)
+        item.by = required(QStringLiteral("by"));
+    item.header = attribute(QStringLiteral("header"));
+    item.order = list(QStringLiteral("order"));
+    item.chart = yesNo(QStringLiteral("chart"));
+    const QString sort = attribute(QStringLiteral("sort"));
+    if (sort == QLatin1String("count"))
+        item.byCount = true;
+    else if (!sort.isEmpty() && sort != QLatin1String("value"))
+        fail(QStringLiteral("sort must be \"value\" or \"count\", not \"%1\"").arg(sort));
+    if (item.kind == Kind::Rate) {
+        if (!item.where.isSet())
+            fail(QStringLiteral("<rate> needs a \"field\" with \"equals\" or \"notEquals\""));
+        item.base = condition(QStringLiteral("baseField"), QStringLiteral("baseEquals"), QStringLiteral("baseNotEquals"));
+    }
+    if (item.kind == Kind::CrossTab || item.kind == Kind::Breakdown)
+        item.across = required(QStringLiteral("across"));
+    if (item.kind == Kind::Breakdown) {
+        item.rateOf = attribute(QStringLiteral("rate"));
+        item.rateBase = list(QStringLiteral("rateBase"));
+        item.rateLabel = attribute(QStringLiteral("rateLabel"));
+        if (item.rateLabel.isEmpty())
+            item.rateLabel = QStringLiteral("Rate");
+        if (item.rateOf.isEmpty() != item.rateBase.isEmpty())
+            fail(QStringLiteral("<breakdown> needs both \"rate\" and \"rateBase\", or neither"));
+    }
+    if (item.kind == Kind::BarChart || item.kind == Kind::Breakdown) {
+        const int line = int(m_xml.lineNumber());
+        item.bars = readBars();
+        if (item.bars.isEmpty())
+            failAt(line, QStringLiteral("<%1> holds no <bar>").arg(kinds.key(item.kind)));
+        if (!item.rateOf.isEmpty()) {
+            for (const QString &value : QStringList{item.rateOf} + item.rateBase) {
+                if (std::none_of(item.bars.cbegin(), item.bars.cend(), [&](const ReportBar &b) { return b.value == value; }))
+                    failAt(line, QStringLiteral("<breakdown> rates \"%1\", which none of its <bar> counts").arg(value));
+            }
+        }
+    } else {
+        noChildren();
+    }
+    return item;
+}
+
+QList<ReportBar> Parser::readBars()
+{
+    const QString parent = element();
+    QList<ReportBar> bars;
+    while (nextChild()) {
+        if (m_xml.name() != QLatin1String("bar"))
+            fail(QStringLiteral("%1 cannot hold %2").arg(parent, element()));
+        allowOnly({QStringLiteral("value"), QStringLiteral("label"), QStringLiteral("color")});
+        ReportBar bar;
+        bar.value = attribute(QStringLiteral("value"));
+        bar.label = required(QStringLiteral("label"));
+        const QString color = attribute(QStringLiteral("color"));
+        bar.color = color.isEmpty() ? QColor(Qt::darkGray) : QColor::fromString(color);
+        if (!bar.color.isValid())
+            fail(QStringLiteral("\"%1\" is not a colour").arg(color));
+        bars.append(bar);
+        noChildren();
+    }
+    return bars;
 }
 
 } // namespace

@@ -25,6 +25,7 @@ struct ReportParameter
     QString name;
     QString caption;      // shown as "caption: value" under the title; none when empty
     bool heading = false; // its value heads every page
+    QString detail;       // a field of the intro query shown with the value: under the heading, or after the caption's
 };
 
 struct ReportQuery
@@ -50,6 +51,7 @@ struct ReportGroup
     QString field;
     QString header; // "{value}" stands for the group's value
     QString footer; // "{value}" and "{count}", the rows of the group; none when empty
+    QStringList order; // values that come first, in this order; the others after them
 };
 
 struct ReportSortKey
@@ -73,15 +75,22 @@ struct ReportBar
 
 struct ReportSummaryItem
 {
-    enum class Kind { Count, CountBy, Rate, BarChart };
+    enum class Kind { Count, CountBy, Rate, BarChart, Breakdown, CrossTab, Period };
 
     Kind kind = Kind::Count;
     QString label;
+    QString header;         // CountBy, Breakdown, CrossTab: the heading of the values' column
     ReportCondition where;  // the rows counted (all when unset)
-    QString by;             // CountBy and BarChart: the field whose values are counted
-    QStringList order;      // CountBy: values listed first, in this order
+    QString by;             // the field whose values are counted (Period: the dates)
+    QStringList order;      // CountBy, CrossTab: values listed first, in this order
+    bool byCount = false;   // CountBy: the most frequent value first
+    bool chart = false;     // CountBy: a bar beside each count
     ReportCondition base;   // Rate: the rows the count is a share of (all when unset)
-    QList<ReportBar> bars;  // BarChart
+    QList<ReportBar> bars;  // BarChart, Breakdown: the values counted, each a column and a bar part
+    QString rateOf;         // Breakdown: the rate column is this value's share of the rateBase values
+    QStringList rateBase;
+    QString rateLabel;      // Breakdown: the rate column's heading
+    QString across;         // CrossTab: the field whose values are the columns; Breakdown: the bars' field
 };
 
 struct ReportDefinition
@@ -96,7 +105,9 @@ struct ReportDefinition
     QList<ReportColumn> columns;
     QList<ReportGroup> groups;
     QList<ReportSortKey> sortKeys;
+    ReportCondition shown; // the rows shown; the summary counts every row read
     QString summaryTitle;
+    bool summaryFirst = false; // the summary stands before the rows
     QList<ReportSummaryItem> summary;
 
     // Reads and checks a definition file; throws ReportError naming the file,

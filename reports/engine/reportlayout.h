@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDate>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QPageLayout>
 #include <QRectF>
@@ -23,15 +24,18 @@ constexpr double fromPoints(double pt) { return pt * dotsPerInch / 72.0; }
 // One thing placed on a page.
 struct PageItem
 {
-    enum class Kind { Intro, ColumnHeader, GroupHeader, Row, GroupFooter, SummaryTitle, SummaryLine, Chart, Empty };
+    enum class Kind { Intro, ColumnHeader, GroupHeader, Row, GroupFooter, SummaryTitle, Table, Empty };
 
     Kind kind = Kind::Row;
     double top = 0;
     double height = 0;
-    int index = 0;     // Row: the row; Chart: the summary item; GroupHeader/Footer: the group level
-    int firstLine = 0; // Row: the part of the row's lines on this page
-    int lastLine = 0;  // one past the last
-    QStringList lines; // the wrapped text of headers, footers and summary lines
+    qsizetype row = -1;     // Row: the row shown
+    int level = 0;          // GroupHeader, GroupFooter: the group, the outermost 0
+    int table = -1;         // Table: the summary table
+    int firstLine = 0;      // Row: the part of its lines on this page; Table: of its body rows
+    int lastLine = 0;       // one past the last
+    bool continued = false; // GroupHeader, Table: carried on from an earlier page
+    QStringList lines;      // the wrapped text of headers, footers and titles
 };
 
 struct ReportPage
@@ -44,6 +48,26 @@ struct ChartBar
     QString label;
     QColor color;
     int count = 0;
+};
+
+// A summary set out in aligned columns, with a bar beside each row when it
+// has a chart. Every number in it, and every bar, comes from the report's rows.
+struct SummaryTable
+{
+    QString title;
+    QStringList header;             // none when empty
+    QList<QStringList> rows;        // the cell texts
+    QList<QList<ChartBar>> bars;    // per row, the parts of its bar; empty without a chart
+    bool total = false;             // the last row sums up the others
+    // Set when laid out: column widths and each cell's lines.
+    QList<double> columnWidth;
+    QList<Qt::Alignment> alignment;
+    double chartWidth = 0;
+    int chartScale = 0;             // the count that fills the chart's width
+    QList<QStringList> headerCells;
+    QList<QList<QStringList>> cells;
+    QList<int> rowLines;
+    int headerLines = 0;
 };
 
 // The wrapped lines of each row's cells. A long report keeps only where each
@@ -59,15 +83,25 @@ public:
 
     qsizetype size() const { return m_rows.size(); }
     bool isEmpty() const { return size() == 0; }
-    // Per row, the lines of its tallest cell.
-    const QList<int> &lineCounts() const { return m_lines; }
-    // Per column, the lines of the row's text.
+    // Finds how the rows up to row break, when not found yet; a long report
+    // is split as far as its pages are laid out.
+    void splitUpTo(qsizetype row);
+    qsizetype splitRows() const { return m_lines.size(); }
+    // The lines of the row's tallest cell; the row must be split.
+    int lineCount(qsizetype row) const { return m_lines.at(row); }
+    // Per column, the lines of the row's text; the row must be split.
     QList<QStringList> at(qsizetype row) const;
     using const_iterator = MadeItemIterator<ReportRowCells>;
     const_iterator begin() const { return {this, 0}; }
-    const_iterator end() const { return {this, size()}; }
+    const_iterator end() const { return {this, splitRows()}; }
 
 private:
+    struct Split
+    {
+        int lines = 1;
+        std::vector<quint16> notes;
+    };
+    Split split(const QString &text, int column);
     QString cellText(qsizetype row, int column) const;
 
     ReportRows m_rows;
@@ -80,18 +114,25 @@ private:
     std::vector<quint16> m_splits;
     std::vector<quint32> m_rowStart;
     std::shared_ptr<TextWrapper> m_wrapper;
+    // Its own wrapper: the widths of every word of every row are not kept for painting.
+    std::shared_ptr<TextWrapper> m_splitter;
+    // A text that repeats in its column is split once.
+    std::shared_ptr<std::vector<QHash<quint32, Split>>> m_known;
 };
 
-// A report laid out into whole pages; the page count is known before anything is painted.
+// A report laid out into whole pages.
 struct ReportLayout
 {
     QPageLayout pageLayout;
     QSizeF paintSize; // the printable area, in dots
 
-    // Page header and footer.
-    QString heading;
+    // Page heading and footer.
+    QString heading;           // the company, in a font that fits the width
+    QStringList headingLines;  // the heading wrapped, when even the smallest font does not fit
+    QStringList addressLines;  // under the heading
     QString title;
-    QStringList captionLines;
+    QStringList captionLines;  // the captioned parameters, with their details
+    QString footerCaption;     // the title and the captioned parameters, at every page foot
     QString printedOn;
     double headerHeight = 0;
     double footerHeight = 0;
@@ -103,28 +144,57 @@ struct ReportLayout
     QList<QStringList> headerCells; // wrapped header text per column
     int headerLines = 1;
     ReportRowCells rowCells;
-    QList<int> rowLines; // per row, its number of lines
 
     QList<QPair<QString, QString>> intro; // label, value
-    QList<QList<ChartBar>> charts;        // per summary item; empty unless it is a chart
+    double introLabelWidth = 0;
+    QList<SummaryTable> tables;
 
     QFont bodyFont;
     QFont boldFont;
     QFont headingFont;
     QFont titleFont;
     QFont smallFont;
+    QFont levelFont; // the outermost group headings
     double lineHeight = 0;
     double cellPadding = 0;
 
     QList<ReportPage> pages;
+    bool complete = false; // false while pages are still being laid out
 
     int pageCount() const { return int(pages.size()); }
+    // "Page N of M"; M shows as "..." until the last page is laid out.
     QString footerText(int pageIndex) const;
 };
 
-// Lays the report's rows out into pages: whole rows kept together where they
-// fit on a page, column headers at the top of every page of rows, group
-// headers never left alone at a page foot, long texts wrapped, never cut.
+// Lays a report out page by page, so that the first pages can be shown before
+// the rest are laid out. The steps: the page frame and the columns, the intro,
+// the summary when it comes first, the rows with their group headings and
+// footers, the summary when it comes last.
+class ReportLayouter
+{
+public:
+    ReportLayouter(const ReportDefinition &definition, const ReportContent &content, const QStringList &parameterValues,
+                   const QDate &printedOn);
+    ~ReportLayouter();
+    ReportLayouter(const ReportLayouter &) = delete;
+    ReportLayouter &operator=(const ReportLayouter &) = delete;
+
+    // Lays out until pages whole pages stand (the page being filled is not
+    // whole), or to the end.
+    void layoutPages(int pages);
+    void finish();
+    bool isComplete() const;
+    // Whole pages, and the page still being filled; the definition and the
+    // content must outlive the layouter.
+    const ReportLayout &layout() const;
+    ReportLayout takeLayout();
+
+private:
+    class Steps;
+    std::unique_ptr<Steps> d;
+};
+
+// The whole report laid out at once.
 ReportLayout layoutReport(const ReportDefinition &definition, const ReportContent &content,
                           const QStringList &parameterValues, const QDate &printedOn);
 

@@ -1,115 +1,15 @@
 #include "reportpainter.h"
 
+#include "filebeside.h"
 #include "reporterror.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRandomGenerator>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using ReportUnits::fromPoints;
 
 namespace {
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// A file written beside its target and put in the target's place by one
-// rename only when it is whole and on the disk: until then an older file of
-// that name stays as it was. Removed unless it was put in place.
-class FileBeside
-{
-public:
-    explicit FileBeside(const QString &target)
-        : m_target(target)
-    {
-    }
-    FileBeside(const FileBeside &) = delete;
-    FileBeside &operator=(const FileBeside &) = delete;
-    ~FileBeside()
-    {
-        m_file.close();
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_path.isEmpty() && !m_placed)
-            ::unlink(QFile::encodeName(m_path).constData());
-    }
-
-    QIODevice &device() { return m_file; }
-
-    // Makes the file, empty, under a name of its own. Empty on success, else why not.
-    QString create()
-    {
-        const QFileInfo info(m_target);
-        const QByteArray target = QFile::encodeName(m_target);
-        struct stat old {};
-        const bool exists = ::stat(target.constData(), &old) == 0;
-        // A file that may not be written is not replaced either.
-        if (exists && ::access(target.constData(), W_OK) != 0)
-            return systemError(errno);
-        for (int attempt = 0; attempt < 16; ++attempt) {
-            const QString path = info.dir().filePath(
-                QStringLiteral(".%1.%2.part").arg(info.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-            m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd < 0 && errno == EEXIST)
-                continue;
-            if (m_fd < 0)
-                return systemError(errno);
-            m_path = path;
-            if (exists)
-                ::fchmod(m_fd, old.st_mode & 07777);
-            if (!m_file.open(m_fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
-                return m_file.errorString();
-            return QString();
-        }
-        return systemError(EEXIST);
-    }
-
-    // Writes out what is buffered, flushes it to the disk and renames the file
-    // over the target. Empty on success, else why not.
-    QString putInPlace()
-    {
-        if (!m_file.flush() || m_file.error() != QFileDevice::NoError)
-            return m_file.errorString();
-        m_file.close();
-        if (::fsync(m_fd) != 0)
-            return systemError(errno);
-        const int closed = ::close(m_fd);
-        m_fd = -1;
-        if (closed != 0)
-            return systemError(errno);
-        if (std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(m_target).constData()) != 0)
-            return systemError(errno);
-        m_placed = true;
-        // The new file is in place whatever the folder's flush says.
-        const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
-                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder >= 0) {
-            ::fsync(folder);
-            ::close(folder);
-        }
-        return QString();
-    }
-
-private:
-    QString m_target;
-    QString m_path;
-    QFile m_file;
-    int m_fd = -1;
-    bool m_placed = false;
-};
 
 // Lines were wrapped to the box, so a left-aligned line is drawn straight at
 // its baseline, where a centred single line would stand, without laying it
@@ -135,30 +35,47 @@ void paintHeader(QPainter &p, const ReportLayout &l)
     double y = 0;
     const double headingHeight = QFontMetricsF(l.headingFont).lineSpacing();
     p.setFont(l.headingFont);
-    p.drawText(QRectF(0, y, width, headingHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, l.heading);
-    y += headingHeight;
+    drawLines(p, l.headingLines, QRectF(0, y, width, l.headingLines.size() * headingHeight), Qt::AlignLeft, headingHeight);
+    y += l.headingLines.size() * headingHeight;
+    if (!l.addressLines.isEmpty()) {
+        const double small = QFontMetricsF(l.smallFont).lineSpacing();
+        p.setFont(l.smallFont);
+        p.setPen(QColor(80, 80, 80));
+        drawLines(p, l.addressLines, QRectF(0, y, width, l.addressLines.size() * small), Qt::AlignLeft, small);
+        p.setPen(Qt::black);
+        y += l.addressLines.size() * small;
+    }
+    y += fromPoints(4);
     const double titleHeight = QFontMetricsF(l.titleFont).lineSpacing();
     p.setFont(l.titleFont);
     p.drawText(QRectF(0, y, width, titleHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, l.title);
     y += titleHeight;
     p.setFont(l.bodyFont);
     drawLines(p, l.captionLines, QRectF(0, y, width, l.captionLines.size() * l.lineHeight), Qt::AlignLeft, l.lineHeight);
-    p.drawText(QRectF(0, y, width, l.lineHeight), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, l.printedOn);
     y += l.captionLines.size() * l.lineHeight + fromPoints(4);
     p.setPen(QPen(Qt::black, fromPoints(1)));
     p.drawLine(QPointF(0, y), QPointF(width, y));
+    p.setPen(Qt::black);
 }
 
+// The title and the project on the left, the day of printing in the middle,
+// the page number on the right.
 void paintFooter(QPainter &p, const ReportLayout &l, int pageIndex)
 {
     const double width = l.paintSize.width();
     const double top = l.paintSize.height() - l.footerHeight + fromPoints(4);
     p.setPen(QPen(Qt::gray, fromPoints(0.5)));
     p.drawLine(QPointF(0, top), QPointF(width, top));
-    p.setPen(Qt::black);
+    p.setPen(QColor(60, 60, 60));
     p.setFont(l.smallFont);
-    p.drawText(QRectF(0, top + fromPoints(2), width, l.footerHeight - fromPoints(6)),
-               Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, l.footerText(pageIndex));
+    const QFontMetricsF metrics(l.smallFont);
+    const QRectF band(0, top + fromPoints(2), width, l.footerHeight - fromPoints(6));
+    const QString page = l.footerText(pageIndex);
+    const double side = (width - metrics.horizontalAdvance(l.printedOn)) / 2 - fromPoints(12);
+    p.drawText(band, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, metrics.elidedText(l.footerCaption, Qt::ElideRight, side));
+    p.drawText(band, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, l.printedOn);
+    p.drawText(band, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, page);
+    p.setPen(Qt::black);
 }
 
 void paintCells(QPainter &p, const ReportLayout &l, const QList<QStringList> &cells, double top, int first, int last)
@@ -172,33 +89,77 @@ void paintCells(QPainter &p, const ReportLayout &l, const QList<QStringList> &ce
     }
 }
 
-void paintChart(QPainter &p, const ReportLayout &l, const PageItem &item)
+// The outermost group heading on a dark band, inner ones indented on a light one.
+void paintGroupHeading(QPainter &p, const ReportLayout &l, const PageItem &item)
 {
-    const QList<ChartBar> &bars = l.charts.at(item.index);
+    const double width = l.paintSize.width();
+    const double indent = fromPoints(10) * item.level;
+    const double top = item.top + fromPoints(3);
+    const bool outer = item.level == 0;
+    const QFont &font = outer ? l.levelFont : l.boldFont;
+    const double line = QFontMetricsF(font).lineSpacing();
+    p.fillRect(QRectF(indent, top, width - indent, item.height - fromPoints(3)), outer ? QColor(55, 71, 79) : QColor(228, 233, 237));
+    p.setPen(outer ? Qt::white : Qt::black);
+    p.setFont(font);
+    drawLines(p, item.lines,
+              QRectF(indent + l.cellPadding, top + l.cellPadding, width - indent - 2 * l.cellPadding, item.lines.size() * line),
+              Qt::AlignLeft, line);
+    p.setPen(Qt::black);
+}
+
+// A summary table's part on this page: its title, its column headings, its
+// rows, and each row's bar scaled to the table's largest.
+void paintTable(QPainter &p, const ReportLayout &l, const PageItem &item)
+{
+    const SummaryTable &t = l.tables.at(item.table);
+    const double pad = l.cellPadding;
     double y = item.top + fromPoints(8);
-    p.setFont(l.boldFont);
-    drawLines(p, item.lines, QRectF(0, y, l.paintSize.width(), item.lines.size() * l.lineHeight), Qt::AlignLeft, l.lineHeight);
-    y += item.lines.size() * l.lineHeight;
-    p.setFont(l.bodyFont);
-    const QFontMetricsF metrics(l.bodyFont);
-    double labelWidth = 0;
-    int most = 0;
-    for (const ChartBar &bar : bars) {
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(bar.label));
-        most = std::max(most, bar.count);
+    double tableWidth = t.chartWidth > 0 ? t.chartWidth + fromPoints(8) : 0;
+    for (double w : t.columnWidth)
+        tableWidth += w;
+    if (!t.title.isEmpty()) {
+        p.setFont(l.boldFont);
+        const QString title = item.continued ? t.title + QStringLiteral(" (continued)") : t.title;
+        p.drawText(QRectF(0, y, l.paintSize.width(), l.lineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
+        y += l.lineHeight + fromPoints(2);
     }
-    labelWidth += fromPoints(8);
-    const double longest = std::min(fromPoints(260), l.paintSize.width() - labelWidth - fromPoints(40));
-    for (const ChartBar &bar : bars) {
+    auto cells = [&](const QList<QStringList> &row, double top, int lines) {
+        double x = 0;
+        for (int c = 0; c < row.size() && c < t.columnWidth.size(); ++c) {
+            drawLines(p, row.at(c), QRectF(x + pad, top + pad, t.columnWidth.at(c) - 2 * pad, lines * l.lineHeight),
+                      t.alignment.at(c), l.lineHeight);
+            x += t.columnWidth.at(c);
+        }
+    };
+    if (t.headerLines > 0) {
+        const double h = t.headerLines * l.lineHeight + 2 * pad;
+        p.fillRect(QRectF(0, y, tableWidth, h), QColor(225, 230, 238));
+        p.setFont(l.boldFont);
+        cells(t.headerCells.isEmpty() ? QList<QStringList>() : QList<QStringList>(t.headerCells), y, t.headerLines);
+        y += h;
+    }
+    const QPen grid(QColor(200, 200, 200), fromPoints(0.5));
+    for (int r = item.firstLine; r < item.lastLine; ++r) {
+        const bool total = t.total && r + 1 == t.rows.size();
+        const double h = t.rowLines.at(r) * l.lineHeight + 2 * pad;
+        p.setPen(total ? QPen(Qt::black, fromPoints(0.75)) : grid);
+        p.drawLine(QPointF(0, y), QPointF(tableWidth, y));
         p.setPen(Qt::black);
-        p.drawText(QRectF(0, y, labelWidth, l.lineHeight), Qt::AlignLeft | Qt::AlignVCenter, bar.label);
-        const double length = most == 0 ? 0 : longest * bar.count / most;
-        const QRectF rect(labelWidth, y + fromPoints(1), std::max(length, fromPoints(0.5)), l.lineHeight - fromPoints(2));
-        p.fillRect(rect, bar.color);
-        p.drawText(QRectF(rect.right() + fromPoints(4), y, fromPoints(40), l.lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::number(bar.count));
-        y += l.lineHeight + fromPoints(4);
+        p.setFont(total ? l.boldFont : l.bodyFont);
+        cells(t.cells.at(r), y, t.rowLines.at(r));
+        if (r < t.bars.size() && t.chartScale > 0 && !total) {
+            double x = tableWidth - t.chartWidth;
+            for (const ChartBar &bar : t.bars.at(r)) {
+                const double length = t.chartWidth * bar.count / t.chartScale;
+                p.fillRect(QRectF(x, y + fromPoints(2), length, h - fromPoints(4)), bar.color);
+                x += length;
+            }
+        }
+        y += h;
     }
+    p.setPen(grid);
+    p.drawLine(QPointF(0, y), QPointF(tableWidth, y));
+    p.setPen(Qt::black);
 }
 
 } // namespace
@@ -219,14 +180,14 @@ void paintPage(QPainter &p, const ReportLayout &l, int pageIndex)
     for (const PageItem &item : l.pages.at(pageIndex).items) {
         switch (item.kind) {
         case PageItem::Kind::Intro: {
-            const double labelWidth = item.index;
             double y = item.top;
             for (int i = 0; i + 1 < item.lines.size(); i += 2) {
                 p.setFont(l.boldFont);
-                p.drawText(QRectF(0, y, labelWidth, l.lineHeight), Qt::AlignLeft | Qt::AlignVCenter, item.lines.at(i));
+                p.drawText(QRectF(0, y, l.introLabelWidth, l.lineHeight), Qt::AlignLeft | Qt::AlignVCenter, item.lines.at(i));
                 p.setFont(l.bodyFont);
                 const QStringList value = item.lines.at(i + 1).split(QLatin1Char('\n'));
-                drawLines(p, value, QRectF(labelWidth, y, width - labelWidth, value.size() * l.lineHeight), Qt::AlignLeft, l.lineHeight);
+                drawLines(p, value, QRectF(l.introLabelWidth, y, width - l.introLabelWidth, value.size() * l.lineHeight),
+                          Qt::AlignLeft, l.lineHeight);
                 y += value.size() * l.lineHeight;
             }
             break;
@@ -242,22 +203,20 @@ void paintPage(QPainter &p, const ReportLayout &l, int pageIndex)
             break;
         }
         case PageItem::Kind::GroupHeader:
+            paintGroupHeading(p, l, item);
+            break;
         case PageItem::Kind::GroupFooter: {
-            const bool header = item.kind == PageItem::Kind::GroupHeader;
-            const double indent = fromPoints(10) * item.index;
-            const double top = item.top + (header ? fromPoints(3) : 0);
-            if (header)
-                p.fillRect(QRectF(indent, top, width - indent, item.height - fromPoints(3)), QColor(243, 243, 243));
-            p.setFont(header ? l.boldFont : l.bodyFont);
+            const double indent = fromPoints(10) * item.level;
+            p.setFont(l.bodyFont);
             drawLines(p, item.lines,
-                      QRectF(indent + l.cellPadding, top + l.cellPadding, width - indent - 2 * l.cellPadding,
+                      QRectF(indent + l.cellPadding, item.top + l.cellPadding, width - indent - 2 * l.cellPadding,
                              item.lines.size() * l.lineHeight),
-                      header ? Qt::AlignLeft : Qt::AlignRight, l.lineHeight);
+                      Qt::AlignRight, l.lineHeight);
             break;
         }
         case PageItem::Kind::Row:
             p.setFont(l.bodyFont);
-            paintCells(p, l, l.rowCells.at(item.index), item.top, item.firstLine, item.lastLine);
+            paintCells(p, l, l.rowCells.at(item.row), item.top, item.firstLine, item.lastLine);
             p.setPen(grid);
             p.drawLine(QPointF(0, item.top + item.height), QPointF(width, item.top + item.height));
             p.setPen(Qt::black);
@@ -268,22 +227,19 @@ void paintPage(QPainter &p, const ReportLayout &l, int pageIndex)
                       l.lineHeight);
             break;
         case PageItem::Kind::SummaryTitle: {
-            const double top = item.top + fromPoints(8);
-            p.setPen(QPen(Qt::black, fromPoints(0.75)));
-            p.drawLine(QPointF(0, top - fromPoints(3)), QPointF(width, top - fromPoints(3)));
-            p.setFont(l.boldFont);
-            drawLines(p, item.lines, QRectF(0, top, width, item.lines.size() * l.lineHeight), Qt::AlignLeft, l.lineHeight);
+            const double top = item.top + fromPoints(6);
+            const double line = QFontMetricsF(l.titleFont).lineSpacing();
+            // Under the page heading's own rule it needs none.
+            if (item.top > l.headerHeight + 1) {
+                p.setPen(QPen(Qt::black, fromPoints(0.75)));
+                p.drawLine(QPointF(0, top - fromPoints(2)), QPointF(width, top - fromPoints(2)));
+            }
+            p.setFont(l.titleFont);
+            drawLines(p, item.lines, QRectF(0, top, width, item.lines.size() * line), Qt::AlignLeft, line);
             break;
         }
-        case PageItem::Kind::SummaryLine: {
-            const double indent = fromPoints(14) * item.index;
-            p.setFont(l.bodyFont);
-            drawLines(p, item.lines, QRectF(indent, item.top, width - indent, item.lines.size() * l.lineHeight), Qt::AlignLeft,
-                      l.lineHeight);
-            break;
-        }
-        case PageItem::Kind::Chart:
-            paintChart(p, l, item);
+        case PageItem::Kind::Table:
+            paintTable(p, l, item);
             break;
         }
     }
@@ -307,7 +263,7 @@ void paintPages(QPagedPaintDevice &device, int resolution, const ReportLayout &l
     painter.end();
 }
 
-void exportPdf(const ReportLayout &layout, const QString &path, const QString &title)
+bool exportPdf(const ReportLayout &layout, const QString &path, const QString &title, const ExportProgress &progress)
 {
     FileBeside file(path);
     QString problem = file.create();
@@ -318,12 +274,28 @@ void exportPdf(const ReportLayout &layout, const QString &path, const QString &t
             writer.setPageLayout(layout.pageLayout);
             writer.setTitle(title);
             writer.setCreator(QStringLiteral("Verolan"));
-            paintPages(writer, writer.resolution(), layout, 0, layout.pageCount() - 1);
+            // Page by page, so that the caller can keep its window answering and stop.
+            QPainter painter;
+            if (!painter.begin(&writer))
+                throw ReportError(path, QStringLiteral("the PDF file cannot be written"));
+            const double scale = writer.resolution() / ReportUnits::dotsPerInch;
+            const int total = layout.pageCount();
+            for (int page = 0; page < total; ++page) {
+                if (page > 0)
+                    writer.newPage();
+                painter.save();
+                painter.scale(scale, scale);
+                paintPage(painter, layout, page);
+                painter.restore();
+                if (progress && !progress(page + 1, total))
+                    return false; // the part written is removed with file
+            }
         }
         problem = file.putInPlace();
     }
     if (!problem.isEmpty())
         throw ReportError(path, QStringLiteral("the PDF file cannot be written: ") + problem);
+    return true;
 }
 
 } // namespace ReportPainter

@@ -2,6 +2,8 @@
 
 #include "reportlayout.h"
 
+#include <functional>
+
 class QPainter;
 class QPagedPaintDevice;
 
@@ -16,9 +18,14 @@ void paintPage(QPainter &painter, const ReportLayout &layout, int pageIndex);
 // layout has been set to the report's; scales to the device's resolution.
 void paintPages(QPagedPaintDevice &device, int resolution, const ReportLayout &layout, int first, int last);
 
+// Told the pages done and the pages in all after each page; returns false to stop.
+using ExportProgress = std::function<bool(int done, int total)>;
+
 // Writes every page to a PDF file, put in place only when whole; throws
 // ReportError with the system's reason when it cannot be written, leaving an
-// older file of that name as it was.
-void exportPdf(const ReportLayout &layout, const QString &path, const QString &title);
+// older file of that name as it was. Returns false, having written nothing,
+// when progress stops it.
+bool exportPdf(const ReportLayout &layout, const QString &path, const QString &title,
+               const ExportProgress &progress = {});
 
 } // namespace ReportPainter

@@ -1,6 +1,7 @@
 #include "reportviewer.h"
 
 #include "report.h"
+#include "reportcsv.h"
 #include "reporterror.h"
 #include "reportpainter.h"
 
@@ -19,8 +20,13 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStyle>
+#include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+#include <cstdlib>
 #include <limits>
 
 // The white sheet of the current page, painted at the viewer's zoom.
@@ -74,6 +80,18 @@ protected:
     }
 };
 
+namespace {
+
+// A key as the keyboard's legend names it, not Qt's abbreviation.
+QString keyName(const QKeySequence &key)
+{
+    return key.toString(QKeySequence::NativeText)
+        .replace(QStringLiteral("PgDown"), QCoreApplication::translate("ReportViewer", "Page Down"))
+        .replace(QStringLiteral("PgUp"), QCoreApplication::translate("ReportViewer", "Page Up"));
+}
+
+} // namespace
+
 ReportViewer::ReportViewer(QWidget *parent)
     : QWidget(parent)
     , m_toolBar(new QToolBar(this))
@@ -82,6 +100,9 @@ ReportViewer::ReportViewer(QWidget *parent)
     , m_scroll(new QScrollArea(this))
     , m_view(new ReportPageView(m_scroll))
 {
+    m_layoutTimer = new QTimer(this);
+    m_layoutTimer->setInterval(0);
+    connect(m_layoutTimer, &QTimer::timeout, this, &ReportViewer::layOutMore);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -93,36 +114,78 @@ ReportViewer::ReportViewer(QWidget *parent)
     m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_scroll->setBackgroundRole(QPalette::Dark);
 
-    auto action = [this](const QString &text, QKeySequence key, void (ReportViewer::*slot)()) {
+    // Keys work wherever the focus is in the viewer: the actions belong to it
+    // as well as to the toolbar. The first key is named in the tooltip.
+    auto action = [this](const QString &text, const QString &tip, QList<QKeySequence> keys, void (ReportViewer::*slot)(),
+                         QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
         QAction *a = m_toolBar->addAction(text);
-        a->setShortcut(key);
+        if (icon != QStyle::SP_CustomBase)
+            a->setIcon(style()->standardIcon(icon, nullptr, this));
+        a->setShortcuts(keys);
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        a->setToolTip(keys.isEmpty() ? tip : tr("%1 (%2)").arg(tip, keyName(keys.first())));
+        addAction(a);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    firstAction = action(tr("|< First"), QKeySequence(Qt::CTRL | Qt::Key_Home), &ReportViewer::firstPage);
-    previousAction = action(tr("< Previous"), QKeySequence(Qt::Key_PageUp), &ReportViewer::previousPage);
+    const auto ctrl = [](int key) { return QKeySequence(int(Qt::CTRL) | key); };
+    firstAction = action(tr("First Page"), tr("First page"), {QKeySequence(Qt::Key_Home), ctrl(Qt::Key_Home)},
+                         &ReportViewer::firstPage, QStyle::SP_MediaSkipBackward);
+    previousAction = action(tr("Previous Page"), tr("Previous page"), {QKeySequence(Qt::Key_PageUp)},
+                            &ReportViewer::previousPage, QStyle::SP_ArrowLeft);
     pageBox = new QSpinBox(this);
     pageBox->setObjectName(QStringLiteral("pageBox"));
     pageBox->setAccessibleName(tr("Page"));
+    pageBox->setToolTip(tr("Page"));
     pageBox->setKeyboardTracking(false);
     m_toolBar->addWidget(pageBox);
     m_toolBar->addWidget(m_pageOf);
-    nextAction = action(tr("Next >"), QKeySequence(Qt::Key_PageDown), &ReportViewer::nextPage);
-    lastAction = action(tr("Last >|"), QKeySequence(Qt::CTRL | Qt::Key_End), &ReportViewer::lastPage);
+    nextAction = action(tr("Next Page"), tr("Next page"), {QKeySequence(Qt::Key_PageDown)}, &ReportViewer::nextPage,
+                        QStyle::SP_ArrowRight);
+    lastAction = action(tr("Last Page"), tr("Last page"), {QKeySequence(Qt::Key_End), ctrl(Qt::Key_End)},
+                        &ReportViewer::lastPage, QStyle::SP_MediaSkipForward);
     m_toolBar->addSeparator();
-    zoomOutAction = action(tr("Zoom Out"), QKeySequence::ZoomOut, &ReportViewer::zoomOut);
+    zoomOutAction = action(tr("Zoom Out"), tr("Zoom out"), {ctrl(Qt::Key_Minus)}, &ReportViewer::zoomOut);
+    zoomOutAction->setIconText(QStringLiteral("\u2212"));
     m_toolBar->addWidget(m_zoomLabel);
-    zoomInAction = action(tr("Zoom In"), QKeySequence::ZoomIn, &ReportViewer::zoomIn);
-    fitWidthAction = action(tr("Fit Width"), QKeySequence(), &ReportViewer::fitWidth);
-    fitPageAction = action(tr("Fit Page"), QKeySequence(), &ReportViewer::fitPage);
+    zoomInAction = action(tr("Zoom In"), tr("Zoom in"), {ctrl(Qt::Key_Plus), ctrl(Qt::Key_Equal)}, &ReportViewer::zoomIn);
+    zoomInAction->setIconText(QStringLiteral("+"));
+    fitWidthAction = action(tr("Fit Width"), tr("Fit the page's width"), {ctrl(Qt::Key_0)}, &ReportViewer::fitWidth);
+    fitPageAction = action(tr("Fit Page"), tr("Fit the whole page"), {}, &ReportViewer::fitPage);
     m_toolBar->addSeparator();
-    printAction = action(tr("Print..."), QKeySequence::Print, &ReportViewer::print);
-    exportAction = action(tr("Export to PDF..."), QKeySequence(), &ReportViewer::exportToPdf);
+    printAction = action(tr("Print..."), tr("Print"), {ctrl(Qt::Key_P)}, &ReportViewer::print);
+    printAction->setIconText(tr("Print...")); // a toolbar drops the dots, the exports keep theirs
+    exportAction = action(tr("Export to PDF..."), tr("Export to PDF"), {ctrl(Qt::Key_S)}, &ReportViewer::exportToPdf);
+    exportAction->setIconText(tr("PDF..."));
+    csvAction = action(tr("Export to CSV..."), tr("Export to CSV"), {QKeySequence(int(Qt::CTRL | Qt::SHIFT) | Qt::Key_S)},
+                       &ReportViewer::exportToCsv);
+    csvAction->setIconText(tr("CSV..."));
     connect(pageBox, &QSpinBox::valueChanged, this, [this](int page) {
         if (page != m_page)
             showPage(page);
     });
+
+    // Tab reaches every control in the toolbar's order, then the page.
+    QWidget *previous = nullptr;
+    for (QAction *a : m_toolBar->actions()) {
+        QWidget *w = m_toolBar->widgetForAction(a);
+        if (!w || a->isSeparator())
+            continue;
+        if (qobject_cast<QToolButton *>(w)) {
+            w->setFocusPolicy(Qt::TabFocus);
+            w->setAccessibleName(a->text()); // the button itself shows an icon or a short text
+        }
+        if (w->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+    setTabOrder(previous, m_scroll);
+    // The page takes the focus given to the viewer, so that its keys work at once.
+    m_scroll->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(m_scroll);
+    m_scroll->viewport()->installEventFilter(this);
     updateControls();
 }
 
@@ -131,16 +194,25 @@ ReportViewer::~ReportViewer() = default;
 void ReportViewer::setReportSource(Report *report)
 {
     m_report = report;
-    m_layout.reset();
+    dropLayout();
+    m_content = {}; // the rows go with the report
     m_view->layout = nullptr;
     m_page = 0;
     m_view->updateSize();
     updateControls();
 }
 
+void ReportViewer::dropLayout()
+{
+    m_layoutTimer->stop();
+    m_layout = nullptr;
+    m_layouter.reset();
+}
+
 void ReportViewer::viewReport()
 {
-    m_layout.reset();
+    dropLayout();
+    m_content = {};
     m_view->layout = nullptr;
     m_page = 0;
     updateControls();
@@ -148,11 +220,19 @@ void ReportViewer::viewReport()
         return;
     const QStringList values = m_report->parameterValues();
     const ReportContent &content = readContent();
-    m_layout = std::make_unique<ReportLayout>(
-        layoutReport(m_report->definition(), content, values, content.readAt.date()));
-    m_view->layout = m_layout.get();
+    m_definition = m_report->definition();
+    m_content = content;
+    m_values = values;
+    // The first pages show at once; the rest are laid out while the window waits for input.
+    m_layouter = std::make_unique<ReportLayouter>(m_definition, m_content, values, content.readAt.date());
+    m_layouter->layoutPages(firstPagesLaidOut);
+    m_layout = &m_layouter->layout();
+    if (!m_layouter->isComplete())
+        m_layoutTimer->start();
+    m_view->layout = m_layout;
     m_page = m_layout->pageCount() > 0 ? 1 : 0;
     m_view->page = 0;
+    m_fit = m_layout->pageLayout.orientation() == QPageLayout::Landscape ? Fit::Width : Fit::Page;
     applyFit();
     updateControls();
 }
@@ -187,7 +267,37 @@ const ReportContent &ReportViewer::readContent()
 
 int ReportViewer::pageCount() const
 {
-    return m_layout ? m_layout->pageCount() : 0;
+    if (!m_layout)
+        return 0;
+    return m_layout->complete ? m_layout->pageCount() : m_layout->pageCount() - 1; // the last is being filled
+}
+
+void ReportViewer::layOutMore()
+{
+    if (!m_layouter)
+        return;
+    m_layouter->layoutPages(m_layout->pageCount() + pagesPerStep);
+    if (m_layouter->isComplete()) {
+        m_layoutTimer->stop();
+        m_view->update(); // "Page 1 of ..." gets its count
+    }
+    updateControls();
+}
+
+void ReportViewer::finishLayout()
+{
+    if (!m_layouter || m_layouter->isComplete())
+        return;
+    m_layouter->finish();
+    m_layoutTimer->stop();
+    m_view->update();
+    updateControls();
+}
+
+const ReportLayout *ReportViewer::reportLayout()
+{
+    finishLayout();
+    return m_layout;
 }
 
 void ReportViewer::showPage(int page)
@@ -204,7 +314,11 @@ void ReportViewer::showPage(int page)
 void ReportViewer::firstPage() { showPage(1); }
 void ReportViewer::previousPage() { showPage(m_page - 1); }
 void ReportViewer::nextPage() { showPage(m_page + 1); }
-void ReportViewer::lastPage() { showPage(pageCount()); }
+void ReportViewer::lastPage()
+{
+    finishLayout();
+    showPage(pageCount());
+}
 
 QSizeF ReportViewer::pageSizeInPixels() const
 {
@@ -267,6 +381,53 @@ void ReportViewer::resizeEvent(QResizeEvent *event)
         applyFit();
 }
 
+bool ReportViewer::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel && pageCount() > 0)
+        return wheel(static_cast<QWheelEvent *>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+// Ctrl zooms; otherwise the wheel scrolls the page, and at its foot (or head)
+// a further notch shows the next page from its top (the previous from its
+// foot). A touchpad's small steps add up to a notch first.
+bool ReportViewer::wheel(QWheelEvent *event)
+{
+    constexpr int notch = 120;
+    const int delta = event->angleDelta().y();
+    if (delta == 0 || (event->modifiers() & Qt::ShiftModifier))
+        return false;
+    if ((m_wheelRest < 0) != (delta < 0))
+        m_wheelRest = 0;
+    if (event->modifiers() & Qt::ControlModifier) {
+        m_wheelRest += delta;
+        for (; m_wheelRest >= notch; m_wheelRest -= notch)
+            zoomIn();
+        for (; m_wheelRest <= -notch; m_wheelRest += notch)
+            zoomOut();
+        return true;
+    }
+    QScrollBar *bar = m_scroll->verticalScrollBar();
+    const bool down = delta < 0;
+    const bool atEdge = down ? bar->value() >= bar->maximum() : bar->value() <= bar->minimum();
+    const bool further = down ? m_page < pageCount() : m_page > 1;
+    if (!atEdge || !further) {
+        m_wheelRest = 0;
+        return false;
+    }
+    m_wheelRest += delta;
+    if (std::abs(m_wheelRest) < notch)
+        return true;
+    m_wheelRest = 0;
+    if (down) {
+        nextPage();
+    } else {
+        previousPage();
+        bar->setValue(bar->maximum());
+    }
+    return true;
+}
+
 void ReportViewer::updateControls()
 {
     const int pages = pageCount();
@@ -275,7 +436,7 @@ void ReportViewer::updateControls()
     previousAction->setEnabled(any && m_page > 1);
     nextAction->setEnabled(any && m_page < pages);
     lastAction->setEnabled(any && m_page < pages);
-    for (QAction *a : {zoomInAction, zoomOutAction, fitWidthAction, fitPageAction, printAction, exportAction})
+    for (QAction *a : {zoomInAction, zoomOutAction, fitWidthAction, fitPageAction, printAction, exportAction, csvAction})
         a->setEnabled(any);
     {
         const QSignalBlocker blocker(pageBox);
@@ -283,7 +444,7 @@ void ReportViewer::updateControls()
         pageBox->setValue(m_page);
         pageBox->setEnabled(any);
     }
-    m_pageOf->setText(tr(" of %1 ").arg(pages));
+    m_pageOf->setText(m_layout && !m_layout->complete ? tr(" of %1... ").arg(pages) : tr(" of %1 ").arg(pages));
     m_zoomLabel->setText(QStringLiteral(" %1% ").arg(qRound(m_zoom * 100)));
 }
 
@@ -297,6 +458,7 @@ void ReportViewer::report(const QString &text)
 
 void ReportViewer::print()
 {
+    finishLayout();
     if (!m_layout || pageCount() == 0)
         return;
     QPrinter printer(QPrinter::HighResolution);
@@ -322,34 +484,104 @@ void ReportViewer::print()
     }
 }
 
-void ReportViewer::exportToPdf()
+QString ReportViewer::proposedFileName(const QString &suffix) const
 {
-    if (!m_layout || pageCount() == 0)
-        return;
-    const QString proposed = m_layout->title + QStringLiteral(".pdf");
+    // "<title> - <project> - <date>": the project is the first captioned parameter.
+    QStringList parts{m_definition.title};
+    for (int i = 0; i < m_definition.parameters.size(); ++i) {
+        if (!m_definition.parameters.at(i).caption.isEmpty()) {
+            parts << m_values.value(i).trimmed();
+            break;
+        }
+    }
+    parts << QDate::currentDate().toString(Qt::ISODate);
+    parts.removeAll(QString());
+    QString name = parts.join(QStringLiteral(" - ")) + QLatin1Char('.') + suffix;
+    static const QString notAllowed = QStringLiteral("/\\:*?\"<>|");
+    for (QChar &c : name) {
+        if (notAllowed.contains(c) || c.category() == QChar::Other_Control)
+            c = QLatin1Char('_');
+    }
+    return name;
+}
+
+std::optional<QString> ReportViewer::chooseFile(const QString &suffix, const QString &filter)
+{
+    const QString proposed = proposedFileName(suffix);
     std::optional<QString> path;
     if (m_chooser) {
-        path = m_chooser(this, proposed);
+        path = m_chooser(this, proposed, filter);
     } else {
-        const QString chosen = QFileDialog::getSaveFileName(this, tr("Export to PDF"), proposed, tr("PDF files (*.pdf)"));
+        const QString chosen = QFileDialog::getSaveFileName(this, QString(), proposed, filter);
         if (!chosen.isEmpty())
             path = chosen;
     }
     if (!path || path->isEmpty())
+        return std::nullopt;
+    if (QFileInfo(*path).suffix().isEmpty())
+        *path += QLatin1Char('.') + suffix;
+    return path;
+}
+
+void ReportViewer::exportToPdf()
+{
+    finishLayout();
+    if (!m_layout || pageCount() == 0)
         return;
-    QString file = *path;
-    if (QFileInfo(file).suffix().isEmpty())
-        file += QStringLiteral(".pdf");
+    const std::optional<QString> file = chooseFile(QStringLiteral("pdf"), tr("PDF files (*.pdf)"));
+    if (!file)
+        return;
+    // Until it shows, the window repaints but takes no input; then only the
+    // progress takes input, so the report cannot go while it is written.
+    QProgressDialog progress(tr("Exporting the report to PDF..."), tr("Cancel"), 0, pageCount(), this);
+    progress.setObjectName(QStringLiteral("exportProgress"));
+    progress.setWindowTitle(m_layout->title);
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(std::numeric_limits<int>::max()); // shown below, not by its own timer
+    QElapsedTimer clock;
+    clock.start();
     try {
-        exportPdf(file);
+        ReportPainter::exportPdf(*m_layout, *file, m_layout->title, [&](int done, int) {
+            progress.setValue(done);
+            if (!progress.isVisible() && clock.elapsed() >= showExportProgressAfterMs)
+                progress.show();
+            QCoreApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents
+                                                                 : QEventLoop::ExcludeUserInputEvents);
+            return !progress.wasCanceled();
+        });
+    } catch (const ReportError &e) {
+        progress.hide();
+        report(tr("The report could not be exported.\n\n%1").arg(e.describe()));
+    }
+}
+
+void ReportViewer::exportPdf(const QString &path)
+{
+    finishLayout();
+    if (!m_layout)
+        throw ReportError(path, QStringLiteral("there is no report to export"));
+    ReportPainter::exportPdf(*m_layout, path, m_layout->title);
+}
+
+void ReportViewer::exportToCsv()
+{
+    if (!m_layout)
+        return;
+    const std::optional<QString> file = chooseFile(QStringLiteral("csv"), tr("CSV files (*.csv)"));
+    if (!file)
+        return;
+    try {
+        exportCsv(*file);
     } catch (const ReportError &e) {
         report(tr("The report could not be exported.\n\n%1").arg(e.describe()));
     }
 }
 
-void ReportViewer::exportPdf(const QString &path) const
+void ReportViewer::exportCsv(const QString &path) const
 {
     if (!m_layout)
         throw ReportError(path, QStringLiteral("there is no report to export"));
-    ReportPainter::exportPdf(*m_layout, path, m_layout->title);
+    ReportCsv::write(m_definition, m_content, path);
 }

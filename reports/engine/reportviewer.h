@@ -11,12 +11,15 @@ class QAction;
 class QLabel;
 class QScrollArea;
 class QSpinBox;
+class QTimer;
 class QToolBar;
+class QWheelEvent;
 class Report;
 class ReportPageView;
 
 // Shows a report's pages as they will print, one page at a time, with page
-// navigation, zoom, printing and export to PDF.
+// navigation, zoom, printing and export to PDF and CSV. Its keys work wherever
+// the focus is inside it; the wheel runs on from one page into the next.
 class ReportViewer : public QWidget
 {
     Q_OBJECT
@@ -31,12 +34,14 @@ public:
     // Passing nullptr empties the viewer.
     void setReportSource(Report *report);
     Report *reportSource() const { return m_report; }
-    // Reads the report's rows, lays out its pages and shows the first. A read
-    // that takes a while shows a Cancel. Throws ReportError when the report
-    // cannot be read or the read was stopped.
+    // Reads the report's rows, lays out its pages and shows the first, the
+    // whole page when it is portrait, its width when landscape. A read that
+    // takes a while shows a Cancel. Throws ReportError when the report cannot
+    // be read or the read was stopped.
     void viewReport();
 
-    const ReportLayout *reportLayout() const { return m_layout.get(); }
+    // The whole layout: pages not laid out yet are laid out first.
+    const ReportLayout *reportLayout();
     int pageCount() const;
     int currentPage() const { return m_page; } // from 1; 0 when empty
     void showPage(int page);
@@ -55,14 +60,20 @@ public:
 
     // Opens the system print dialog and prints the chosen pages.
     void print();
-    // Asks for a file name through the chooser and writes every page to it.
+    // Asks for a file name through the chooser and writes every page to it,
+    // showing the pages done with a Cancel.
     void exportToPdf();
-    void exportPdf(const QString &path) const;
+    void exportPdf(const QString &path);
+    // Asks for a file name through the chooser and writes every row to it.
+    void exportToCsv();
+    void exportCsv(const QString &path) const;
 
-    // Where the PDF goes: returns nothing when the user cancels. Without a
-    // chooser the viewer asks with a plain save dialog.
-    using FileChooser = std::function<std::optional<QString>(QWidget *parent, const QString &proposedName)>;
-    void setPdfFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
+    // Where an export goes: returns nothing when the user cancels. filter is
+    // e.g. "PDF files (*.pdf)". Without a chooser the viewer asks with a plain
+    // save dialog.
+    using FileChooser =
+        std::function<std::optional<QString>(QWidget *parent, const QString &proposedName, const QString &filter)>;
+    void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
     // Shows a failed print or export; without one the viewer shows a warning box.
     using ErrorReporter = std::function<void(QWidget *parent, const QString &text)>;
     void setErrorReporter(ErrorReporter reporter) { m_reporter = std::move(reporter); }
@@ -77,23 +88,41 @@ public:
     QAction *fitWidthAction = nullptr;
     QAction *fitPageAction = nullptr;
     QAction *printAction = nullptr;
-    QAction *exportAction = nullptr;
+    QAction *exportAction = nullptr; // PDF
+    QAction *csvAction = nullptr;
     QSpinBox *pageBox = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void dropLayout();
+    void layOutMore();
+    void finishLayout();
     const ReportContent &readContent();
+    bool wheel(QWheelEvent *event);
+    QString proposedFileName(const QString &suffix) const;
+    std::optional<QString> chooseFile(const QString &suffix, const QString &filter);
     void applyFit();
     void updateControls();
     void report(const QString &text);
     QSizeF pageSizeInPixels() const;
 
     static constexpr int showReadProgressAfterMs = 400;
+    static constexpr int showExportProgressAfterMs = 300;
 
     Report *m_report = nullptr;
-    std::unique_ptr<ReportLayout> m_layout;
+    std::unique_ptr<ReportLayouter> m_layouter;
+    const ReportLayout *m_layout = nullptr; // the layouter's, as far as it has gone
+    QTimer *m_layoutTimer;
+    static constexpr int firstPagesLaidOut = 2;
+    static constexpr int pagesPerStep = 40;
+    // What the layout was made from, for the exports' names and the CSV rows.
+    ReportDefinition m_definition;
+    ReportContent m_content;
+    QStringList m_values;
+    int m_wheelRest = 0; // the wheel's turn not yet acted on, in eighths of a degree
     int m_page = 0;
     double m_zoom = 1.0;
     Fit m_fit = Fit::Width;

@@ -59,6 +59,19 @@ inline QStringList itemLines(const ReportLayout &layout, PageItem::Kind kind)
     return out;
 }
 
+// Each summary table as one line: its title, then its rows, cells joined by "|".
+inline QStringList summaryRows(const ReportLayout &layout)
+{
+    QStringList out;
+    for (const SummaryTable &table : layout.tables) {
+        QStringList rows;
+        for (const QStringList &row : table.rows)
+            rows << row.join(QLatin1Char('|'));
+        out << (table.title.isEmpty() ? QString() : table.title + QStringLiteral(": ")) + rows.join(QStringLiteral(" / "));
+    }
+    return out;
+}
+
 // True when the page heading, a caption, the intro, a page item or a cell
 // shows text, however wrapping broke it.
 inline bool reportShows(const ReportLayout &layout, const QString &text)
@@ -74,6 +87,7 @@ inline bool reportShows(const ReportLayout &layout, const QString &text)
     for (const QList<QStringList> &row : layout.rowCells)
         for (const QStringList &cell : row)
             all << cell.join(QString());
+    all += summaryRows(layout);
     const QString wanted = QString(text).remove(blank);
     return std::any_of(all.cbegin(), all.cend(), [&](QString line) { return line.remove(blank).contains(wanted); });
 }

@@ -1,0 +1,654 @@
+#include "reportlayout.h"
+#include "reportsummary.h"
+
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QRegularExpression>
+#include <algorithm>
+#include <functional>
+
+using ReportUnits::fromPoints;
+
+namespace {
+
+QFont reportFont(double points, bool bold = false)
+{
+    // One pinned face, sized in dots, so that the layout is the same on every machine and device.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(qRound(fromPoints(points)));
+    font.setBold(bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+QString fill(const QString &text, const QString &value, int count)
+{
+    // One pass over the template: braces in the value itself stay as typed.
+    static const QRegularExpression placeholder(QStringLiteral("\\{(value|count)\\}"));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = placeholder.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += text.mid(from, m.capturedStart() - from);
+        if (m.capturedView(1) == QLatin1String("value"))
+            out += value.isEmpty() ? QStringLiteral("(blank)") : value;
+        else
+            out += QString::number(count);
+        from = m.capturedEnd();
+    }
+    return out + text.mid(from);
+}
+
+// Places items top to bottom, page by page. While rows are laid out, every
+// new page starts with what the rows need above them (the column headings,
+// the headings of the groups that go on); a page holding only that is still
+// empty.
+class Paginator
+{
+public:
+    explicit Paginator(ReportLayout &layout)
+        : m_layout(layout)
+        , m_bodyTop(layout.headerHeight)
+        , m_bodyBottom(layout.paintSize.height() - layout.footerHeight)
+        , m_y(m_bodyTop)
+    {
+        m_layout.pages.append(ReportPage());
+    }
+
+    double room() const { return m_bodyBottom - m_y; }
+    double roomOnFreshPage() const { return m_bodyBottom - m_bodyTop - (m_pageTopHeight ? m_pageTopHeight() : 0); }
+    bool pageIsFresh() const { return m_fresh; }
+
+    // What each new page starts with, and its height; none when empty.
+    void setPageTop(std::function<void()> place, std::function<double()> height)
+    {
+        m_pageTop = std::move(place);
+        m_pageTopHeight = std::move(height);
+    }
+
+    void newPage()
+    {
+        m_layout.pages.append(ReportPage());
+        m_y = m_bodyTop;
+        m_fresh = true;
+        if (m_pageTop)
+            placePageTop();
+    }
+
+    void placePageTop()
+    {
+        m_pageTop();
+        m_fresh = true;
+    }
+
+    // Starts a new page unless height fits below what stands on this one.
+    void ensureRoom(double height)
+    {
+        if (height > room() && !m_fresh)
+            newPage();
+    }
+
+    // Starts a new page when height does not fit here but would on a new page.
+    void keepTogether(double height)
+    {
+        if (height > room() && height <= roomOnFreshPage() && !m_fresh)
+            newPage();
+    }
+
+    void place(PageItem item)
+    {
+        item.top = m_y;
+        m_y += item.height;
+        m_layout.pages.last().items.append(std::move(item));
+        m_fresh = false;
+    }
+
+private:
+    ReportLayout &m_layout;
+    double m_bodyTop;
+    double m_bodyBottom;
+    double m_y;
+    bool m_fresh = true;
+    std::function<void()> m_pageTop;
+    std::function<double()> m_pageTopHeight;
+};
+
+} // namespace
+
+class ReportLayouter::Steps
+{
+public:
+    Steps(const ReportDefinition &definition, const ReportContent &content, const QStringList &parameterValues,
+          const QDate &printedOn);
+
+    void layoutPages(int pages);
+    bool complete() const { return m_step == Step::Done; }
+
+    ReportLayout layout;
+
+private:
+    enum class Step { Intro, SummaryFirst, RowsStart, Rows, SummaryLast, Done };
+
+    void setUpPage(const QStringList &parameterValues, const QDate &printedOn);
+    void setUpColumns();
+    void placeIntro();
+    void placeSummary();
+    void placeTable(int table);
+    void measureTable(SummaryTable &table) const;
+    double tableHeight(const SummaryTable &table, int first, int last) const;
+    void startRows();
+    void placeRow(qsizetype row);
+    void placeRowLines(qsizetype row);
+    void placeGroupHeaders(qsizetype row);
+    QList<PageItem> groupFooters(qsizetype row);
+    PageItem groupItem(PageItem::Kind kind, int level, const QString &text) const;
+    qsizetype groupSize(qsizetype start, int level) const;
+    bool sameGroup(qsizetype a, qsizetype b, int level) const;
+    double rowHeight(int lines) const { return lines * layout.lineHeight + 2 * layout.cellPadding; }
+
+    const ReportDefinition &m_definition;
+    const ReportContent &m_content;
+    const ReportRows &m_rows;
+    Paginator m_pages;
+    Step m_step = Step::Intro;
+    qsizetype m_next = 0;             // the next row to place
+    QList<int> m_groupField;          // per group level, its field
+    QList<PageItem> m_openHeadings;   // per open group, its heading as a page top repeats it
+};
+
+ReportLayouter::Steps::Steps(const ReportDefinition &definition, const ReportContent &content,
+                             const QStringList &parameterValues, const QDate &printedOn)
+    : m_definition(definition)
+    , m_content(content)
+    , m_rows(content.rows)
+    , m_pages((setUpPage(parameterValues, printedOn), layout))
+{
+    setUpColumns();
+    for (const ReportGroup &g : definition.groups)
+        m_groupField << fieldPosition(content.fields, g.field);
+}
+
+// The page, its fonts, and the heading and footer every page has.
+void ReportLayouter::Steps::setUpPage(const QStringList &parameterValues, const QDate &printedOn)
+{
+    layout.pageLayout = QPageLayout(QPageSize(QPageSize::A4), m_definition.orientation, QMarginsF(15, 15, 15, 15),
+                                    QPageLayout::Millimeter);
+    const QRectF paint = layout.pageLayout.paintRectPoints();
+    layout.paintSize = QSizeF(fromPoints(paint.width()), fromPoints(paint.height()));
+    const double width = layout.paintSize.width();
+
+    layout.bodyFont = reportFont(8.5);
+    layout.boldFont = reportFont(8.5, true);
+    layout.headingFont = reportFont(15, true);
+    layout.titleFont = reportFont(12, true);
+    layout.smallFont = reportFont(7.5);
+    layout.levelFont = reportFont(9.5, true);
+    layout.lineHeight = QFontMetricsF(layout.bodyFont).lineSpacing();
+    layout.cellPadding = fromPoints(2.5);
+
+    // The heading parameter with its detail (the company and its address), the
+    // title, the captioned parameters with theirs.
+    layout.title = m_definition.title;
+    QString address;
+    QStringList footer{m_definition.title};
+    for (int i = 0; i < m_definition.parameters.size(); ++i) {
+        const ReportParameter &p = m_definition.parameters.at(i);
+        const QString value = parameterValues.value(i);
+        const QString detail = m_content.parameterDetails.value(i).trimmed();
+        if (p.heading && layout.heading.isEmpty()) {
+            layout.heading = value;
+            address = detail;
+        } else if (!p.caption.isEmpty()) {
+            const QString caption = p.caption + QStringLiteral(": ") + value;
+            layout.captionLines += wrapText(detail.isEmpty() ? caption : caption + QStringLiteral(" \u2014 ") + detail,
+                                            layout.bodyFont, width);
+            footer << caption;
+        }
+    }
+    layout.footerCaption = footer.join(QStringLiteral(" \u2014 "));
+    if (layout.captionLines.isEmpty())
+        layout.captionLines << QString();
+
+    // A long company name takes a smaller font, down to the body's; only past that does it wrap.
+    const double advance = QFontMetricsF(layout.headingFont).horizontalAdvance(layout.heading);
+    if (advance > width) {
+        const int smallest = layout.boldFont.pixelSize();
+        layout.headingFont.setPixelSize(std::max(smallest, int(layout.headingFont.pixelSize() * width / advance * 0.98)));
+    }
+    layout.headingLines = wrapText(layout.heading, layout.headingFont, width);
+    QStringList addressParts;
+    for (const QString &line : address.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts)) {
+        if (!line.trimmed().isEmpty())
+            addressParts << line.trimmed();
+    }
+    if (!addressParts.isEmpty())
+        layout.addressLines = wrapText(addressParts.join(QStringLiteral(", ")), layout.smallFont, width);
+
+    layout.printedOn = QStringLiteral("Printed ") + QLocale::c().toString(printedOn, QStringLiteral("dd MMM yyyy"));
+    layout.headerHeight = layout.headingLines.size() * QFontMetricsF(layout.headingFont).lineSpacing()
+                          + layout.addressLines.size() * QFontMetricsF(layout.smallFont).lineSpacing()
+                          + fromPoints(4) + QFontMetricsF(layout.titleFont).lineSpacing()
+                          + layout.captionLines.size() * layout.lineHeight + fromPoints(10);
+    layout.footerHeight = fromPoints(8) + QFontMetricsF(layout.smallFont).lineSpacing();
+}
+
+// Columns scaled together to the printable width; the rows' cells are split
+// as their pages are laid out.
+void ReportLayouter::Steps::setUpColumns()
+{
+    const double width = layout.paintSize.width();
+    double total = 0;
+    for (const ReportColumn &c : m_definition.columns)
+        total += c.width;
+    double x = 0;
+    for (const ReportColumn &c : m_definition.columns) {
+        const double w = c.width * width / total;
+        layout.columnLeft << x;
+        layout.columnWidth << w;
+        layout.columnAlignment << c.alignment;
+        x += w;
+    }
+    const double pad = layout.cellPadding;
+    QList<int> columnField;
+    QList<ReportColumn::Format> columnFormat;
+    QList<double> textWidth;
+    for (int c = 0; c < m_definition.columns.size(); ++c) {
+        const ReportColumn &column = m_definition.columns.at(c);
+        layout.headerCells << wrapText(column.header, layout.boldFont, layout.columnWidth.at(c) - 2 * pad);
+        layout.headerLines = std::max(layout.headerLines, int(layout.headerCells.last().size()));
+        columnField << fieldPosition(m_content.fields, column.field);
+        columnFormat << column.format;
+        textWidth << layout.columnWidth.at(c) - 2 * pad;
+    }
+    layout.rowCells = ReportRowCells(m_rows, columnField, columnFormat, textWidth, layout.bodyFont);
+}
+
+void ReportLayouter::Steps::layoutPages(int pages)
+{
+    while (m_step != Step::Done && layout.pageCount() <= pages) {
+        switch (m_step) {
+        case Step::Intro:
+            placeIntro();
+            m_step = Step::SummaryFirst;
+            break;
+        case Step::SummaryFirst:
+            if (m_definition.summaryFirst)
+                placeSummary();
+            m_step = Step::RowsStart;
+            break;
+        case Step::RowsStart:
+            startRows();
+            m_step = Step::Rows;
+            break;
+        case Step::Rows:
+            if (m_next < m_rows.size()) {
+                placeRow(m_next++);
+            } else {
+                m_pages.setPageTop({}, {});
+                m_step = Step::SummaryLast;
+            }
+            break;
+        case Step::SummaryLast:
+            if (!m_definition.summaryFirst)
+                placeSummary();
+            m_step = Step::Done;
+            layout.complete = true;
+            break;
+        case Step::Done:
+            break;
+        }
+    }
+}
+
+// Label and value pairs, the values wrapped beside the widest label.
+void ReportLayouter::Steps::placeIntro()
+{
+    if (m_definition.introItems.isEmpty())
+        return;
+    const QFontMetricsF bold(layout.boldFont);
+    for (int i = 0; i < m_definition.introItems.size(); ++i)
+        layout.intro.append({m_definition.introItems.at(i).label, m_content.introValues.value(i)});
+    for (const auto &pair : std::as_const(layout.intro))
+        layout.introLabelWidth = std::max(layout.introLabelWidth, bold.horizontalAdvance(pair.first + QStringLiteral(":")));
+    layout.introLabelWidth += fromPoints(8);
+    PageItem item;
+    item.kind = PageItem::Kind::Intro;
+    int lines = 0;
+    for (const auto &pair : std::as_const(layout.intro)) {
+        const QStringList wrapped = wrapText(pair.second, layout.bodyFont, layout.paintSize.width() - layout.introLabelWidth);
+        item.lines << pair.first + QStringLiteral(":") << wrapped.join(QLatin1Char('\n'));
+        lines += int(wrapped.size());
+    }
+    item.height = lines * layout.lineHeight + fromPoints(10);
+    m_pages.place(item);
+}
+
+// The summary is kept on one page: when it does not fit below what stands on
+// this one, it starts a page of its own.
+void ReportLayouter::Steps::placeSummary()
+{
+    layout.tables = summaryTables(m_definition, m_content);
+    if (layout.tables.isEmpty())
+        return;
+    for (SummaryTable &t : layout.tables)
+        measureTable(t);
+    PageItem title;
+    title.kind = PageItem::Kind::SummaryTitle;
+    title.lines = wrapText(m_definition.summaryTitle.isEmpty() ? QStringLiteral("Summary") : m_definition.summaryTitle,
+                           layout.titleFont, layout.paintSize.width());
+    title.height = title.lines.size() * QFontMetricsF(layout.titleFont).lineSpacing() + fromPoints(10);
+    double height = title.height;
+    for (const SummaryTable &t : std::as_const(layout.tables))
+        height += tableHeight(t, 0, int(t.rows.size()));
+    if (height > m_pages.room() && !m_pages.pageIsFresh())
+        m_pages.newPage();
+    m_pages.place(title);
+    for (int t = 0; t < layout.tables.size(); ++t)
+        placeTable(t);
+}
+
+// A table longer than the room left goes on over the next pages, its title
+// and column headings repeated.
+void ReportLayouter::Steps::placeTable(int table)
+{
+    const SummaryTable &t = layout.tables.at(table);
+    const int rows = int(t.rows.size());
+    int first = 0;
+    while (first < rows) {
+        int last = first;
+        while (last < rows && tableHeight(t, first, last + 1) <= m_pages.room())
+            ++last;
+        // The title and headings go with two rows at least, unless the table is shorter.
+        const int least = std::min(rows - first, 2);
+        if (last - first < least && !m_pages.pageIsFresh()) {
+            m_pages.newPage();
+            continue;
+        }
+        last = std::max(last, first + 1);
+        PageItem item;
+        item.kind = PageItem::Kind::Table;
+        item.table = table;
+        item.firstLine = first;
+        item.lastLine = last;
+        item.continued = first > 0;
+        item.height = tableHeight(t, first, last);
+        m_pages.place(item);
+        first = last;
+        if (first < rows)
+            m_pages.newPage();
+    }
+}
+
+// Columns as wide as their widest text; when they do not fit, narrowed
+// together and wrapped.
+void ReportLayouter::Steps::measureTable(SummaryTable &t) const
+{
+    const double pad = layout.cellPadding;
+    const double width = layout.paintSize.width();
+    const QFontMetricsF body(layout.bodyFont);
+    const QFontMetricsF bold(layout.boldFont);
+    qsizetype columns = t.header.size();
+    for (const QStringList &row : std::as_const(t.rows))
+        columns = std::max(columns, row.size());
+    t.columnWidth = QList<double>(columns, 0);
+    for (qsizetype c = 0; c < columns; ++c) {
+        double w = bold.horizontalAdvance(t.header.value(c));
+        for (const QStringList &row : std::as_const(t.rows))
+            w = std::max(w, bold.horizontalAdvance(row.value(c)));
+        t.columnWidth[c] = std::max(w, fromPoints(c == 0 ? 90 : 40)) + 2 * pad + (c == 0 ? fromPoints(8) : 0);
+        t.alignment << (c == 0 ? Qt::AlignLeft : Qt::AlignRight);
+    }
+    bool chart = false;
+    for (qsizetype r = 0; r < t.bars.size(); ++r) {
+        int sum = 0;
+        for (const ChartBar &b : t.bars.at(r))
+            sum += b.count;
+        if (!t.total || r + 1 < t.rows.size())
+            t.chartScale = std::max(t.chartScale, sum);
+        chart = chart || !t.bars.at(r).isEmpty();
+    }
+    t.chartWidth = chart ? std::min(fromPoints(200), width * 0.3) : 0;
+    double sum = 0;
+    for (double w : std::as_const(t.columnWidth))
+        sum += w;
+    const double room = width - t.chartWidth - (chart ? fromPoints(8) : 0);
+    if (sum > room) {
+        for (double &w : t.columnWidth)
+            w *= room / sum;
+    }
+    for (qsizetype c = 0; c < columns; ++c) {
+        const QStringList lines = t.header.isEmpty() ? QStringList() : wrapText(t.header.value(c), layout.boldFont, t.columnWidth.at(c) - 2 * pad);
+        t.headerCells << lines;
+        t.headerLines = std::max(t.headerLines, int(lines.size()));
+    }
+    for (qsizetype r = 0; r < t.rows.size(); ++r) {
+        const bool totalRow = t.total && r + 1 == t.rows.size();
+        QList<QStringList> cells;
+        int lines = 1;
+        for (qsizetype c = 0; c < columns; ++c) {
+            cells << wrapText(t.rows.at(r).value(c), totalRow ? layout.boldFont : layout.bodyFont, t.columnWidth.at(c) - 2 * pad);
+            lines = std::max(lines, int(cells.last().size()));
+        }
+        t.cells << cells;
+        t.rowLines << lines;
+    }
+}
+
+double ReportLayouter::Steps::tableHeight(const SummaryTable &t, int first, int last) const
+{
+    double height = fromPoints(8); // the gap above
+    if (!t.title.isEmpty())
+        height += layout.lineHeight + fromPoints(2);
+    if (t.headerLines > 0)
+        height += rowHeight(t.headerLines);
+    for (int r = first; r < last; ++r)
+        height += rowHeight(t.rowLines.at(r));
+    return height;
+}
+
+// Every page of rows starts with the column headings and the headings of the
+// groups that go on from the page before, marked "(continued)".
+void ReportLayouter::Steps::startRows()
+{
+    const double columnHeaderHeight = rowHeight(layout.headerLines);
+    auto placeTop = [this, columnHeaderHeight] {
+        PageItem header;
+        header.kind = PageItem::Kind::ColumnHeader;
+        header.height = columnHeaderHeight;
+        m_pages.place(header);
+        for (const PageItem &heading : std::as_const(m_openHeadings))
+            m_pages.place(heading);
+    };
+    auto topHeight = [this, columnHeaderHeight] {
+        double height = columnHeaderHeight;
+        for (const PageItem &heading : std::as_const(m_openHeadings))
+            height += heading.height;
+        return height;
+    };
+    m_pages.setPageTop(placeTop, topHeight);
+    // The headings go with a row at least.
+    if (m_pages.room() < columnHeaderHeight + rowHeight(1) * 3)
+        m_pages.newPage();
+    else
+        m_pages.placePageTop();
+    if (m_rows.isEmpty()) {
+        PageItem item;
+        item.kind = PageItem::Kind::Empty;
+        item.lines << QStringLiteral("There are no rows to show.");
+        item.height = rowHeight(1);
+        m_pages.place(item);
+    }
+}
+
+bool ReportLayouter::Steps::sameGroup(qsizetype a, qsizetype b, int level) const
+{
+    for (int l = 0; l <= level; ++l) {
+        if (m_rows.textNumber(a, m_groupField.at(l)) != m_rows.textNumber(b, m_groupField.at(l))
+            && m_rows.at(a, m_groupField.at(l)) != m_rows.at(b, m_groupField.at(l)))
+            return false;
+    }
+    return true;
+}
+
+qsizetype ReportLayouter::Steps::groupSize(qsizetype start, int level) const
+{
+    qsizetype end = start + 1;
+    while (end < m_rows.size() && sameGroup(start, end, level))
+        ++end;
+    return end - start;
+}
+
+PageItem ReportLayouter::Steps::groupItem(PageItem::Kind kind, int level, const QString &text) const
+{
+    const bool header = kind == PageItem::Kind::GroupHeader;
+    const double pad = layout.cellPadding;
+    const double indent = fromPoints(10) * level;
+    const QFont &font = !header ? layout.bodyFont : level == 0 ? layout.levelFont : layout.boldFont;
+    PageItem item;
+    item.kind = kind;
+    item.level = level;
+    item.lines = wrapText(text, font, layout.paintSize.width() - indent - 2 * pad);
+    item.height = item.lines.size() * QFontMetricsF(font).lineSpacing() + 2 * pad + (header ? fromPoints(3) : 0);
+    return item;
+}
+
+// The headings of the groups that start at row; those that end before it are closed.
+void ReportLayouter::Steps::placeGroupHeaders(qsizetype row)
+{
+    const int levels = int(m_groupField.size());
+    int changed = levels;
+    for (int l = 0; l < levels; ++l) {
+        if (row == 0 || !sameGroup(row, row - 1, l)) {
+            changed = l;
+            break;
+        }
+    }
+    m_openHeadings.resize(changed);
+    if (changed == levels)
+        return;
+    QList<PageItem> headers;
+    double height = 0;
+    for (int l = changed; l < levels; ++l) {
+        const ReportGroup &group = m_definition.groups.at(l);
+        const QString text = fill(group.header, m_rows.at(row, m_groupField.at(l)), int(groupSize(row, l)));
+        headers << groupItem(PageItem::Kind::GroupHeader, l, text);
+        height += headers.last().height;
+    }
+    // Headings go with at least the first line of their first row, and with
+    // the whole row where it fits on a page.
+    m_pages.ensureRoom(height + rowHeight(1));
+    m_pages.keepTogether(height + rowHeight(layout.rowCells.lineCount(row)));
+    for (int l = changed; l < levels; ++l) {
+        const PageItem &h = headers.at(l - changed);
+        m_pages.place(h);
+        PageItem again = groupItem(PageItem::Kind::GroupHeader, l, h.lines.join(QLatin1Char(' ')) + QStringLiteral(" (continued)"));
+        again.continued = true;
+        m_openHeadings << again;
+    }
+}
+
+// Footers of the groups that end with row, innermost first; a group of one
+// row needs none.
+QList<PageItem> ReportLayouter::Steps::groupFooters(qsizetype row)
+{
+    QList<PageItem> footers;
+    const int levels = int(m_groupField.size());
+    for (int l = levels - 1; l >= 0; --l) {
+        if (row + 1 < m_rows.size() && sameGroup(row, row + 1, l))
+            break;
+        const ReportGroup &group = m_definition.groups.at(l);
+        qsizetype start = row;
+        while (start > 0 && sameGroup(start - 1, row, l))
+            --start;
+        if (group.footer.isEmpty() || row == start)
+            continue;
+        footers << groupItem(PageItem::Kind::GroupFooter, l,
+                             fill(group.footer, m_rows.at(row, m_groupField.at(l)), int(row + 1 - start)));
+    }
+    return footers;
+}
+
+void ReportLayouter::Steps::placeRow(qsizetype row)
+{
+    layout.rowCells.splitUpTo(row);
+    placeGroupHeaders(row);
+    const QList<PageItem> footers = groupFooters(row);
+    // A footer never starts a page alone: it goes with the group's last row.
+    double height = rowHeight(layout.rowCells.lineCount(row));
+    for (const PageItem &f : footers)
+        height += f.height;
+    if (!footers.isEmpty())
+        m_pages.keepTogether(height);
+    placeRowLines(row);
+    for (const PageItem &f : footers) {
+        m_pages.ensureRoom(f.height);
+        m_pages.place(f);
+    }
+}
+
+// A row goes whole onto the page where it fits, or else whole onto a new
+// page; only a row taller than a page is split, between its lines.
+void ReportLayouter::Steps::placeRowLines(qsizetype row)
+{
+    const int lines = layout.rowCells.lineCount(row);
+    m_pages.keepTogether(rowHeight(lines));
+    int first = 0;
+    while (first < lines) {
+        const int fit = int((m_pages.room() - 2 * layout.cellPadding) / layout.lineHeight);
+        if (fit < 1) {
+            m_pages.newPage();
+            continue;
+        }
+        const int last = std::min(lines, first + fit);
+        PageItem item;
+        item.kind = PageItem::Kind::Row;
+        item.row = row;
+        item.firstLine = first;
+        item.lastLine = last;
+        item.height = rowHeight(last - first);
+        m_pages.place(item);
+        first = last;
+    }
+}
+
+ReportLayouter::ReportLayouter(const ReportDefinition &definition, const ReportContent &content,
+                               const QStringList &parameterValues, const QDate &printedOn)
+    : d(std::make_unique<Steps>(definition, content, parameterValues, printedOn))
+{
+}
+
+ReportLayouter::~ReportLayouter() = default;
+
+void ReportLayouter::layoutPages(int pages)
+{
+    d->layoutPages(pages);
+}
+
+void ReportLayouter::finish()
+{
+    d->layoutPages(std::numeric_limits<int>::max());
+}
+
+bool ReportLayouter::isComplete() const
+{
+    return d->complete();
+}
+
+const ReportLayout &ReportLayouter::layout() const
+{
+    return d->layout;
+}
+
+ReportLayout ReportLayouter::takeLayout()
+{
+    finish();
+    return std::move(d->layout);
+}
+
+ReportLayout layoutReport(const ReportDefinition &definition, const ReportContent &content,
+                          const QStringList &parameterValues, const QDate &printedOn)
+{
+    ReportLayouter layouter(definition, content, parameterValues, printedOn);
+    return layouter.takeLayout();
+}
