@@ -294,15 +294,26 @@ void benchSize(int cases, const QString &folder)
         });
         const int reportRuns = cases >= 100000 ? 3 : runs;
         record(QStringLiteral("Test Log report of largest project: first page shown @%1").arg(size),
-               medianMs(reportRuns, [&] { w.Command4_Click(); settle(); }, [&] {
+               medianMs(reportRuns, [&] { w.Command4_Click(); w.RptView->repaint(); }, [&] {
                    if (w.RptView->isVisible())
                        w.Cmdrepexit_Click();
                }),
                reportFloor);
         std::printf("    (%d pages laid out before the first is shown)\n", w.RptView->pageCount());
+        // The rest of the pages are laid out while the window waits for input.
+        record(QStringLiteral("Test Log report of largest project: every page laid out @%1").arg(size),
+               medianMs(reportRuns, [&] { w.Command4_Click(); w.RptView->repaint(); w.RptView->reportLayout(); }, [&] {
+                   if (w.RptView->isVisible())
+                       w.Cmdrepexit_Click();
+               }),
+               reportFloor);
+        std::printf("    (%d pages)\n", w.RptView->pageCount());
         const QString pdf = QDir(folder).filePath(QStringLiteral("report.pdf"));
         record(QStringLiteral("Test Log report of largest project: PDF export @%1").arg(size),
                medianMs(reportRuns, [&] { w.RptView->exportPdf(pdf); }), reportFloor);
+        const QString csv = QDir(folder).filePath(QStringLiteral("report.csv"));
+        record(QStringLiteral("Test Log report of largest project: CSV export @%1").arg(size),
+               medianMs(reportRuns, [&] { w.RptView->exportCsv(csv); }), reportFloor);
         w.Cmdrepexit_Click();
     }
 
@@ -417,7 +428,7 @@ int reportChild(const QString &folder, bool exportPdf)
     QElapsedTimer t;
     t.start();
     w.Command4_Click();
-    settle();
+    w.RptView->repaint();
     double ms = double(t.nsecsElapsed()) / 1e6;
     if (exportPdf) {
         getrusage(RUSAGE_SELF, &before);
