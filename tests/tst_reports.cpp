@@ -660,44 +660,46 @@ void TestReports::rowTallerThanAPageContinuesOnTheNext()
 
 void TestReports::pagesContinueGroupsAndKeepFootersWithRows()
 {
-    TempDatabase db;
     // Small groups in larger ones, rows of varying height: headings and footers fall at every height on the page.
-    QList<QStringList> cases;
-    for (int i = 0; i < 400; ++i)
-        cases.append({"P", QString("Type %1").arg(i / 40), QString("Part %1").arg(i / 4, 3, 10, QChar('0')), "K",
-                      QString::number(i), words(i % 11 + 1, "long"), "e"});
-    db.addCases(cases);
-    const Shown l = lay(db, "<groups><group field=\"qv_zr_tst_type\" header=\"Type {value}\" footer=\"{count} of type\"/>"
-                            "<group field=\"qv_zr_component\" header=\"Part {value}\" footer=\"{count} cases\"/></groups>");
-    QVERIFY(l.layout.complete);
-    int fresh = 0;
-    for (int p = 0; p < l.layout.pageCount(); ++p) {
-        const QList<PageItem> &items = l.layout.pages.at(p).items;
-        // The page's top: column headings, then the headings of the groups its first row goes on in.
-        int i = 0;
-        if (items.first().kind == PageItem::Kind::ColumnHeader)
-            ++i;
-        QStringList continued;
-        for (; i < items.size() && items.at(i).continued; ++i)
-            continued << items.at(i).lines.join(' ');
-        QVERIFY2(i < items.size(), "a page holds only its headings");
-        const PageItem &first = items.at(i);
-        QVERIFY2(first.kind != PageItem::Kind::GroupFooter, qPrintable(QString("page %1 starts with a footer").arg(p + 1)));
-        if (first.kind == PageItem::Kind::Row) {
-            const QStringList row = l.report->content().rows.at(first.row);
-            QCOMPARE(continued, (QStringList{"Type " + row.at(0) + " (continued)", "Part " + row.at(1) + " (continued)"}));
-        } else if (first.kind == PageItem::Kind::GroupHeader && first.level == 1) {
-            QCOMPARE(continued.size(), 1);
+    for (const int part : {4, 5, 8}) {
+        TempDatabase db;
+        QList<QStringList> cases;
+        for (int i = 0; i < 400; ++i)
+            cases.append({"P", QString("Type %1").arg(i / 40), QString("Part %1").arg(i / part, 3, 10, QChar('0')), "K",
+                          QString::number(i), words(i * 7 % 37 + 1, "long"), "e"});
+        db.addCases(cases);
+        const Shown l = lay(db, "<groups><group field=\"qv_zr_tst_type\" header=\"Type {value}\" footer=\"{count} of type\"/>"
+                                "<group field=\"qv_zr_component\" header=\"Part {value}\" footer=\"{count} cases\"/></groups>");
+        QVERIFY(l.layout.complete);
+        int fresh = 0;
+        for (int p = 0; p < l.layout.pageCount(); ++p) {
+            const QList<PageItem> &items = l.layout.pages.at(p).items;
+            // The page's top: column headings, then the headings of the groups its first row goes on in.
+            int i = 0;
+            if (items.first().kind == PageItem::Kind::ColumnHeader)
+                ++i;
+            QStringList continued;
+            for (; i < items.size() && items.at(i).continued; ++i)
+                continued << items.at(i).lines.join(' ');
+            QVERIFY2(i < items.size(), "a page holds only its headings");
+            const PageItem &first = items.at(i);
+            QVERIFY2(first.kind != PageItem::Kind::GroupFooter, qPrintable(QString("page %1 starts with a footer").arg(p + 1)));
+            if (first.kind == PageItem::Kind::Row) {
+                const QStringList row = l.report->content().rows.at(first.row);
+                QCOMPARE(continued, (QStringList{"Type " + row.at(0) + " (continued)", "Part " + row.at(1) + " (continued)"}));
+            } else if (first.kind == PageItem::Kind::GroupHeader && first.level == 1) {
+                QCOMPARE(continued.size(), 1);
+            }
+            for (int h = i; h < items.size(); ++h) {
+                if (items.at(h).kind != PageItem::Kind::GroupHeader || items.at(h).continued)
+                    continue;
+                ++fresh;
+                QVERIFY2(h + 1 < items.size() && items.at(h + 1).kind != PageItem::Kind::GroupFooter, "a heading without rows");
+            }
         }
-        for (int h = i; h < items.size(); ++h) {
-            if (items.at(h).kind != PageItem::Kind::GroupHeader || items.at(h).continued)
-                continue;
-            ++fresh;
-            QVERIFY2(h + 1 < items.size() && items.at(h + 1).kind != PageItem::Kind::GroupFooter, "a heading without rows");
-        }
+        QCOMPARE(fresh, 10 + 400 / part);
+        QCOMPARE(itemLines(l.layout, PageItem::Kind::GroupFooter).first(), QString("%1 cases").arg(part));
     }
-    QCOMPARE(fresh, 10 + 100);
-    QCOMPARE(itemLines(l.layout, PageItem::Kind::GroupFooter).mid(0, 2), (QStringList{"4 cases", "4 cases"}));
 }
 
 // A layout made page by page is the layout made at once; the first pages
