@@ -134,7 +134,8 @@ struct ReportLayout
     QStringList captionLines;  // the captioned parameters, with their details
     QString footerCaption;     // the title and the captioned parameters, at every page foot
     QString printedOn;
-    double headerHeight = 0;
+    double headerHeight = 0;        // the first page's: the whole heading
+    double runningHeaderHeight = 0; // the other pages': the company and the title on one line
     double footerHeight = 0;
 
     // Columns and rows.
@@ -162,6 +163,8 @@ struct ReportLayout
     bool complete = false; // false while pages are still being laid out
 
     int pageCount() const { return int(pages.size()); }
+    // Where the page's items may start.
+    double bodyTop(int pageIndex) const { return pageIndex == 0 ? headerHeight : runningHeaderHeight; }
     // "Page N of M"; M shows as "..." until the last page is laid out.
     QString footerText(int pageIndex) const;
 };

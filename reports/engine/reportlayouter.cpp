@@ -49,9 +49,9 @@ class Paginator
 public:
     explicit Paginator(ReportLayout &layout)
         : m_layout(layout)
-        , m_bodyTop(layout.headerHeight)
+        , m_bodyTop(layout.runningHeaderHeight)
         , m_bodyBottom(layout.paintSize.height() - layout.footerHeight)
-        , m_y(m_bodyTop)
+        , m_y(layout.headerHeight)
     {
         m_layout.pages.append(ReportPage());
     }
@@ -230,6 +230,11 @@ void ReportLayouter::Steps::setUpPage(const QStringList &parameterValues, const 
                           + layout.addressLines.size() * QFontMetricsF(layout.smallFont).lineSpacing()
                           + fromPoints(4) + QFontMetricsF(layout.titleFont).lineSpacing()
                           + layout.captionLines.size() * layout.lineHeight + fromPoints(10);
+    // Later pages carry the company and the title on one line, leaving the
+    // room to the rows; the footer names the title and the project on every page.
+    const QFontMetricsF bold(layout.boldFont);
+    const bool oneLine = bold.horizontalAdvance(layout.heading) + bold.horizontalAdvance(layout.title) + fromPoints(24) <= width;
+    layout.runningHeaderHeight = (oneLine ? 1 : 2) * bold.lineSpacing() + fromPoints(8);
     layout.footerHeight = fromPoints(8) + QFontMetricsF(layout.smallFont).lineSpacing();
 }
 

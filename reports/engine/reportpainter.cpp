@@ -29,6 +29,23 @@ void drawLines(QPainter &p, const QStringList &lines, const QRectF &box, Qt::Ali
     }
 }
 
+// Pages after the first: the company on the left, the title on the right,
+// or under it when both do not fit on one line.
+void paintRunningHeader(QPainter &p, const ReportLayout &l)
+{
+    const double width = l.paintSize.width();
+    const QFontMetricsF bold(l.boldFont);
+    const double line = bold.lineSpacing();
+    const bool oneLine = l.runningHeaderHeight < 2 * line;
+    p.setFont(l.boldFont);
+    p.drawText(QRectF(0, 0, width, line), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, l.heading);
+    p.drawText(QRectF(0, oneLine ? 0 : line, width, line), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, l.title);
+    const double y = l.runningHeaderHeight - fromPoints(5);
+    p.setPen(QPen(Qt::black, fromPoints(0.75)));
+    p.drawLine(QPointF(0, y), QPointF(width, y));
+    p.setPen(Qt::black);
+}
+
 void paintHeader(QPainter &p, const ReportLayout &l)
 {
     const double width = l.paintSize.width();
@@ -172,7 +189,10 @@ void paintPage(QPainter &p, const ReportLayout &l, int pageIndex)
         return;
     p.save();
     p.setPen(Qt::black);
-    paintHeader(p, l);
+    if (pageIndex == 0)
+        paintHeader(p, l);
+    else
+        paintRunningHeader(p, l);
     paintFooter(p, l, pageIndex);
 
     const double width = l.paintSize.width();
@@ -230,7 +250,7 @@ void paintPage(QPainter &p, const ReportLayout &l, int pageIndex)
             const double top = item.top + fromPoints(6);
             const double line = QFontMetricsF(l.titleFont).lineSpacing();
             // Under the page heading's own rule it needs none.
-            if (item.top > l.headerHeight + 1) {
+            if (item.top > l.bodyTop(pageIndex) + 1) {
                 p.setPen(QPen(Qt::black, fromPoints(0.75)));
                 p.drawLine(QPointF(0, top - fromPoints(2)), QPointF(width, top - fromPoints(2)));
             }
