@@ -1109,6 +1109,13 @@ void TestReports::reportWindowKeysToolsAndCsv()
     QCOMPARE(v->currentPage(), v->pageCount());
     key(Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(v->currentPage(), 1);
+    // In the page number box too, End and Home go to the last and first page.
+    v->pageBox->setFocus();
+    key(Qt::Key_End);
+    QCOMPARE(v->currentPage(), v->pageCount());
+    key(Qt::Key_Home);
+    QCOMPARE(v->currentPage(), 1);
+    v->setFocus();
     double zoom = v->zoom();
     for (const Qt::Key in : {Qt::Key_Plus, Qt::Key_Equal}) {
         key(in, Qt::ControlModifier);

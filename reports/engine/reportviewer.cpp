@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
@@ -186,6 +187,7 @@ ReportViewer::ReportViewer(QWidget *parent)
     m_scroll->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(m_scroll);
     m_scroll->viewport()->installEventFilter(this);
+    pageBox->installEventFilter(this);
     updateControls();
 }
 
@@ -385,6 +387,13 @@ bool ReportViewer::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel && pageCount() > 0)
         return wheel(static_cast<QWheelEvent *>(event));
+    // In the page number box, Home and End go to the first and last page, as
+    // everywhere else in the viewer, rather than to the ends of the number.
+    if (watched == pageBox && event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Home || key->key() == Qt::Key_End) && key->modifiers() == Qt::NoModifier)
+            return true; // not taken by the box: the viewer's shortcut runs
+    }
     return QWidget::eventFilter(watched, event);
 }
 
