@@ -92,7 +92,9 @@ public:
     {
         if (item.kind == ReportSummaryItem::Kind::Count) {
             const int n = count(item.where);
-            const QString share = item.where.isSet() ? percent(n, int(m_rows.size())) + QStringLiteral(" of all") : QString();
+            const QString share = item.where.isSet() && !m_rows.isEmpty()
+                                      ? percent(n, int(m_rows.size())) + QStringLiteral(" of all")
+                                      : QString();
             table.rows << QStringList{item.label, QString::number(n), share};
             return;
         }
