@@ -162,7 +162,7 @@ ReportLayouter::Steps::Steps(const ReportDefinition &definition, const ReportCon
     : m_definition(definition)
     , m_content(content)
     , m_rows(content.rows)
-    , m_pages((setUpPage(parameterValues, printedOn), layout))
+    , m_pages((setUpPage(parameterValues, printedOn), layout)) // the pages' heights come from the heading
 {
     setUpColumns();
     for (const ReportGroup &g : definition.groups)
@@ -362,8 +362,9 @@ void ReportLayouter::Steps::placeTable(int table)
     int first = 0;
     while (first < rows) {
         int last = first;
-        while (last < rows && tableHeight(t, first, last + 1) <= m_pages.room())
-            ++last;
+        double height = tableHeight(t, first, first);
+        while (last < rows && height + rowHeight(t.rowLines.at(last)) <= m_pages.room())
+            height += rowHeight(t.rowLines.at(last++));
         // The title and headings go with two rows at least, unless the table is shorter.
         const int least = std::min(rows - first, 2);
         if (last - first < least && !m_pages.pageIsFresh()) {
