@@ -631,7 +631,7 @@ const ReportContent &Report::content()
         shown->texts = rows->texts;
         shown->repeats = rows->repeats;
         for (qsizetype r = 0; r < c.everyRow.size(); ++r) {
-            if ((c.everyRow.at(r, at) == m_definition.shown.value) != m_definition.shown.negated) {
+            if (m_definition.shown.matches(c.everyRow.at(r, at))) {
                 const auto from = rows->cells.cbegin() + r * rows->width;
                 shown->cells.insert(shown->cells.end(), from, from + rows->width);
             }

@@ -18,6 +18,8 @@ struct ReportCondition
     bool negated = false;
 
     bool isSet() const { return !field.isEmpty(); }
+    // Whether a row whose field holds text passes.
+    bool matches(const QString &text) const { return (text == value) != negated; }
 };
 
 struct ReportParameter

@@ -154,7 +154,12 @@ private:
     Step m_step = Step::Intro;
     qsizetype m_next = 0;             // the next row to place
     QList<int> m_groupField;          // per group level, its field
-    QList<PageItem> m_openHeadings;   // per open group, its heading as a page top repeats it
+    struct OpenGroup
+    {
+        qsizetype start;     // its first row
+        PageItem continued;  // its heading as a page top repeats it
+    };
+    QList<OpenGroup> m_open;          // per group level, the group the rows are in
 };
 
 ReportLayouter::Steps::Steps(const ReportDefinition &definition, const ReportContent &content,
@@ -463,13 +468,13 @@ void ReportLayouter::Steps::startRows()
         header.kind = PageItem::Kind::ColumnHeader;
         header.height = columnHeaderHeight;
         m_pages.place(header);
-        for (const PageItem &heading : std::as_const(m_openHeadings))
-            m_pages.place(heading);
+        for (const OpenGroup &group : std::as_const(m_open))
+            m_pages.place(group.continued);
     };
     auto topHeight = [this, columnHeaderHeight] {
         double height = columnHeaderHeight;
-        for (const PageItem &heading : std::as_const(m_openHeadings))
-            height += heading.height;
+        for (const OpenGroup &group : std::as_const(m_open))
+            height += group.continued.height;
         return height;
     };
     m_pages.setPageTop(placeTop, topHeight);
@@ -530,7 +535,7 @@ void ReportLayouter::Steps::placeGroupHeaders(qsizetype row)
             break;
         }
     }
-    m_openHeadings.resize(changed);
+    m_open.resize(changed);
     if (changed == levels)
         return;
     QList<PageItem> headers;
@@ -550,7 +555,7 @@ void ReportLayouter::Steps::placeGroupHeaders(qsizetype row)
         m_pages.place(h);
         PageItem again = groupItem(PageItem::Kind::GroupHeader, l, h.lines.join(QLatin1Char(' ')) + QStringLiteral(" (continued)"));
         again.continued = true;
-        m_openHeadings << again;
+        m_open << OpenGroup{row, again};
     }
 }
 
@@ -564,9 +569,7 @@ QList<PageItem> ReportLayouter::Steps::groupFooters(qsizetype row)
         if (row + 1 < m_rows.size() && sameGroup(row, row + 1, l))
             break;
         const ReportGroup &group = m_definition.groups.at(l);
-        qsizetype start = row;
-        while (start > 0 && sameGroup(start - 1, row, l))
-            --start;
+        const qsizetype start = m_open.at(l).start;
         if (group.footer.isEmpty() || row == start)
             continue;
         footers << groupItem(PageItem::Kind::GroupFooter, l,

@@ -13,20 +13,18 @@ class Filter
 {
 public:
     Filter(const ReportContent &content, const ReportCondition &c)
-        : m_column(c.isSet() ? fieldPosition(content.fields, c.field) : -1)
-        , m_value(c.value)
-        , m_negated(c.negated)
+        : m_condition(c)
+        , m_column(c.isSet() ? fieldPosition(content.fields, c.field) : -1)
     {
     }
     bool matches(const ReportRows &rows, qsizetype row) const
     {
-        return m_column < 0 || (rows.at(row, m_column) == m_value) != m_negated;
+        return m_column < 0 || m_condition.matches(rows.at(row, m_column));
     }
 
 private:
+    ReportCondition m_condition;
     int m_column;
-    QString m_value;
-    bool m_negated;
 };
 
 QString shown(const QString &value)

@@ -197,7 +197,7 @@ void ReportViewer::setReportSource(Report *report)
 {
     m_report = report;
     dropLayout();
-    m_content = {}; // the rows go with the report
+    m_content = ReportContent(); // the rows go with the report
     m_view->layout = nullptr;
     m_page = 0;
     m_view->updateSize();
@@ -214,7 +214,7 @@ void ReportViewer::dropLayout()
 void ReportViewer::viewReport()
 {
     dropLayout();
-    m_content = {};
+    m_content = ReportContent();
     m_view->layout = nullptr;
     m_page = 0;
     updateControls();
