@@ -5,19 +5,18 @@
 #include "dropdown.h"
 #include "exchangeerror.h"
 #include "guard.h"
+#include "importframe.h"
 #include "listfiller.h"
 #include "recordlist.h"
 #include "services.h"
 #include "testingclass.h"
 #include "textbox.h"
-#include "windowkeys.h"
 
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -59,8 +58,6 @@ frm_import_cases::frm_import_cases(TestingClass &con, QWidget *parent)
     cmb_delimiter->addEntries({QStringLiteral("Detect"), QStringLiteral("Comma"), QStringLiteral("Semicolon"),
                                QStringLiteral("Tab")});
     cmb_encoding->addEntries({QStringLiteral("Detect"), QStringLiteral("UTF-8"), QStringLiteral("Windows-1252")});
-    cmd_import->setEnabled(false);
-    LV_preview->setObjectName(QStringLiteral("LV_preview"));
     LV_preview->setColumns({{QStringLiteral("Line"), 30},
                             {QStringLiteral("Action"), 40},
                             {QStringLiteral("Reason"), 120},
@@ -95,20 +92,11 @@ frm_import_cases::frm_import_cases(TestingClass &con, QWidget *parent)
     }
     form->addRow(QStringLiteral("Columns"), columns);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(lbl_counts, 1);
-    buttons->addWidget(cmd_import);
-    buttons->addWidget(cmd_close);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(LV_preview, 1);
-    layout->addLayout(buttons);
+    layOutImportWindow(this, form, LV_preview, lbl_counts, cmd_import, cmd_close);
     resize(points(620), points(400));
 
-    keys()->setCancelButton(cmd_close);
     onEvent(cmd_browse, &QPushButton::clicked, this, &frm_import_cases::cmd_browse_Click);
     onEvent(cmd_import, &QPushButton::clicked, this, &frm_import_cases::cmd_import_Click);
-    onEvent(cmd_close, &QPushButton::clicked, this, &ChildWindow::closeWindow);
     for (DropDown *box : {cmb_prjid, cmb_delimiter, cmb_encoding})
         onEvent(box, &DropDown::clicked, this, &frm_import_cases::preview);
 }

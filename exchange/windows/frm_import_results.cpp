@@ -3,12 +3,12 @@
 #include "dropdown.h"
 #include "exchangeerror.h"
 #include "guard.h"
+#include "importframe.h"
 #include "listfiller.h"
 #include "recordlist.h"
 #include "resultsimport.h"
 #include "services.h"
 #include "testingclass.h"
-#include "windowkeys.h"
 
 #include <QFileInfo>
 #include <QFormLayout>
@@ -59,8 +59,6 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
     cmb_tst_type->setObjectName(QStringLiteral("cmb_tst_type"));
     cmb_severity->addEntries({QStringLiteral("Critical"), QStringLiteral("Major"), QStringLiteral("Minor")});
     cmb_cat->setText(QStringLiteral("Automated test"));
-    cmd_import->setEnabled(false);
-    LV_preview->setObjectName(QStringLiteral("LV_preview"));
     LV_preview->setColumns({{QStringLiteral("File"), 80},
                             {QStringLiteral("Line"), 30},
                             {QStringLiteral("Test"), 160},
@@ -84,23 +82,14 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
     defect->addWidget(new QLabel(QStringLiteral("Defect Category")));
     defect->addWidget(cmb_cat, 1);
     form->addRow(QStringLiteral("Failures: Defect Severity"), defect);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(lbl_counts, 1);
-    buttons->addWidget(cmd_import);
-    buttons->addWidget(cmd_close);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(LV_preview, 1);
-    layout->addLayout(buttons);
+    layOutImportWindow(this, form, LV_preview, lbl_counts, cmd_import, cmd_close);
     resize(points(600), points(420));
 
-    keys()->setCancelButton(cmd_close);
     onEvent(cmd_add, &QPushButton::clicked, this, &frm_import_results::cmd_add_Click);
     onEvent(cmd_clear, &QPushButton::clicked, this, &frm_import_results::cmd_clear_Click);
     onEvent(cmb_prjid, &DropDown::clicked, this, &frm_import_results::cmb_prjid_Click);
     onEvent(cmb_tst_type, &DropDown::clicked, this, &frm_import_results::preview);
     onEvent(cmd_import, &QPushButton::clicked, this, &frm_import_results::cmd_import_Click);
-    onEvent(cmd_close, &QPushButton::clicked, this, &ChildWindow::closeWindow);
 }
 
 void frm_import_results::Form_Load()
