@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program alone, installs it into ~/.local
-# and starts it. Its data then lives in ~/.local/share/verolan, outside this folder.
+# and starts it. Its data then lives in ~/.local/share/verolan, outside this folder;
+# installing again leaves it alone.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh

@@ -3,7 +3,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <optional>
 
@@ -11,6 +10,7 @@ namespace AppPaths {
 namespace {
 
 const QString kDatabaseName = QStringLiteral("testing.mdb");
+const QString kShippedName = QStringLiteral("empty-testing.mdb");
 // One definition tells whether the definitions lie beside the executable.
 const QString kMarker = QStringLiteral("rpt_tst_plan.rpt");
 
@@ -44,7 +44,7 @@ Paths pathsFor(const QString &programFolder)
         return {Layout::Portable, program.filePath(kDatabaseName), program.absolutePath(), QString()};
     const QString share = QDir::cleanPath(program.filePath(QStringLiteral("../share/verolan")));
     return {Layout::Installed, QDir(userDataHome()).filePath(QStringLiteral("verolan/") + kDatabaseName), share,
-            QDir(share).filePath(kDatabaseName)};
+            QDir(share).filePath(kShippedName)};
 }
 
 Paths current()
@@ -63,28 +63,6 @@ QString databaseFile()
 QString reportFolder()
 {
     return current().reportFolder;
-}
-
-QString prepareDataFolder(const Paths &paths)
-{
-    if (paths.layout != Layout::Installed)
-        return QString();
-    const QString folder = QFileInfo(paths.database).absolutePath();
-    if (QFileInfo::exists(folder))
-        return QString();
-    if (!QDir().mkpath(folder))
-        return QStringLiteral("the folder %1 cannot be made").arg(QDir::toNativeSeparators(folder));
-    QFile shipped(paths.shippedDatabase);
-    if (!shipped.copy(paths.database)) {
-        QDir().rmdir(folder); // the next start tries again
-        return QStringLiteral("%1 cannot be copied to %2 (%3)")
-            .arg(QDir::toNativeSeparators(paths.shippedDatabase), QDir::toNativeSeparators(paths.database),
-                 shipped.errorString());
-    }
-    // The shipped file is read-only for the user; the copy is the user's to write.
-    QFile::setPermissions(paths.database, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
-                                              | QFileDevice::WriteUser);
-    return QString();
 }
 
 void setProgramFolder(const QString &programFolder)

@@ -9,7 +9,8 @@
 // beside the executable, and so does testing.mdb.
 // Installed (bin/verolan): the report definitions and the empty database in
 // share/verolan/ beside bin/; the user's database in
-// $XDG_DATA_HOME/verolan/ (~/.local/share/verolan/ by default).
+// $XDG_DATA_HOME/verolan/ (~/.local/share/verolan/ by default). The empty one
+// is named so that it is never the user's, even where the two folders are one.
 namespace AppPaths {
 
 enum class Layout { Portable, Installed };
@@ -29,11 +30,5 @@ Paths pathsFor(const QString &programFolder);
 Paths current();
 QString databaseFile();
 QString reportFolder();
-
-// On the first start of an installed program, when the data folder does not
-// exist yet: makes it and puts the empty database in it. A data folder that
-// exists is left as it is: a lost database is never replaced by an empty one.
-// Empty on success, else why not.
-QString prepareDataFolder(const Paths &paths);
 
 } // namespace AppPaths

@@ -3,6 +3,7 @@
 #include "apppaths.h"
 #include "appicon.h"
 #include "appversion.h"
+#include "datafolder.h"
 #include "mdi_main.h"
 #include "sidefile.h"
 #include "windows.h"
@@ -19,7 +20,8 @@ int runProgram(QApplication &app)
     QApplication::setDesktopFileName(QStringLiteral("org.verolan.Verolan"));
     QApplication::setWindowIcon(AppIcon::icon());
 
-    // Installed on a first start: the user's data folder with the empty database.
+    // Installed on a first start: the user's database from the empty one. What
+    // went wrong shows again in the message when the database cannot be opened.
     const AppPaths::Paths paths = AppPaths::current();
     const QString unprepared = AppPaths::prepareDataFolder(paths);
     if (!unprepared.isEmpty())

@@ -1,5 +1,5 @@
-// The installed layout: the program installed into a prefix of its own (CTest's
-// install fixture) and started as a user would start it, each start in a child
+// The installed layout: the program installed into a prefix (CTest's install
+// fixture, or `cmake --install` into a temporary one) and started as a user would start it, each start in a child
 // process with its own HOME and XDG_DATA_HOME.
 #include "apppaths.h"
 #include "apppathsoverride.h"
@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 #include <QtTest>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -48,18 +49,16 @@ public:
 
 struct Run
 {
-    int exitCode;
+    int exitCode; // -1 when it did not start or end by itself
     QString out;
+    QString err;
 };
 
-// The program installed under prefix started with vars set (a null value unsets one).
-Run runChild(const QString &prefix, const QMap<QString, QString> &vars)
+// Runs program with vars set in its environment (a null value unsets one).
+Run run(const QString &program, const QStringList &args, const QMap<QString, QString> &vars)
 {
     QProcess p;
-    p.setProgram(QCoreApplication::applicationFilePath());
-    p.setArguments({QStringLiteral("--start-installed"), prefix});
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     for (auto it = vars.begin(); it != vars.end(); ++it) {
         if (it.value().isNull())
             env.remove(it.key());
@@ -67,36 +66,47 @@ Run runChild(const QString &prefix, const QMap<QString, QString> &vars)
             env.insert(it.key(), it.value());
     }
     p.setProcessEnvironment(env);
-    p.start();
-    if (!p.waitForFinished(30000))
+    p.start(program, args);
+    const bool ended = p.waitForFinished(600000) && p.exitStatus() == QProcess::NormalExit;
+    if (!ended)
         p.kill();
-    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput())};
+    return {ended ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+// The program installed under prefix, started as a user starts it. asUser: as
+// root, the start runs as nobody, for whom file permissions hold.
+Run runChild(const QString &prefix, QMap<QString, QString> vars, bool asUser = false)
+{
+    QString program = QCoreApplication::applicationFilePath();
+    QStringList args{QStringLiteral("--start-installed"), prefix};
+    if (asUser && ::geteuid() == 0) {
+        args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} + args;
+        program = QStringLiteral("setpriv");
+    }
+    vars.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return run(program, args, vars);
 }
 
 // cmake, with the default generator; its output is shown when it fails.
 bool cmake(const QStringList &args)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("CMAKE_GENERATOR"));
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(qEnvironmentVariable("VEROLAN_CMAKE", QStringLiteral("cmake")), args);
-    const bool done = p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    if (!done)
-        qWarning().noquote() << p.readAll();
-    return done;
+    const Run r = run(qEnvironmentVariable("VEROLAN_CMAKE", "cmake"), args, {{"CMAKE_GENERATOR", QString()}});
+    if (r.exitCode != 0)
+        qWarning().noquote() << r.out << r.err;
+    return r.exitCode == 0;
 }
 
-// An empty database of ours: it opens with the program's tables, which hold no rows.
-void verifyEmptyDatabase(const QString &path)
+// The first value sql gives on the database file, which must open as one of ours.
+QVariant firstValue(const QString &path, const QString &sql)
 {
     Connection cn;
     cn.open(path);
     QSqlQuery q(cn.database());
-    QVERIFY(q.exec("select (select count(*) from qv_zr_projects) + (select count(*) from qv_zr_tst_cases)") && q.next());
-    QCOMPARE(q.value(0).toInt(), 0);
+    return q.exec(sql) && q.next() ? q.value(0) : QVariant();
 }
+
+const QString kRows = QStringLiteral("select (select count(*) from qv_zr_projects) + (select count(*) from qv_zr_tst_cases)");
 
 } // namespace
 
@@ -105,8 +115,8 @@ class TestInstall : public QObject
     Q_OBJECT
 
 private slots:
-    void installedProgramKeepsItsDataInTheUsersFolder_data();
-    void installedProgramKeepsItsDataInTheUsersFolder();
+    void installingAgainKeepsTheUsersData_data();
+    void installingAgainKeepsTheUsersData();
     void installedFilesAndPortableLayout();
     void shippedDatabaseBuildsWithTheDefaultGenerator();
 };
@@ -117,46 +127,39 @@ QString installPrefix()
     return qEnvironmentVariable("VEROLAN_INSTALL_PREFIX");
 }
 
-void TestInstall::installedProgramKeepsItsDataInTheUsersFolder_data()
+void TestInstall::installingAgainKeepsTheUsersData_data()
 {
-    QTest::addColumn<bool>("xdgSet");
-    QTest::newRow("XDG_DATA_HOME set") << true;
-    QTest::newRow("only HOME set") << false;
+    QTest::addColumn<QString>("prefix"); // under the temporary HOME
+    QTest::addColumn<QString>("xdg");    // XDG_DATA_HOME under HOME; unset when empty
+    QTest::newRow("own prefix, XDG_DATA_HOME set") << "opt" << "xdg";
+    QTest::newRow("own prefix, only HOME") << "opt" << "";
+    QTest::newRow("prefix ~/.local, only HOME") << ".local" << "";
+    QTest::newRow("XDG_DATA_HOME in the prefix's share") << "usr" << "usr/share";
 }
 
-void TestInstall::installedProgramKeepsItsDataInTheUsersFolder()
+void TestInstall::installingAgainKeepsTheUsersData()
 {
-    QFETCH(bool, xdgSet);
+    QFETCH(QString, prefix);
+    QFETCH(QString, xdg);
     if (installPrefix().isEmpty())
-        QSKIP("run through CTest, which installs the program first");
+        QSKIP("run through CTest, which builds the program first");
     QTemporaryDir home;
-    QTemporaryDir xdg;
-    const QMap<QString, QString> vars{{"HOME", home.path()}, {"XDG_DATA_HOME", xdgSet ? xdg.path() : QString()}};
-    const QString data = QDir(xdgSet ? xdg.path() : home.path() + "/.local/share").filePath("verolan");
-    const QString database = QDir(data).filePath("testing.mdb");
+    prefix = home.filePath(prefix);
+    const QMap<QString, QString> vars{{"HOME", home.path()}, {"XDG_DATA_HOME", xdg.isEmpty() ? QString() : home.filePath(xdg)}};
+    const QString database = home.filePath((xdg.isEmpty() ? ".local/share" : xdg) + "/verolan/testing.mdb");
 
-    // First start: the data folder is made with the empty database in it.
-    Run run = runChild(installPrefix(), vars);
-    QCOMPARE(run.out, QStringLiteral("SHOWN\n"));
+    // First start: the database is made from the empty one.
+    QVERIFY(cmake({"--install", qEnvironmentVariable("VEROLAN_BUILD_DIR"), "--prefix", prefix}));
+    QCOMPARE(runChild(prefix, vars).out, QStringLiteral("SHOWN\n"));
     QVERIFY(QFileInfo(database).isWritable());
-    {
-        Connection cn;
-        cn.open(database);
-        QSqlQuery(cn.database()).exec("insert into qv_zr_projects (qv_zr_prjid) values ('Kept')");
-    }
-    // Later starts use it as it is.
-    run = runChild(installPrefix(), vars);
-    QCOMPARE(run.out, QStringLiteral("SHOWN\n"));
-    {
-        Connection cn;
-        cn.open(database);
-        QSqlQuery q(cn.database());
-        QVERIFY(q.exec("select qv_zr_prjid from qv_zr_projects") && q.next());
-        QCOMPARE(q.value(0).toString(), QStringLiteral("Kept"));
-    }
+    firstValue(database, "insert into qv_zr_projects (qv_zr_prjid) values ('Kept')");
+    // Installing again and starting again leave it as it is.
+    QVERIFY(cmake({"--install", qEnvironmentVariable("VEROLAN_BUILD_DIR"), "--prefix", prefix}));
+    QCOMPARE(runChild(prefix, vars).out, QStringLiteral("SHOWN\n"));
+    QCOMPARE(firstValue(database, "select qv_zr_prjid from qv_zr_projects").toString(), QStringLiteral("Kept"));
     // A lost database is never replaced by an empty one.
     QVERIFY(QFile::remove(database));
-    run = runChild(installPrefix(), vars);
+    const Run run = runChild(prefix, vars);
     QCOMPARE(run.out, QStringLiteral("BOX|Information|Not able to acess database|0\n"));
     QCOMPARE(run.exitCode, 1);
     QVERIFY(!QFileInfo::exists(database));
@@ -172,8 +175,11 @@ void TestInstall::installedFilesAndPortableLayout()
     QCOMPARE(installed.reportFolder, prefix.filePath("share/verolan"));
     for (const char *file : {"rpt_tst_plan.rpt", "rpt_tst_log.rpt", "rpt_tst_log_failed.rpt", "rpt_tst_log_pass.rpt"})
         QVERIFY2(QFileInfo::exists(QDir(installed.reportFolder).filePath(file)), file);
-    // The shipped database is empty and one of ours, whatever the build folder's file holds.
-    verifyEmptyDatabase(installed.shippedDatabase);
+    // The shipped database is empty, whatever the build folder's file holds, and
+    // never named as a user's database is.
+    QCOMPARE(installed.shippedDatabase, prefix.filePath("share/verolan/empty-testing.mdb"));
+    QCOMPARE(firstValue(installed.shippedDatabase, kRows).toInt(), 0);
+    QVERIFY(!QFileInfo::exists(prefix.filePath("share/verolan/testing.mdb")));
     for (const char *file : {"bin/verolan", "share/applications/org.verolan.Verolan.desktop",
                              "share/metainfo/org.verolan.Verolan.metainfo.xml",
                              "share/icons/hicolor/scalable/apps/org.verolan.Verolan.svg",
@@ -183,15 +189,9 @@ void TestInstall::installedFilesAndPortableLayout()
     QCOMPARE(QImage(prefix.filePath("share/icons/hicolor/48x48/apps/org.verolan.Verolan.png")).size(), QSize(48, 48));
 
     // --version answers without a display and opens no window.
-    QProcess version;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QT_QPA_PLATFORM");
-    env.remove("DISPLAY");
-    version.setProcessEnvironment(env);
-    version.start(prefix.filePath("bin/verolan"), {"--version"});
-    QVERIFY(version.waitForFinished(30000));
-    QCOMPARE(version.exitCode(), 0);
-    QCOMPARE(QString::fromLocal8Bit(version.readAllStandardOutput()).trimmed(), QStringLiteral("verolan 1.0"));
+    const Run version = run(prefix.filePath("bin/verolan"), {"--version"}, {{"QT_QPA_PLATFORM", {}}, {"DISPLAY", {}}});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.out.trimmed(), QStringLiteral("verolan 1.0"));
 
     // The build folder stays portable: definitions and database beside the program.
     const QString build = qEnvironmentVariable("VEROLAN_BUILD_DIR");
@@ -209,7 +209,7 @@ void TestInstall::shippedDatabaseBuildsWithTheDefaultGenerator()
     QTemporaryDir build;
     QVERIFY(cmake({"-S", source, "-B", build.path(), "-DBUILD_TESTING=OFF"}));
     QVERIFY(cmake({"--build", build.path(), "--target", "verolan_shipped_db", "-j2"}));
-    verifyEmptyDatabase(build.filePath("dist/shipped/testing.mdb"));
+    QCOMPARE(firstValue(build.filePath("dist/shipped/empty-testing.mdb"), kRows).toInt(), 0);
 }
 
 int main(int argc, char **argv)
