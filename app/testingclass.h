@@ -9,7 +9,8 @@ public:
     Connection cn;
 
     // Opens cn unless it is open. A database file that cannot be opened shows
-    // "Not able to acess database" and ends the program; any other failure
+    // "Not able to acess database" (and on a second line what is wrong with
+    // the data folder, when something is) and ends the program; any other failure
     // leaves cn closed without a word.
     void Conopen();
 };

@@ -117,6 +117,8 @@ class TestInstall : public QObject
 private slots:
     void installingAgainKeepsTheUsersData_data();
     void installingAgainKeepsTheUsersData();
+    void unusableDataFolderIsNamedWithTheReason_data();
+    void unusableDataFolderIsNamedWithTheReason();
     void installedFilesAndPortableLayout();
     void shippedDatabaseBuildsWithTheDefaultGenerator();
 };
@@ -163,6 +165,37 @@ void TestInstall::installingAgainKeepsTheUsersData()
     QCOMPARE(run.out, QStringLiteral("BOX|Information|Not able to acess database|0\n"));
     QCOMPARE(run.exitCode, 1);
     QVERIFY(!QFileInfo::exists(database));
+}
+
+void TestInstall::unusableDataFolderIsNamedWithTheReason_data()
+{
+    QTest::addColumn<QString>("xdg"); // what XDG_DATA_HOME is
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a file in the folder's place") << "folder" << "The data folder %1 is a file, not a folder";
+    QTest::newRow("a file in its parent's place") << "file" << "The data folder %1 cannot be made: Not a directory";
+    QTest::newRow("a read-only parent") << "read-only" << "The data folder %1 cannot be made: Permission denied";
+}
+
+void TestInstall::unusableDataFolderIsNamedWithTheReason()
+{
+    QFETCH(QString, xdg);
+    QFETCH(QString, reason);
+    if (installPrefix().isEmpty())
+        QSKIP("run through CTest, which installs the program first");
+    QTemporaryDir home;
+    const QString data = home.filePath("data"); // XDG_DATA_HOME
+    const QString folder = data + "/verolan";
+    const auto readable = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    // A file, or a read-only folder, in the way.
+    QVERIFY(xdg == "file" || QDir().mkdir(data));
+    QFile inTheWay(xdg == "file" ? data : folder);
+    QVERIFY(xdg == "read-only" ? QFile::setPermissions(data, readable) : inTheWay.open(QIODevice::WriteOnly));
+    // Open to nobody, who starts the program when the tests run as root.
+    QVERIFY(QFile::setPermissions(home.path(), readable | QFileDevice::WriteOwner));
+
+    const Run run = runChild(installPrefix(), {{"HOME", home.path()}, {"XDG_DATA_HOME", data}}, true);
+    QCOMPARE(run.out, "BOX|Information|Not able to acess database\n" + reason.arg(folder) + "|0\n");
+    QCOMPARE(run.exitCode, 1);
 }
 
 void TestInstall::installedFilesAndPortableLayout()
