@@ -1,19 +1,23 @@
 #include "casesexport.h"
 #include "casesimport.h"
 #include "connection.h"
+#include "databasefile.h"
 #include "dberror.h"
 #include "exchangeerror.h"
+#include "frm_backup.h"
 #include "frm_export_cases.h"
 #include "frm_import_cases.h"
 #include "frm_import_results.h"
-#include "recorders.h"
-#include "recordlist.h"
-#include "testingclass.h"
+#include "frm_reports.h"
+#include "reportfixture.h"
+#include "reportviewer.h"
 #include "resultsimport.h"
-#include "tempdatabase.h"
+#include "windowtest.h"
 
-#include <QPushButton>
-#include <QtTest>
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <unistd.h>
 
 namespace {
 
@@ -82,6 +86,9 @@ private slots:
     void refusesBadResultOptions();
     // The windows: file, preview, import and the closing message
     void windowsPreviewImportAndExport();
+    // Every file written where the user says: exports, reports and backups
+    void noWriteReplacesTheDatabase_data();
+    void noWriteReplacesTheDatabase();
 };
 
 void TestExchange::parsesCsv_data()
@@ -491,6 +498,78 @@ void TestExchange::windowsPreviewImportAndExport()
     QFile exported(out);
     QVERIFY(exported.open(QIODevice::ReadOnly));
     QCOMPARE(exported.readAll().count('\n'), 4); // header and three cases
+}
+
+void TestExchange::noWriteReplacesTheDatabase_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("target"); // @db: the database's folder, @out: another one
+    const QList<std::pair<const char *, const char *>> targets{
+        {"the database", "@db/testing.mdb"},
+        {"the database by a hard link", "@out/cases.csv"},
+        {"its journal, spelt otherwise", "@out/../@name/testing.mdb-journal"},
+        {"its log by a symbolic link", "@out/report.pdf"},
+        {"the copy a restore keeps", "@db/testing.mdb.before-restore"},
+        {"another database", "@out/older.mdb"}};
+    for (const char *writer : {"cases", "pdf", "csv", "backup"}) {
+        for (const auto &[name, target] : targets)
+            QTest::addRow("%s onto %s", writer, name) << writer << target;
+    }
+}
+
+void TestExchange::noWriteReplacesTheDatabase()
+{
+    QFETCH(QString, writer);
+    QFETCH(QString, target);
+    TempDatabase db;
+    ServiceRecorders rec;
+    db.addProject("P");
+    db.addCase("P", "Unit", "Core", "Mod", "C1");
+    copyReportDefinitions(db.folder());
+    QTemporaryDir out;
+    target.replace("@db", db.folder()).replace("@out", out.path()).replace("@name", QDir(db.folder()).dirName());
+    // Each window loaded, its report read, as the user has them before choosing the file.
+    TestingClass con;
+    frm_export_cases cases(con);
+    Frm_Reports reports(con);
+    frm_backup backup(con);
+    for (ChildWindow *w : std::initializer_list<ChildWindow *>{&cases, &reports, &backup})
+        w->Form_Load();
+    reports.Command4->click();
+    QFile::copy(db.path(), db.path() + ".before-restore");
+    execOn(out.filePath("older.mdb"), {"create table t (x)"});
+    QVERIFY(::link(QFile::encodeName(db.path()), QFile::encodeName(out.filePath("cases.csv"))) == 0);
+    writeFile(out, "log", "the engine's log");
+    QVERIFY(QFile::rename(out.filePath("log"), db.path() + "-wal"));
+    QVERIFY(QFile::link(db.path() + "-wal", out.filePath("report.pdf")));
+    const auto state = [&] {
+        QFile file(target);
+        const auto entries = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+        return QStringList{QDir(db.folder()).entryList(entries).join(u'/'),
+                           QDir(out.path()).entryList(entries).join(u'/'),
+                           file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().toHex()) : "none"};
+    };
+    const QStringList before = state();
+
+    rec.files->answers = {target};
+    backup.txt_destname->setText(target);
+    if (writer == "cases")
+        cases.cmd_export->click();
+    else if (writer == "backup")
+        backup.cmd_backup->click();
+    else
+        (writer == "pdf" ? reports.RptView->exportAction : reports.RptView->csvAction)->trigger();
+
+    if (writer == "backup" && target.endsWith("older.mdb")) { // a backup replaces an older one, as it always could
+        QVERIFY(rec.messages->boxes.isEmpty());
+        QCOMPARE(DatabaseFile(db.path()).restoreProblem(target), QString());
+        return;
+    }
+    QCOMPARE(rec.messages->boxes.size(), 1);
+    const QString said = rec.messages->texts().first();
+    QVERIFY2(said.contains(QFileInfo(target).fileName()), qPrintable(said));
+    QCOMPARE(rec.messages->boxes.first().caption, writer == "backup" ? QString("information") : Ui::appTitle());
+    QCOMPARE(state(), before);
 }
 
 QTEST_MAIN(TestExchange)
