@@ -60,7 +60,7 @@ CasesPreview previewCases(Connection &cn, const QString &project, const CsvTable
         const QStringList &fields = table.rows.at(r);
         CaseRow row;
         row.line = table.rowLines.at(r);
-        const auto field = [&](CaseField f) { return fields.at(columns[f]); };
+        const auto field = [&](CaseField f) { return CsvReader::unescapedText(fields.at(columns[f])); };
         row.texts = {field(CaseField::TestType),  field(CaseField::Component),   field(CaseField::ComponentType),
                      field(CaseField::Id),        field(CaseField::Description), field(CaseField::Expected)};
         QStringList problems = caseTextProblems(row.texts);

@@ -232,7 +232,7 @@ void TestExchange::previewsAndImportsByTheSaveRules()
     const QList<QPair<QString, QString>> rows{
         // the row, after "Unit,Core,Mod,"; what the preview says
         {"TC1,new d,new e", "update"},
-        {"TC2,d,e", "new"},
+        {"TC2,'d,'@e", "new"}, // an apostrophe is dropped only before what an export escapes
         {"tc1,d,e", "new"},
         {"TC1 ,d,e", "new"},
         {"AB" + emoji + emoji + "CD," + d255 + ",e", "new"},
@@ -262,6 +262,7 @@ void TestExchange::previewsAndImportsByTheSaveRules()
     QCOMPARE(QList<int>({counts.added, counts.updated, counts.leftOut}), QList<int>({4, 1, 5}));
     const QStringList stored = db.rows(kCaseRows, {"P1"});
     QCOMPARE(stored.first(), "Unit|Core|Mod|TC1|new d|new e|Pass"); // the result stays
+    QCOMPARE(stored.at(1), "Unit|Core|Mod|TC2|'d|@e|Fail");
     QCOMPARE(stored.at(2), "Unit|Core|Mod|tc1|d|e|Fail");
     QCOMPARE(db.value("select qv_zr_rslt_act from qv_zr_tst_cases where qv_zr_tst_case_id='TC1'").toString(), "ok");
     QCOMPARE(errorOf([&] { previewCases(cn, "P9", table, matchCaseColumns(table.header)); }),
@@ -301,7 +302,10 @@ void TestExchange::exportThenImportGivesTheSameCases()
     const QList<QStringList> cases{{"Unit", "Core", "Mod", "A1", "plain", "plain"},
                                    {"Unit", "Core,x", "M;od", "A\"2", "line 1\r\nline \"2\"\n",
                                     QString::fromUtf8("\xE2\x82\xAC \xF0\x9F\x98\x80")},
-                                   {"Web", " lead", "tab\there", "A3 ", "=1+2", "\"quoted\""}};
+                                   {"Web", " lead", "tab\there", "A3 ", "=1+2", "\"quoted\""},
+                                   // What a spreadsheet would run or trim shows as text, and comes back as it was.
+                                   {"Web", "-Core", "@Mod", "+A4", "=cmd|' /C calc'!A0", "-2+3"},
+                                   {"Web", "\rCore", "\tMod", "'=A5", "'quoted", "''twice"}};
     for (const QStringList &c : cases)
         db.addCase("P1", c[0], c[1], c[2], c[3], c[4], c[5]);
     db.exec(
@@ -311,6 +315,11 @@ void TestExchange::exportThenImportGivesTheSameCases()
     QTemporaryDir dir;
     const QString path = dir.filePath("out.csv");
     exportCasesFile(cn, "P1", path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray raw = file.readAll();
+    QVERIFY(raw.contains("\nWeb,'-Core,'@Mod,'+A4,'=cmd|' /C calc'!A0,'-2+3,"));
+    QVERIFY(raw.contains("\nWeb,\"'\rCore\",'\tMod,''=A5,''quoted,'''twice,"));
     const CsvTable table = CsvReader().readFile(path);
     QCOMPARE(table.header, caseExportHeader());
     QCOMPARE(table.rows.at(0).mid(6), QStringList({"Fail", "x,y", "", "", "2024-01-02"}));
