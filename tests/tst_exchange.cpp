@@ -271,27 +271,48 @@ void TestExchange::previewsAndImportsByTheSaveRules()
 
 void TestExchange::importIsAllOrNothing_data()
 {
-    QTest::addColumn<QString>("trigger");
-    QTest::newRow("insert of the 3rd row") << "before insert on qv_zr_tst_cases when new.qv_zr_tst_case_id='C3'";
-    QTest::newRow("an update") << "before update on qv_zr_tst_cases when new.qv_zr_tst_case_id='C2'";
+    QTest::addColumn<QString>("change"); // by another connection, between the preview and Import
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("previewAfter"); // the actions, then the counts
+    const QString refuse = "create trigger refuse before %1 on qv_zr_tst_cases when new.qv_zr_tst_case_id='%2' "
+                           "begin select raise(abort, 'refused'); end";
+    const QString unchanged = "new,update,new,new|3 new, 1 to update, 0 left out";
+    QTest::newRow("insert of the 3rd row refused") << refuse.arg("insert", "C3") << "refused" << unchanged;
+    QTest::newRow("an update refused") << refuse.arg("update", "C2") << "refused" << unchanged;
+    QTest::newRow("project deleted") << "delete from qv_zr_projects"
+                                     << "Project P1 was deleted after the preview; nothing was imported."
+                                     << "|Project P1 is not stored; test cases are taken in for a stored project only.";
+    QTest::newRow("case to update deleted")
+        << "delete from qv_zr_tst_cases where qv_zr_tst_case_id='C2'"
+        << "The test case to update on line 3 (Unit, Core, Mod, C2) was deleted after the preview; nothing was "
+           "imported."
+        << "new,new,new,new|4 new, 0 to update, 0 left out";
 }
 
 void TestExchange::importIsAllOrNothing()
 {
+    QFETCH(QString, change);
+    QFETCH(QString, message);
+    QFETCH(QString, previewAfter);
     TempDatabase db;
+    ServiceRecorders rec;
     db.addProject("P1");
     db.addCase("P1", "Unit", "Core", "Mod", "C2", "old d", "old e");
-    QFETCH(QString, trigger);
-    db.exec("create trigger refuse " + trigger + " begin select raise(abort, 'refused'); end");
+    QTemporaryDir dir;
+    rec.files->answers = {writeFile(dir, "cases.csv",
+                                    "Type,Component,Component Type,ID,Description,Expected\nUnit,Core,Mod,C1,d,e\n"
+                                    "Unit,Core,Mod,C2,new d,e\nUnit,Core,Mod,C3,d,e\nUnit,Core,Mod,C4,d,e\n")};
+    TestingClass con;
+    frm_import_cases w(con);
+    w.Form_Load();
+    w.cmd_browse->click();
+    db.exec(change);
     const QStringList before = db.rows(kCaseRows, {"P1"});
-    const CsvTable table
-        = csv("Type,Component,Component Type,ID,Description,Expected\n"
-              "Unit,Core,Mod,C1,d,e\nUnit,Core,Mod,C2,new d,e\nUnit,Core,Mod,C3,d,e\nUnit,Core,Mod,C4,d,e\n");
-    Connection cn;
-    cn.open(db.path());
-    const CasesPreview preview = previewCases(cn, "P1", table, matchCaseColumns(table.header));
-    QVERIFY_THROWS_EXCEPTION(DbError, importCases(cn, preview));
+    w.cmd_import->click();
     QCOMPARE(db.rows(kCaseRows, {"P1"}), before);
+    QCOMPARE(rec.messages->boxes.size(), 1);
+    QVERIFY2(rec.messages->texts().first().contains(message), qPrintable(rec.messages->texts().first()));
+    QCOMPARE(column(w.LV_preview, 1).join(u',') + u'|' + w.lbl_counts->text(), previewAfter);
 }
 
 void TestExchange::exportThenImportGivesTheSameCases()
