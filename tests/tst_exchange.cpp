@@ -398,8 +398,8 @@ void TestExchange::importsJUnitFixtures()
     QFETCH(QStringList, history);
     Connection cn;
     cn.open(db.path());
-    const ResultsImportCounts c
-        = importResults(cn, {"P1", "Auto"}, readJUnitFile(QFINDTESTDATA("fixtures/junit/" + file)));
+    const QList<JUnitCase> tests = readJUnitFile(QFINDTESTDATA("fixtures/junit/" + file));
+    const ResultsImportCounts c = importResults(cn, {"P1", "Auto"}, tests);
     QCOMPARE(
         QStringLiteral("%1 %2 %3 %4 %5").arg(c.passed).arg(c.failed).arg(c.skipped).arg(c.unmatched).arg(c.ambiguous),
         counts);
@@ -411,6 +411,9 @@ void TestExchange::importsJUnitFixtures()
              history.replaceInStrings(QRegularExpression("^[^|]*\\|"), ""));
     QVERIFY(QDateTime::fromString(db.value("select max(qv_zr_saved_at) from qv_zr_tst_history").toString(), Qt::ISODate)
                 .isValid());
+    // Taken in again, no result is logged twice.
+    QCOMPARE(importResults(cn, {"P1", "Auto"}, tests).alreadyLogged, c.passed + c.failed);
+    QCOMPARE(db.count("qv_zr_tst_history"), history.size());
 }
 
 void TestExchange::refusesBadJUnit_data()
@@ -481,10 +484,7 @@ void TestExchange::windowsPreviewImportAndExport()
         w.Form_Load();
         rec.files->answers = {csv};
         w.cmd_browse->click();
-        QStringList actions;
-        for (int r = 0; r < w.LV_preview->rowCount(); ++r)
-            actions << w.LV_preview->cell(r, 1);
-        QCOMPARE(actions, (QStringList{"update", "new", "error"}));
+        QCOMPARE(column(w.LV_preview, 1), (QStringList{"update", "new", "error"}));
         w.cmd_import->click();
         QCOMPARE(rec.messages->texts(), QStringList{"Test cases added: 1, updated: 1, left out: 1."});
     }
@@ -504,19 +504,30 @@ void TestExchange::windowsPreviewImportAndExport()
         w.Form_Load();
         rec.files->answers = {xml};
         w.cmd_add->click();
-        QStringList results;
-        for (int r = 0; r < w.LV_preview->rowCount(); ++r)
-            results << w.LV_preview->cell(r, 3);
-        QCOMPARE(results, (QStringList{"Pass", "Fail", "unmatched: left out"}));
+        QCOMPARE(column(w.LV_preview, 3), (QStringList{"Pass", "Fail", "unmatched: left out"}));
         rec.messages->boxes.clear();
         w.cmd_import->click();
-        QCOMPARE(rec.messages->texts(),
-                 QStringList{"Results logged: 1 passed, 1 failed. Not logged: 0 skipped, 1 unmatched, 0 ambiguous."});
+        QCOMPARE(rec.messages->texts(), QStringList{"Results logged: 1 passed, 1 failed. Not logged: 0 skipped, "
+                                                    "1 unmatched, 0 ambiguous, 0 already logged."});
+        // Pressed twice, or the file taken in again: nothing is logged twice unless the user asks for it.
+        const QStringList logged{"already logged: left out", "already logged: left out", "unmatched: left out"};
+        QVERIFY(!w.cmd_import->isEnabled());
+        QCOMPARE(column(w.LV_preview, 3), logged);
+        w.cmd_clear->click();
+        rec.files->answers = {xml};
+        w.cmd_add->click();
+        QCOMPARE(column(w.LV_preview, 3), logged);
+        QVERIFY(!w.cmd_import->isEnabled());
+        w.chk_log_again->click();
+        QCOMPARE(column(w.LV_preview, 3),
+                 (QStringList{"Pass (already logged)", "Fail (already logged)", "unmatched: left out"}));
+        w.cmd_import->click();
+        QVERIFY(!w.cmd_import->isEnabled());
     }
     QCOMPARE(db.rows("select qv_zr_tst_case_id || '=' || qv_zr_pass || '/' || qv_zr_rslt_act || '/' || qv_zr_dt_tst "
                      "from qv_zr_tst_cases where qv_zr_dt_tst is not null order by 1"),
              (QStringList{"T1=Pass/Passed/2026-05-04", "T2=Fail/boom/2026-05-04"}));
-    QCOMPARE(db.count("qv_zr_tst_history"), 2);
+    QCOMPARE(db.count("qv_zr_tst_history"), 4);
 
     frm_export_cases w(con);
     w.Form_Load();
