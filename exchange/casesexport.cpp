@@ -5,6 +5,7 @@
 #include "csvwriter.h"
 #include "dberror.h"
 #include "exchangeerror.h"
+#include "writetarget.h"
 
 #include <QSaveFile>
 #include <memory>
@@ -59,6 +60,10 @@ QByteArray exportCasesCsv(Connection &cn, const QString &project)
 
 void exportCasesFile(Connection &cn, const QString &project, const QString &path)
 {
+    // Before anything is read, or made beside the file.
+    const QString refused = WriteTarget::problem(path, cn.path());
+    if (!refused.isEmpty())
+        throw ExchangeError(refused);
     const QByteArray csv = exportCasesCsv(cn, project);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())

@@ -13,5 +13,6 @@ QStringList caseExportHeader();
 // with a BOM (so that spreadsheets read it as UTF-8). DbError when they
 // cannot be read.
 QByteArray exportCasesCsv(Connection &cn, const QString &project);
-// The same, written to path whole or not at all; ExchangeError when it cannot be.
+// The same, written to path whole or not at all; ExchangeError when it cannot
+// be, or when path is a database or a file the engine keeps beside cn's.
 void exportCasesFile(Connection &cn, const QString &project, const QString &path);

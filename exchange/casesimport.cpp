@@ -60,7 +60,7 @@ CasesPreview previewCases(Connection &cn, const QString &project, const CsvTable
         const QStringList &fields = table.rows.at(r);
         CaseRow row;
         row.line = table.rowLines.at(r);
-        const auto field = [&](CaseField f) { return fields.at(columns[f]); };
+        const auto field = [&](CaseField f) { return CsvReader::unescapedText(fields.at(columns[f])); };
         row.texts = {field(CaseField::TestType),  field(CaseField::Component),   field(CaseField::ComponentType),
                      field(CaseField::Id),        field(CaseField::Description), field(CaseField::Expected)};
         QStringList problems = caseTextProblems(row.texts);
@@ -90,7 +90,30 @@ CasesImportCounts importCases(Connection &cn, const CasesPreview &preview)
         return counts;
 
     Transaction transaction(cn);
+    // What the preview promised must still hold: rows under a deleted project
+    // would be orphans, and a case to update that was deleted is not to be
+    // brought back unless the user sees it as new.
+    if (!projectIsStored(cn, preview.project))
+        throw ExchangeError(
+            QStringLiteral("Project %1 was deleted after the preview; nothing was imported.").arg(preview.project));
     const QSet<QStringList> stored = storedKeys(cn, preview.project);
+    QList<const CaseRow *> gone;
+    for (const CaseRow &row : preview.rows) {
+        if (row.action == RowAction::Update && !stored.contains(row.texts.key()))
+            gone << &row;
+    }
+    if (!gone.isEmpty()) {
+        const QString first = QStringLiteral("line %1 (%2)")
+                                  .arg(gone.first()->line)
+                                  .arg(gone.first()->texts.key().join(QStringLiteral(", ")));
+        throw ExchangeError(gone.size() == 1 ? QStringLiteral("The test case to update on %1 was deleted after the "
+                                                              "preview; nothing was imported.")
+                                                   .arg(first)
+                                             : QStringLiteral("%1 test cases to update were deleted after the "
+                                                              "preview, the first on %2; nothing was imported.")
+                                                   .arg(gone.size())
+                                                   .arg(first));
+    }
     const QString context = QStringLiteral("Cannot save the test cases of project %1").arg(preview.project);
     SqlStatement insert(cn,
                         QStringLiteral("insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "

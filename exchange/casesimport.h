@@ -45,4 +45,6 @@ CasesPreview previewCases(Connection &cn, const QString &project, const CsvTable
 
 // Writes the new and update rows in one transaction: all of them, or on a
 // DbError none. A key stored since the preview is updated, not added twice.
+// ExchangeError, with nothing written, when the project or a case to update
+// was deleted since the preview.
 CasesImportCounts importCases(Connection &cn, const CasesPreview &preview);

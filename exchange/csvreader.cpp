@@ -122,6 +122,13 @@ QChar CsvReader::detectDelimiter(QStringView text)
     return u',';
 }
 
+QString CsvReader::unescapedText(const QString &field)
+{
+    if (field.size() > 1 && field.front() == u'\'' && QStringView(u"=+-@\t\r'").contains(field.at(1)))
+        return field.mid(1);
+    return field;
+}
+
 CsvTable CsvReader::readFile(const QString &path) const
 {
     return parse(readInputFile(path, m_maxBytes), path);

@@ -36,6 +36,9 @@ public:
     // Of comma, semicolon and tab, the one found most often outside quotes in
     // the first line; a comma when none is.
     static QChar detectDelimiter(QStringView text);
+    // A field as it was before CsvWriter made it text for spreadsheets: one
+    // leading apostrophe dropped when a character it escapes follows.
+    static QString unescapedText(const QString &field);
 
 private:
     QChar m_delimiter;

@@ -11,11 +11,14 @@ void appendField(QByteArray &out, QByteArrayView utf8, char delimiter)
             break;
         }
     }
+    if (quote)
+        out.append('"');
+    if (!utf8.isEmpty() && QByteArrayView("=+-@\t\r'").contains(utf8.front()))
+        out.append('\'');
     if (!quote) {
         out.append(utf8);
         return;
     }
-    out.append('"');
     for (const char c : utf8) {
         if (c == '"')
             out.append('"');

@@ -93,6 +93,47 @@ private:
     QHash<QString, QList<int>> m_byText;
 };
 
+// What the test log stores of a test: its outcome, actual result and date.
+QVariantList loggedResult(const JUnitCase &test, const QDate &today)
+{
+    const bool failed = test.outcome == TestOutcome::Failed;
+    return {failed ? QStringLiteral("Fail") : QStringLiteral("Pass"),
+            failed ? (test.message.isEmpty() ? QStringLiteral("Failed") : test.message) : QStringLiteral("Passed"),
+            DateValue::toStored(test.date.isValid() ? test.date : today)};
+}
+
+QList<ResultMatch> matchOn(Connection &cn, const QString &project, const QString &testType,
+                           const QList<JUnitCase> &tests, const QDate &today)
+{
+    const CaseIndex index(cn, project, testType);
+    SqlStatement logged(cn,
+                        QStringLiteral("select 1 from qv_zr_tst_history where qv_zr_prjid=? and qv_zr_tst_type=? and "
+                                       "qv_zr_component=? and qv_zr_component_type=? and qv_zr_tst_case_id=? and "
+                                       "qv_zr_pass=? and qv_zr_rslt_act=? and qv_zr_dt_tst=? limit 1"),
+                        QStringLiteral("Cannot read the test history of project %1").arg(project));
+    QList<ResultMatch> matches;
+    matches.reserve(tests.size());
+    for (const JUnitCase &test : tests) {
+        ResultMatch match;
+        if (test.outcome == TestOutcome::Skipped) {
+            match.status = MatchStatus::Skipped;
+        } else {
+            match.cases = index.find(test);
+            match.status = match.cases.isEmpty()    ? MatchStatus::Unmatched
+                           : match.cases.size() > 1 ? MatchStatus::Ambiguous
+                                                    : MatchStatus::Matched;
+        }
+        if (match.status == MatchStatus::Matched) {
+            const CaseKey &key = match.cases.first();
+            logged.run(QVariantList{key.project, key.testType, key.component, key.componentType, key.id}
+                       + loggedResult(test, today));
+            match.alreadyLogged = logged.query().next();
+        }
+        matches << match;
+    }
+    return matches;
+}
+
 void checkOptions(const ResultsOptions &options)
 {
     QString problem;
@@ -115,30 +156,19 @@ void checkOptions(const ResultsOptions &options)
 QList<ResultMatch> matchResults(Connection &cn, const QString &project, const QString &testType,
                                 const QList<JUnitCase> &tests)
 {
-    const CaseIndex index(cn, project, testType);
-    QList<ResultMatch> matches;
-    matches.reserve(tests.size());
-    for (const JUnitCase &test : tests) {
-        ResultMatch match;
-        if (test.outcome == TestOutcome::Skipped) {
-            match.status = MatchStatus::Skipped;
-        } else {
-            match.cases = index.find(test);
-            match.status = match.cases.isEmpty()    ? MatchStatus::Unmatched
-                           : match.cases.size() > 1 ? MatchStatus::Ambiguous
-                                                    : MatchStatus::Matched;
-        }
-        matches << match;
-    }
-    return matches;
+    return matchOn(cn, project, testType, tests, QDate::currentDate());
 }
 
 ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options, const QList<JUnitCase> &tests)
 {
     checkOptions(options);
     ResultsImportCounts counts;
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString savedAt = now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate);
+    const QDate today = now.date();
     Transaction transaction(cn);
-    const QList<ResultMatch> matches = matchResults(cn, options.project, options.testType, tests);
+    // Read as the history stands before this import: a result twice in the files is logged twice.
+    const QList<ResultMatch> matches = matchOn(cn, options.project, options.testType, tests, today);
     const QString context = QStringLiteral("Cannot save the test results of project %1").arg(options.project);
     SqlStatement update(cn,
                         QStringLiteral("update qv_zr_tst_cases set qv_zr_pass=?, qv_zr_rslt_act=?, qv_zr_dt_tst=?, "
@@ -151,9 +181,6 @@ ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options,
                                         "qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, qv_zr_saved_at) "
                                         "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                          context);
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString savedAt = now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate);
-    const QDate today = now.date();
     for (qsizetype i = 0; i < tests.size(); ++i) {
         const ResultMatch &match = matches.at(i);
         if (match.status != MatchStatus::Matched) {
@@ -162,16 +189,17 @@ ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options,
                                                         : counts.unmatched);
             continue;
         }
+        if (match.alreadyLogged && !options.logAgain) {
+            ++counts.alreadyLogged;
+            continue;
+        }
         const JUnitCase &test = tests.at(i);
         const bool failed = test.outcome == TestOutcome::Failed;
         ++(failed ? counts.failed : counts.passed);
-        const QString actual = failed ? (test.message.isEmpty() ? QStringLiteral("Failed") : test.message)
-                                      : QStringLiteral("Passed");
         // A pass has no defect: empty text, as the test log saves it.
-        const QVariantList result{failed ? QStringLiteral("Fail") : QStringLiteral("Pass"), actual,
-                                  DateValue::toStored(test.date.isValid() ? test.date : today),
-                                  failed ? options.severity : QStringLiteral(""),
-                                  failed ? options.category : QStringLiteral("")};
+        const QVariantList result = loggedResult(test, today)
+                                    + QVariantList{failed ? options.severity : QStringLiteral(""),
+                                                   failed ? options.category : QStringLiteral("")};
         const CaseKey &key = match.cases.first();
         const QVariantList where{key.project, key.testType, key.component, key.componentType, key.id};
         update.run(result + where);

@@ -24,6 +24,8 @@ struct ResultMatch
 {
     MatchStatus status = MatchStatus::Unmatched;
     QList<CaseKey> cases; // the one matched, or every one an ambiguous test names
+    // Matched, and the history holds the case with this outcome, actual result and date.
+    bool alreadyLogged = false;
 };
 
 // Which stored test case of the project and test type each test names: an id
@@ -41,17 +43,21 @@ struct ResultsOptions
     // Of every failure; the severity one of the test log's: Critical, Major, Minor.
     QString severity = QStringLiteral("Major");
     QString category = QStringLiteral("Automated test");
+    // Logs a result already logged once more; left out otherwise, so that a
+    // file taken in twice does not double the history.
+    bool logAgain = false;
 };
 
 struct ResultsImportCounts
 {
-    int passed = 0, failed = 0, skipped = 0, unmatched = 0, ambiguous = 0;
+    int passed = 0, failed = 0, skipped = 0, unmatched = 0, ambiguous = 0, alreadyLogged = 0;
 };
 
-// Logs every matched test as the test log's save does: the case's result
-// columns and one history row, all in one transaction (none on a DbError). A
-// pass is "Pass" with the actual result "Passed"; a failure or error is "Fail"
-// with its message (or "Failed"). The date is the suite's, else today's; tests
-// naming one case are logged in file order, so the last is the case's result.
+// Logs every matched test (one already logged only when the options say so)
+// as the test log's save does: the case's result columns and one history row,
+// all in one transaction (none on a DbError). A pass is "Pass" with the actual
+// result "Passed"; a failure or error is "Fail" with its message (or
+// "Failed"). The date is the suite's, else today's; tests naming one case are
+// logged in file order, so the last is the case's result.
 // ExchangeError for blank or over-long options, before anything is written.
 ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options, const QList<JUnitCase> &tests);

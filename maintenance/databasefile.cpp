@@ -5,6 +5,7 @@
 #include "enginehandle.h"
 #include "schema.h"
 #include "sidefile.h"
+#include "writetarget.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,19 +160,17 @@ QString checkWhileSyncing(SideFile &copy, const QString &name)
     return failure.isEmpty() ? QString() : QStringLiteral("writing the copy failed (%1).").arg(failure);
 }
 
-// Files the engine and the restore keep beside the database: a backup there
-// would be deleted or replaced by the next save or restore.
-bool besideTheDatabase(const QString &target, const QString &database)
+// The files a restore writes beside the database before it renames them: a
+// backup there would be replaced, or removed as a leftover.
+bool restoresSideFile(const QString &target, const QString &database)
 {
     const QFileInfo t(target);
     const QFileInfo d(database);
     if (!sameFile(t.absolutePath(), d.absolutePath()))
         return false;
     const QString name = d.fileName();
-    const QStringList taken{name + QStringLiteral("-journal"), name + QStringLiteral("-wal"),
-                            name + QStringLiteral("-shm"), name + QStringLiteral(".before-restore"),
-                            SideFile::sideName(name), SideFile::sideName(name + QStringLiteral(".before-restore"))};
-    return taken.contains(t.fileName());
+    return t.fileName() == SideFile::sideName(name)
+           || t.fileName() == SideFile::sideName(name + QStringLiteral(".before-restore"));
 }
 
 // Writes the database as it is now to <database>.before-restore. live holds
@@ -275,14 +274,13 @@ void DatabaseFile::backupTo(const QString &destination) const
     const QString target = realFile(destination);
     if (given.isDir())
         backupFailed(QStringLiteral("%1 is a folder, not a file.").arg(native(target)));
-    if (given.exists()) {
-        if (sameFile(target, m_path))
-            backupFailed(QStringLiteral("%1 is the database itself; choose another file for the backup.")
-                             .arg(native(target)));
-        if (!given.isWritable())
-            backupFailed(QStringLiteral("the file %1 is read-only.").arg(native(target)));
-    }
-    if (besideTheDatabase(target, realFile(m_path)))
+    // An older backup may be replaced; the database and the files beside it never.
+    const QString refused = WriteTarget::problem(destination, m_path, WriteTarget::Use::Backup);
+    if (!refused.isEmpty())
+        backupFailed(refused);
+    if (given.exists() && !given.isWritable())
+        backupFailed(QStringLiteral("the file %1 is read-only.").arg(native(target)));
+    if (restoresSideFile(target, realFile(m_path)))
         backupFailed(QStringLiteral("%1 is a name the program keeps for its own files beside the database; "
                                     "choose another name.")
                          .arg(native(target)));

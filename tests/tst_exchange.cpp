@@ -1,19 +1,23 @@
 #include "casesexport.h"
 #include "casesimport.h"
 #include "connection.h"
+#include "databasefile.h"
 #include "dberror.h"
 #include "exchangeerror.h"
+#include "frm_backup.h"
 #include "frm_export_cases.h"
 #include "frm_import_cases.h"
 #include "frm_import_results.h"
-#include "recorders.h"
-#include "recordlist.h"
-#include "testingclass.h"
+#include "frm_reports.h"
+#include "reportfixture.h"
+#include "reportviewer.h"
 #include "resultsimport.h"
-#include "tempdatabase.h"
+#include "windowtest.h"
 
-#include <QPushButton>
-#include <QtTest>
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <unistd.h>
 
 namespace {
 
@@ -82,6 +86,9 @@ private slots:
     void refusesBadResultOptions();
     // The windows: file, preview, import and the closing message
     void windowsPreviewImportAndExport();
+    // Every file written where the user says: exports, reports and backups
+    void noWriteReplacesTheDatabase_data();
+    void noWriteReplacesTheDatabase();
 };
 
 void TestExchange::parsesCsv_data()
@@ -225,7 +232,7 @@ void TestExchange::previewsAndImportsByTheSaveRules()
     const QList<QPair<QString, QString>> rows{
         // the row, after "Unit,Core,Mod,"; what the preview says
         {"TC1,new d,new e", "update"},
-        {"TC2,d,e", "new"},
+        {"TC2,'d,'@e", "new"}, // an apostrophe is dropped only before what an export escapes
         {"tc1,d,e", "new"},
         {"TC1 ,d,e", "new"},
         {"AB" + emoji + emoji + "CD," + d255 + ",e", "new"},
@@ -255,6 +262,7 @@ void TestExchange::previewsAndImportsByTheSaveRules()
     QCOMPARE(QList<int>({counts.added, counts.updated, counts.leftOut}), QList<int>({4, 1, 5}));
     const QStringList stored = db.rows(kCaseRows, {"P1"});
     QCOMPARE(stored.first(), "Unit|Core|Mod|TC1|new d|new e|Pass"); // the result stays
+    QCOMPARE(stored.at(1), "Unit|Core|Mod|TC2|'d|@e|Fail");
     QCOMPARE(stored.at(2), "Unit|Core|Mod|tc1|d|e|Fail");
     QCOMPARE(db.value("select qv_zr_rslt_act from qv_zr_tst_cases where qv_zr_tst_case_id='TC1'").toString(), "ok");
     QCOMPARE(errorOf([&] { previewCases(cn, "P9", table, matchCaseColumns(table.header)); }),
@@ -263,27 +271,48 @@ void TestExchange::previewsAndImportsByTheSaveRules()
 
 void TestExchange::importIsAllOrNothing_data()
 {
-    QTest::addColumn<QString>("trigger");
-    QTest::newRow("insert of the 3rd row") << "before insert on qv_zr_tst_cases when new.qv_zr_tst_case_id='C3'";
-    QTest::newRow("an update") << "before update on qv_zr_tst_cases when new.qv_zr_tst_case_id='C2'";
+    QTest::addColumn<QString>("change"); // by another connection, between the preview and Import
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("previewAfter"); // the actions, then the counts
+    const QString refuse = "create trigger refuse before %1 on qv_zr_tst_cases when new.qv_zr_tst_case_id='%2' "
+                           "begin select raise(abort, 'refused'); end";
+    const QString unchanged = "new,update,new,new|3 new, 1 to update, 0 left out";
+    QTest::newRow("insert of the 3rd row refused") << refuse.arg("insert", "C3") << "refused" << unchanged;
+    QTest::newRow("an update refused") << refuse.arg("update", "C2") << "refused" << unchanged;
+    QTest::newRow("project deleted") << "delete from qv_zr_projects"
+                                     << "Project P1 was deleted after the preview; nothing was imported."
+                                     << "|Project P1 is not stored; test cases are taken in for a stored project only.";
+    QTest::newRow("case to update deleted")
+        << "delete from qv_zr_tst_cases where qv_zr_tst_case_id='C2'"
+        << "The test case to update on line 3 (Unit, Core, Mod, C2) was deleted after the preview; nothing was "
+           "imported."
+        << "new,new,new,new|4 new, 0 to update, 0 left out";
 }
 
 void TestExchange::importIsAllOrNothing()
 {
+    QFETCH(QString, change);
+    QFETCH(QString, message);
+    QFETCH(QString, previewAfter);
     TempDatabase db;
+    ServiceRecorders rec;
     db.addProject("P1");
     db.addCase("P1", "Unit", "Core", "Mod", "C2", "old d", "old e");
-    QFETCH(QString, trigger);
-    db.exec("create trigger refuse " + trigger + " begin select raise(abort, 'refused'); end");
+    QTemporaryDir dir;
+    rec.files->answers = {writeFile(dir, "cases.csv",
+                                    "Type,Component,Component Type,ID,Description,Expected\nUnit,Core,Mod,C1,d,e\n"
+                                    "Unit,Core,Mod,C2,new d,e\nUnit,Core,Mod,C3,d,e\nUnit,Core,Mod,C4,d,e\n")};
+    TestingClass con;
+    frm_import_cases w(con);
+    w.Form_Load();
+    w.cmd_browse->click();
+    db.exec(change);
     const QStringList before = db.rows(kCaseRows, {"P1"});
-    const CsvTable table
-        = csv("Type,Component,Component Type,ID,Description,Expected\n"
-              "Unit,Core,Mod,C1,d,e\nUnit,Core,Mod,C2,new d,e\nUnit,Core,Mod,C3,d,e\nUnit,Core,Mod,C4,d,e\n");
-    Connection cn;
-    cn.open(db.path());
-    const CasesPreview preview = previewCases(cn, "P1", table, matchCaseColumns(table.header));
-    QVERIFY_THROWS_EXCEPTION(DbError, importCases(cn, preview));
+    w.cmd_import->click();
     QCOMPARE(db.rows(kCaseRows, {"P1"}), before);
+    QCOMPARE(rec.messages->boxes.size(), 1);
+    QVERIFY2(rec.messages->texts().first().contains(message), qPrintable(rec.messages->texts().first()));
+    QCOMPARE(column(w.LV_preview, 1).join(u',') + u'|' + w.lbl_counts->text(), previewAfter);
 }
 
 void TestExchange::exportThenImportGivesTheSameCases()
@@ -294,7 +323,10 @@ void TestExchange::exportThenImportGivesTheSameCases()
     const QList<QStringList> cases{{"Unit", "Core", "Mod", "A1", "plain", "plain"},
                                    {"Unit", "Core,x", "M;od", "A\"2", "line 1\r\nline \"2\"\n",
                                     QString::fromUtf8("\xE2\x82\xAC \xF0\x9F\x98\x80")},
-                                   {"Web", " lead", "tab\there", "A3 ", "=1+2", "\"quoted\""}};
+                                   {"Web", " lead", "tab\there", "A3 ", "=1+2", "\"quoted\""},
+                                   // What a spreadsheet would run or trim shows as text, and comes back as it was.
+                                   {"Web", "-Core", "@Mod", "+A4", "=cmd|' /C calc'!A0", "-2+3"},
+                                   {"Web", "\rCore", "\tMod", "'=A5", "'quoted", "''twice"}};
     for (const QStringList &c : cases)
         db.addCase("P1", c[0], c[1], c[2], c[3], c[4], c[5]);
     db.exec(
@@ -304,6 +336,11 @@ void TestExchange::exportThenImportGivesTheSameCases()
     QTemporaryDir dir;
     const QString path = dir.filePath("out.csv");
     exportCasesFile(cn, "P1", path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray raw = file.readAll();
+    QVERIFY(raw.contains("\nWeb,'-Core,'@Mod,'+A4,'=cmd|' /C calc'!A0,'-2+3,"));
+    QVERIFY(raw.contains("\nWeb,\"'\rCore\",'\tMod,''=A5,''quoted,'''twice,"));
     const CsvTable table = CsvReader().readFile(path);
     QCOMPARE(table.header, caseExportHeader());
     QCOMPARE(table.rows.at(0).mid(6), QStringList({"Fail", "x,y", "", "", "2024-01-02"}));
@@ -361,8 +398,8 @@ void TestExchange::importsJUnitFixtures()
     QFETCH(QStringList, history);
     Connection cn;
     cn.open(db.path());
-    const ResultsImportCounts c
-        = importResults(cn, {"P1", "Auto"}, readJUnitFile(QFINDTESTDATA("fixtures/junit/" + file)));
+    const QList<JUnitCase> tests = readJUnitFile(QFINDTESTDATA("fixtures/junit/" + file));
+    const ResultsImportCounts c = importResults(cn, {"P1", "Auto"}, tests);
     QCOMPARE(
         QStringLiteral("%1 %2 %3 %4 %5").arg(c.passed).arg(c.failed).arg(c.skipped).arg(c.unmatched).arg(c.ambiguous),
         counts);
@@ -374,6 +411,9 @@ void TestExchange::importsJUnitFixtures()
              history.replaceInStrings(QRegularExpression("^[^|]*\\|"), ""));
     QVERIFY(QDateTime::fromString(db.value("select max(qv_zr_saved_at) from qv_zr_tst_history").toString(), Qt::ISODate)
                 .isValid());
+    // Taken in again, no result is logged twice.
+    QCOMPARE(importResults(cn, {"P1", "Auto"}, tests).alreadyLogged, c.passed + c.failed);
+    QCOMPARE(db.count("qv_zr_tst_history"), history.size());
 }
 
 void TestExchange::refusesBadJUnit_data()
@@ -444,10 +484,7 @@ void TestExchange::windowsPreviewImportAndExport()
         w.Form_Load();
         rec.files->answers = {csv};
         w.cmd_browse->click();
-        QStringList actions;
-        for (int r = 0; r < w.LV_preview->rowCount(); ++r)
-            actions << w.LV_preview->cell(r, 1);
-        QCOMPARE(actions, (QStringList{"update", "new", "error"}));
+        QCOMPARE(column(w.LV_preview, 1), (QStringList{"update", "new", "error"}));
         w.cmd_import->click();
         QCOMPARE(rec.messages->texts(), QStringList{"Test cases added: 1, updated: 1, left out: 1."});
     }
@@ -467,19 +504,30 @@ void TestExchange::windowsPreviewImportAndExport()
         w.Form_Load();
         rec.files->answers = {xml};
         w.cmd_add->click();
-        QStringList results;
-        for (int r = 0; r < w.LV_preview->rowCount(); ++r)
-            results << w.LV_preview->cell(r, 3);
-        QCOMPARE(results, (QStringList{"Pass", "Fail", "unmatched: left out"}));
+        QCOMPARE(column(w.LV_preview, 3), (QStringList{"Pass", "Fail", "unmatched: left out"}));
         rec.messages->boxes.clear();
         w.cmd_import->click();
-        QCOMPARE(rec.messages->texts(),
-                 QStringList{"Results logged: 1 passed, 1 failed. Not logged: 0 skipped, 1 unmatched, 0 ambiguous."});
+        QCOMPARE(rec.messages->texts(), QStringList{"Results logged: 1 passed, 1 failed. Not logged: 0 skipped, "
+                                                    "1 unmatched, 0 ambiguous, 0 already logged."});
+        // Pressed twice, or the file taken in again: nothing is logged twice unless the user asks for it.
+        const QStringList logged{"already logged: left out", "already logged: left out", "unmatched: left out"};
+        QVERIFY(!w.cmd_import->isEnabled());
+        QCOMPARE(column(w.LV_preview, 3), logged);
+        w.cmd_clear->click();
+        rec.files->answers = {xml};
+        w.cmd_add->click();
+        QCOMPARE(column(w.LV_preview, 3), logged);
+        QVERIFY(!w.cmd_import->isEnabled());
+        w.chk_log_again->click();
+        QCOMPARE(column(w.LV_preview, 3),
+                 (QStringList{"Pass (already logged)", "Fail (already logged)", "unmatched: left out"}));
+        w.cmd_import->click();
+        QVERIFY(!w.cmd_import->isEnabled());
     }
     QCOMPARE(db.rows("select qv_zr_tst_case_id || '=' || qv_zr_pass || '/' || qv_zr_rslt_act || '/' || qv_zr_dt_tst "
                      "from qv_zr_tst_cases where qv_zr_dt_tst is not null order by 1"),
              (QStringList{"T1=Pass/Passed/2026-05-04", "T2=Fail/boom/2026-05-04"}));
-    QCOMPARE(db.count("qv_zr_tst_history"), 2);
+    QCOMPARE(db.count("qv_zr_tst_history"), 4);
 
     frm_export_cases w(con);
     w.Form_Load();
@@ -491,6 +539,78 @@ void TestExchange::windowsPreviewImportAndExport()
     QFile exported(out);
     QVERIFY(exported.open(QIODevice::ReadOnly));
     QCOMPARE(exported.readAll().count('\n'), 4); // header and three cases
+}
+
+void TestExchange::noWriteReplacesTheDatabase_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("target"); // @db: the database's folder, @out: another one
+    const QList<std::pair<const char *, const char *>> targets{
+        {"the database", "@db/testing.mdb"},
+        {"the database by a hard link", "@out/cases.csv"},
+        {"its journal, spelt otherwise", "@out/../@name/testing.mdb-journal"},
+        {"its log by a symbolic link", "@out/report.pdf"},
+        {"the copy a restore keeps", "@db/testing.mdb.before-restore"},
+        {"another database", "@out/older.mdb"}};
+    for (const char *writer : {"cases", "pdf", "csv", "backup"}) {
+        for (const auto &[name, target] : targets)
+            QTest::addRow("%s onto %s", writer, name) << writer << target;
+    }
+}
+
+void TestExchange::noWriteReplacesTheDatabase()
+{
+    QFETCH(QString, writer);
+    QFETCH(QString, target);
+    TempDatabase db;
+    ServiceRecorders rec;
+    db.addProject("P");
+    db.addCase("P", "Unit", "Core", "Mod", "C1");
+    copyReportDefinitions(db.folder());
+    QTemporaryDir out;
+    target.replace("@db", db.folder()).replace("@out", out.path()).replace("@name", QDir(db.folder()).dirName());
+    // Each window loaded, its report read, as the user has them before choosing the file.
+    TestingClass con;
+    frm_export_cases cases(con);
+    Frm_Reports reports(con);
+    frm_backup backup(con);
+    for (ChildWindow *w : std::initializer_list<ChildWindow *>{&cases, &reports, &backup})
+        w->Form_Load();
+    reports.Command4->click();
+    QFile::copy(db.path(), db.path() + ".before-restore");
+    execOn(out.filePath("older.mdb"), {"create table t (x)"});
+    QVERIFY(::link(QFile::encodeName(db.path()), QFile::encodeName(out.filePath("cases.csv"))) == 0);
+    writeFile(out, "log", "the engine's log");
+    QVERIFY(QFile::rename(out.filePath("log"), db.path() + "-wal"));
+    QVERIFY(QFile::link(db.path() + "-wal", out.filePath("report.pdf")));
+    const auto state = [&] {
+        QFile file(target);
+        const auto entries = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+        return QStringList{QDir(db.folder()).entryList(entries).join(u'/'),
+                           QDir(out.path()).entryList(entries).join(u'/'),
+                           file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().toHex()) : "none"};
+    };
+    const QStringList before = state();
+
+    rec.files->answers = {target};
+    backup.txt_destname->setText(target);
+    if (writer == "cases")
+        cases.cmd_export->click();
+    else if (writer == "backup")
+        backup.cmd_backup->click();
+    else
+        (writer == "pdf" ? reports.RptView->exportAction : reports.RptView->csvAction)->trigger();
+
+    if (writer == "backup" && target.endsWith("older.mdb")) { // a backup replaces an older one, as it always could
+        QVERIFY(rec.messages->boxes.isEmpty());
+        QCOMPARE(DatabaseFile(db.path()).restoreProblem(target), QString());
+        return;
+    }
+    QCOMPARE(rec.messages->boxes.size(), 1);
+    const QString said = rec.messages->texts().first();
+    QVERIFY2(said.contains(QFileInfo(target).fileName()), qPrintable(said));
+    QCOMPARE(rec.messages->boxes.first().caption, writer == "backup" ? QString("information") : Ui::appTitle());
+    QCOMPARE(state(), before);
 }
 
 QTEST_MAIN(TestExchange)

@@ -54,7 +54,6 @@ private slots:
     void emptyCompanyAndNoProjectsStillGiveAReport();
     void failedGenerateReturnsToTheSelection_data();
     void failedGenerateReturnsToTheSelection();
-    void exportGoesThroughTheFileService();
     void cancelStopsALongRead();
     void keysGenerateAndLeave();
 };
@@ -197,27 +196,6 @@ void TestFrmReports::failedGenerateReturnsToTheSelection()
     f.generate(fixtureProject);
     QVERIFY(f.onReport());
     QCOMPARE(f.layout().rowCells.size(), 5);
-}
-
-void TestFrmReports::exportGoesThroughTheFileService()
-{
-    Fixture f;
-    f.load();
-    f.generate(fixtureProject);
-    const QString target = QDir(f.db.folder()).filePath("log.pdf");
-    f.services.files->answers << target << QDir(f.db.folder()).filePath("nowhere/log.pdf");
-    f.w->RptView->exportAction->trigger();
-    QCOMPARE(f.services.files->proposedNames,
-             QStringList{"Test Log - " + fixtureProject + " - " + QDate::currentDate().toString(Qt::ISODate) + ".pdf"});
-    QFile pdf(target);
-    QVERIFY(pdf.open(QIODevice::ReadOnly));
-    QVERIFY(pdf.readAll().startsWith("%PDF-"));
-    QVERIFY(f.services.messages->boxes.isEmpty());
-    // A path that cannot be written is told in the program's own message box.
-    f.w->RptView->exportAction->trigger();
-    QCOMPARE(f.services.messages->boxes.size(), 1);
-    QVERIFY(f.messages().first().contains("nowhere/log.pdf"));
-    QCOMPARE(f.services.messages->boxes.first().caption, Ui::appTitle());
 }
 
 // A read that never ends shows a Cancel; pressing it gives a message and the selection again.

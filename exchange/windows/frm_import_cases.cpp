@@ -200,10 +200,14 @@ void frm_import_cases::preview()
 
 void frm_import_cases::cmd_import_Click()
 {
-    const CasesImportCounts counts = importCases(con.cn, m_preview);
-    Ui::information(this, QStringLiteral("Test cases added: %1, updated: %2, left out: %3.")
-                              .arg(counts.added)
-                              .arg(counts.updated)
-                              .arg(counts.leftOut));
+    try {
+        const CasesImportCounts counts = importCases(con.cn, m_preview);
+        Ui::information(this, QStringLiteral("Test cases added: %1, updated: %2, left out: %3.")
+                                  .arg(counts.added)
+                                  .arg(counts.updated)
+                                  .arg(counts.leftOut));
+    } catch (const ExchangeError &e) {
+        Ui::information(this, e.message()); // what changed since the preview, which shows it now
+    }
     preview();
 }

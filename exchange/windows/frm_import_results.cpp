@@ -10,6 +10,7 @@
 #include "services.h"
 #include "testingclass.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -19,11 +20,14 @@
 
 namespace {
 
-QString statusText(const JUnitCase &test, const ResultMatch &match)
+QString statusText(const JUnitCase &test, const ResultMatch &match, bool logAgain)
 {
     switch (match.status) {
     case MatchStatus::Matched:
-        return test.outcome == TestOutcome::Passed ? QStringLiteral("Pass") : QStringLiteral("Fail");
+        if (match.alreadyLogged && !logAgain)
+            return QStringLiteral("already logged: left out");
+        return (test.outcome == TestOutcome::Passed ? QStringLiteral("Pass") : QStringLiteral("Fail"))
+               + (match.alreadyLogged ? QStringLiteral(" (already logged)") : QString());
     case MatchStatus::Ambiguous:
         return QStringLiteral("ambiguous: left out");
     case MatchStatus::Unmatched:
@@ -45,6 +49,7 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
     , cmb_tst_type(new DropDown(DropDown::Kind::PickOnly, true))
     , cmb_severity(new DropDown(DropDown::Kind::PickOnly, false))
     , cmb_cat(new DropDown(DropDown::Kind::TypeOrPick, true))
+    , chk_log_again(new QCheckBox(QStringLiteral("&Log again results already logged")))
     , LV_preview(new RecordList)
     , lbl_counts(new QLabel)
     , cmd_import(new QPushButton(QStringLiteral("&Import")))
@@ -82,6 +87,7 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
     defect->addWidget(new QLabel(QStringLiteral("Defect Category")));
     defect->addWidget(cmb_cat, 1);
     form->addRow(QStringLiteral("Failures: Defect Severity"), defect);
+    form->addRow(QString(), chk_log_again);
     layOutImportWindow(this, form, LV_preview, lbl_counts, cmd_import, cmd_close);
     resize(points(600), points(420));
 
@@ -89,6 +95,7 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
     onEvent(cmd_clear, &QPushButton::clicked, this, &frm_import_results::cmd_clear_Click);
     onEvent(cmb_prjid, &DropDown::clicked, this, &frm_import_results::cmb_prjid_Click);
     onEvent(cmb_tst_type, &DropDown::clicked, this, &frm_import_results::preview);
+    onEvent(chk_log_again, &QCheckBox::toggled, this, &frm_import_results::preview);
     onEvent(cmd_import, &QPushButton::clicked, this, &frm_import_results::cmd_import_Click);
 }
 
@@ -148,6 +155,7 @@ void frm_import_results::preview()
     const QList<ResultMatch> matches = matchResults(con.cn, cmb_prjid->text(), cmb_tst_type->text(), m_tests);
     QList<ListRow> rows;
     int logged = 0;
+    const bool logAgain = chk_log_again->isChecked();
     for (int i = 0; i < m_tests.size(); ++i) {
         const JUnitCase &test = m_tests.at(i);
         const ResultMatch &match = matches.at(i);
@@ -155,10 +163,10 @@ void frm_import_results::preview()
         for (const CaseKey &key : match.cases)
             cases << QStringLiteral("%1 (%2, %3)").arg(key.id, key.component, key.componentType);
         const QString name = test.classname.isEmpty() ? test.name : test.classname + QLatin1Char('.') + test.name;
-        rows.append({{names.at(i), QString::number(test.line), name, statusText(test, match),
+        rows.append({{names.at(i), QString::number(test.line), name, statusText(test, match, logAgain),
                       cases.join(QStringLiteral(", ")), test.message},
                      {}});
-        logged += match.status == MatchStatus::Matched ? 1 : 0;
+        logged += match.status == MatchStatus::Matched && (!match.alreadyLogged || logAgain) ? 1 : 0;
     }
     LV_preview->setRows(std::move(rows));
     lbl_counts->setText(QStringLiteral("%1 of %2 tests to log").arg(logged).arg(m_tests.size()));
@@ -172,6 +180,7 @@ void frm_import_results::cmd_import_Click()
     options.testType = cmb_tst_type->text();
     options.severity = cmb_severity->text();
     options.category = cmb_cat->text();
+    options.logAgain = chk_log_again->isChecked();
     ResultsImportCounts counts;
     try {
         counts = importResults(con.cn, options, m_tests);
@@ -180,10 +189,14 @@ void frm_import_results::cmd_import_Click()
         return;
     }
     Ui::information(this, QStringLiteral("Results logged: %1 passed, %2 failed. Not logged: %3 skipped, %4 unmatched, "
-                                         "%5 ambiguous.")
+                                         "%5 ambiguous, %6 already logged.")
                               .arg(counts.passed)
                               .arg(counts.failed)
                               .arg(counts.skipped)
                               .arg(counts.unmatched)
-                              .arg(counts.ambiguous));
+                              .arg(counts.ambiguous)
+                              .arg(counts.alreadyLogged));
+    // The preview shows what is logged now; a second press would log it all again.
+    preview();
+    cmd_import->setEnabled(false);
 }

@@ -5,6 +5,7 @@
 #include "recordset.h"
 
 class DropDown;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class RecordList;
@@ -37,6 +38,7 @@ public:
     DropDown *cmb_tst_type;
     DropDown *cmb_severity;
     DropDown *cmb_cat;
+    QCheckBox *chk_log_again;
     RecordList *LV_preview;
     QLabel *lbl_counts;
     QPushButton *cmd_import;

@@ -4,6 +4,7 @@
 #include "reportcsv.h"
 #include "reporterror.h"
 #include "reportpainter.h"
+#include "writetarget.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -552,6 +553,7 @@ void ReportViewer::exportToPdf()
     QElapsedTimer clock;
     clock.start();
     try {
+        checkTarget(*file);
         ReportPainter::exportPdf(*m_layout, *file, m_layout->title, [&](int done, int) {
             progress.setValue(done);
             if (!progress.isVisible() && clock.elapsed() >= showExportProgressAfterMs)
@@ -571,6 +573,7 @@ void ReportViewer::exportPdf(const QString &path)
     finishLayout();
     if (!m_layout)
         throw ReportError(path, QStringLiteral("there is no report to export"));
+    checkTarget(path);
     ReportPainter::exportPdf(*m_layout, path, m_layout->title);
 }
 
@@ -592,5 +595,13 @@ void ReportViewer::exportCsv(const QString &path) const
 {
     if (!m_layout)
         throw ReportError(path, QStringLiteral("there is no report to export"));
+    checkTarget(path);
     ReportCsv::write(m_definition, m_content, path);
+}
+
+void ReportViewer::checkTarget(const QString &path) const
+{
+    const QString refused = WriteTarget::problem(path, m_report ? m_report->dataSource() : QString());
+    if (!refused.isEmpty())
+        throw ReportError(QString(), refused);
 }

@@ -104,6 +104,9 @@ private:
     bool wheel(QWheelEvent *event);
     QString proposedFileName(const QString &suffix) const;
     std::optional<QString> chooseFile(const QString &suffix, const QString &filter);
+    // Throws ReportError, before anything is made, when path is a database or a
+    // file the engine keeps beside the report's.
+    void checkTarget(const QString &path) const;
     void applyFit();
     void updateControls();
     void report(const QString &text);
