@@ -23,7 +23,10 @@ QString statusText(const JUnitCase &test, const ResultMatch &match)
 {
     switch (match.status) {
     case MatchStatus::Matched:
-        return test.outcome == TestOutcome::Passed ? QStringLiteral("Pass") : QStringLiteral("Fail");
+        if (test.outcome == TestOutcome::Passed)
+            return QStringLiteral("Pass");
+        // The message is logged as its first 2,000 characters.
+        return test.messageCut ? QStringLiteral("Fail (cut)") : QStringLiteral("Fail");
     case MatchStatus::Ambiguous:
         return QStringLiteral("ambiguous: left out");
     case MatchStatus::Unmatched:
@@ -148,6 +151,7 @@ void frm_import_results::preview()
     const QList<ResultMatch> matches = matchResults(con.cn, cmb_prjid->text(), cmb_tst_type->text(), m_tests);
     QList<ListRow> rows;
     int logged = 0;
+    QStringList futureFiles;
     for (int i = 0; i < m_tests.size(); ++i) {
         const JUnitCase &test = m_tests.at(i);
         const ResultMatch &match = matches.at(i);
@@ -155,13 +159,18 @@ void frm_import_results::preview()
         for (const CaseKey &key : match.cases)
             cases << QStringLiteral("%1 (%2, %3)").arg(key.id, key.component, key.componentType);
         const QString name = test.classname.isEmpty() ? test.name : test.classname + QLatin1Char('.') + test.name;
-        rows.append({{names.at(i), QString::number(test.line), name, statusText(test, match),
-                      cases.join(QStringLiteral(", ")), test.message},
+        rows.append({{names.at(i), QString::number(test.line), previewCell(name), statusText(test, match),
+                      previewCell(cases.join(QStringLiteral(", "))), previewCell(test.message)},
                      {}});
         logged += match.status == MatchStatus::Matched ? 1 : 0;
+        if (test.timestampInFuture && !futureFiles.contains(names.at(i)))
+            futureFiles << names.at(i);
     }
     LV_preview->setRows(std::move(rows));
-    lbl_counts->setText(QStringLiteral("%1 of %2 tests to log").arg(logged).arg(m_tests.size()));
+    QString counts = QStringLiteral("%1 of %2 tests to log").arg(logged).arg(m_tests.size());
+    for (const QString &file : std::as_const(futureFiles))
+        counts += QStringLiteral("; %1: timestamp in the future: logged as today").arg(file);
+    lbl_counts->setText(counts);
     cmd_import->setEnabled(logged > 0);
 }
 
