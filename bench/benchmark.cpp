@@ -1,7 +1,8 @@
 // Drives the real windows offscreen on databases of 1,000, 10,000 and 100,000
 // test cases and prints each figure (median of repeated runs) beside its floor:
 // the same rows read with the engine's C API alone, or the same file copied with cp.
-// Then one report of 200,000 cases in one project, with its peak memory.
+// Then one report of 200,000 cases in one project, and the preview of a CSV
+// file with one 60 MB field, each with its peak memory.
 //
 //   verolan_bench [--quick] [--sizes 1000,10000,100000] [--only <word in a figure's name>]
 #include "apppaths.h"
@@ -16,6 +17,7 @@
 #include "schema.h"
 #include "databasefile.h"
 #include "floors.h"
+#include "frm_import_cases.h"
 #include "frm_projects.h"
 #include "frm_reports.h"
 #include "frm_tst_case.h"
@@ -390,6 +392,92 @@ void benchExchange(const QString &folder)
            QStringLiteral("none"));
 }
 
+// One CSV file whose one field is 60 MB, previewed in the Import Test Cases
+// window in a process of its own, so that the peak resident memory is the
+// preview's (with the program's start-up); the child prints time and peak.
+constexpr qsizetype kHugeFieldBytes = 60LL * 1000 * 1000;
+
+class ChosenFile : public FileDialogService
+{
+public:
+    explicit ChosenFile(const QString &path)
+        : m_path(path)
+    {
+    }
+    std::optional<QString> chooseFile(QWidget *, const QString &, Mode, const QString &) override { return m_path; }
+
+private:
+    QString m_path;
+};
+
+int hugeFieldChild(const QString &folder)
+{
+    AppPaths::setFolder(folder);
+    Services::setMessages(std::make_unique<FailingMessages>());
+    Services::setFileDialogs(std::make_unique<ChosenFile>(QDir(folder).filePath(QStringLiteral("huge.csv"))));
+    TestingClass con;
+    frm_import_cases w(con);
+    showLoaded(w);
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QElapsedTimer t;
+    t.start();
+    w.cmd_browse_Click();
+    w.LV_preview->repaint();
+    settle();
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    std::printf("FIELD %.1f %ld %ld %d\n", ms, before.ru_maxrss / 1024, after.ru_maxrss / 1024, w.LV_preview->rowCount());
+    std::fflush(stdout);
+    std::_Exit(w.LV_preview->rowCount() == 1 ? 0 : 1);
+}
+
+void benchHugeField(const QString &root)
+{
+    const QString name = QStringLiteral("CSV preview of one 60 MB field");
+    if (!wanted(name))
+        return;
+    const QString folder = QDir(root).filePath(QStringLiteral("hugefield"));
+    QDir().mkpath(folder);
+    Schema::createDatabase(QDir(folder).filePath(QStringLiteral("testing.mdb")));
+    Floor::write(QDir(folder).filePath(QStringLiteral("testing.mdb")),
+                 {"insert into qv_zr_projects (qv_zr_prjid) values ('IMPORT')", {}});
+    QFile file(QDir(folder).filePath(QStringLiteral("huge.csv")));
+    file.open(QIODevice::WriteOnly);
+    file.write("Test Type,Component,Component Type,Test Case Id,Description,Expected Result\r\n"
+               "Functional,Login,Screen,T1,\"");
+    const QByteArray words = QByteArrayLiteral("Caf\xC3\xA9 step, then \"\"the next\"\" one; ");
+    file.write(words.repeated(kHugeFieldBytes / words.size()));
+    file.write("\",It works\r\n");
+    file.close();
+
+    std::vector<double> times;
+    long peak = 0;
+    long base = 0;
+    for (int i = 0; i < 3; ++i) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--huge-field-child"), folder});
+        p.waitForFinished(600000);
+        const QList<QByteArray> parts = p.readAllStandardOutput().trimmed().split(' ');
+        if (p.exitCode() != 0 || parts.size() != 5 || parts.at(0) != "FIELD") {
+            std::fprintf(stderr, "huge field run failed: %s\n", p.readAllStandardError().constData());
+            return;
+        }
+        times.push_back(parts.at(1).toDouble());
+        base = std::max(base, parts.at(2).toLong());
+        peak = std::max(peak, parts.at(3).toLong());
+    }
+    std::sort(times.begin(), times.end());
+    record(name, times[times.size() / 2], 0, QStringLiteral("none"));
+    std::printf("    (peak resident memory %ld MB, %ld MB of it before)\n", peak, base);
+    g_memory.append({name, peak, base});
+    QDir(folder).removeRecursively();
+}
+
 void benchStartup(const QString &folder, int cases)
 {
     const auto spawn = [&](const QString &mode) {
@@ -533,6 +621,8 @@ int main(int argc, char **argv)
         return 0;
     }
     QApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--huge-field-child")
+        return hugeFieldChild(QString::fromLocal8Bit(argv[2]));
     if (argc >= 3 && QByteArray(argv[1]) == "--report-child")
         return reportChild(QString::fromLocal8Bit(argv[2]), argc == 4 && QByteArray(argv[3]) == "pdf");
     if (argc == 3 && QByteArray(argv[1]) == "--startup") {
@@ -584,6 +674,8 @@ int main(int argc, char **argv)
     }
     if (!quick && (wanted(QStringLiteral("CSV")) || wanted(QStringLiteral("JUnit"))))
         benchExchange(root.path());
+    if (!quick && wanted(QStringLiteral("CSV preview of one 60 MB field")))
+        benchHugeField(root.path());
     if (!quick)
         benchLargeReport(root.path());
 

@@ -9,14 +9,15 @@ bool secondHalf(const QString &text, qsizetype i)
 
 } // namespace
 
+// Views, not copies: a text of many megabytes is checked without a second one.
 int trimmedLength(const QString &text)
 {
-    return int(text.trimmed().size());
+    return int(QStringView(text).trimmed().size());
 }
 
 bool isBlank(const QString &text)
 {
-    return text.trimmed().isEmpty();
+    return QStringView(text).trimmed().isEmpty();
 }
 
 int charCount(const QString &text)

@@ -63,7 +63,12 @@ CasesPreview previewCases(Connection &cn, const QString &project, const CsvTable
         const auto field = [&](CaseField f) { return CsvReader::unescapedText(fields.at(columns[f])); };
         row.texts = {field(CaseField::TestType),  field(CaseField::Component),   field(CaseField::ComponentType),
                      field(CaseField::Id),        field(CaseField::Description), field(CaseField::Expected)};
-        QStringList problems = caseTextProblems(row.texts);
+        // Text read from bytes that are not UTF-8 is not what the file meant: never stored.
+        QStringList problems;
+        if (const qint64 invalid = table.invalidUtf8Lines.value(r); invalid > 0)
+            problems << QStringLiteral("line %1 is not valid UTF-8").arg(invalid);
+        else
+            problems = caseTextProblems(row.texts);
         const QStringList key = row.texts.key();
         if (problems.isEmpty()) {
             if (const auto earlier = seen.constFind(key); earlier != seen.cend())

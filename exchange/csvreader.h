@@ -3,6 +3,7 @@
 #include "inputfile.h"
 #include "textencoding.h"
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -13,8 +14,11 @@ struct CsvTable
     QStringList header;
     QList<QStringList> rows;
     QList<qint64> rowLines; // the file line each row starts on
+    // Rows of a UTF-8 file holding bytes that are not UTF-8: the row's index ->
+    // the line of its first such byte. Their fields hold U+FFFD there.
+    QHash<qsizetype, qint64> invalidUtf8Lines;
     QChar delimiter;
-    TextEncoding encoding = TextEncoding::Utf8;
+    TextEncoding encoding = TextEncoding::Utf8; // the one used, never Detect
 };
 
 // Reads RFC 4180 files: quoted fields may hold delimiters, doubled quotes and
@@ -35,7 +39,7 @@ public:
 
     // Of comma, semicolon and tab, the one found most often outside quotes in
     // the first line; a comma when none is.
-    static QChar detectDelimiter(QStringView text);
+    static QChar detectDelimiter(QByteArrayView text);
     // A field as it was before CsvWriter made it text for spreadsheets: one
     // leading apostrophe dropped when a character it escapes follows.
     static QString unescapedText(const QString &field);

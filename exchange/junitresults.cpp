@@ -1,21 +1,48 @@
 #include "junitresults.h"
 
 #include "exchangeerror.h"
+#include "textcount.h"
 
 #include <QXmlStreamReader>
 
 namespace {
 
-QString firstLine(const QString &text)
+// The first line of a text that is not blank, trimmed, from the text given in
+// pieces. However long the text, it keeps little more than the limit.
+class FirstLine
 {
-    for (const QStringView line : QStringView(text).split(u'\n')) {
-        const QString trimmed = line.trimmed().toString();
-        if (!trimmed.isEmpty())
-            return trimmed;
+public:
+    void add(QStringView text)
+    {
+        while (!m_done && !text.isEmpty()) {
+            const qsizetype lineEnd = text.indexOf(u'\n');
+            QStringView piece = lineEnd < 0 ? text : text.first(lineEnd);
+            while (m_line.isEmpty() && !piece.isEmpty() && piece.front().isSpace())
+                piece = piece.sliced(1);
+            m_line += piece.first(std::min(piece.size(), kKept - m_line.size()));
+            // m_line is empty or starts with a character that is not blank.
+            m_done = m_line.size() == kKept || (lineEnd >= 0 && !m_line.isEmpty());
+            text = lineEnd < 0 ? QStringView() : text.sliced(lineEnd + 1);
+        }
     }
-    return {};
-}
 
+    // Cut to the limit with "…" when longer.
+    QString text(bool &cut) const
+    {
+        const QString line = m_line.trimmed();
+        cut = charCount(line) > kFailureMessageLimit;
+        return cut ? leftChars(line, kFailureMessageLimit - 1) + u'\u2026' : line;
+    }
+
+private:
+    // Enough code units to hold one character past the limit, pairs of surrogates and all.
+    static constexpr qsizetype kKept = 2 * kFailureMessageLimit + 2;
+    QString m_line;
+    bool m_done = false;
+};
+
+// Walks the tokens with a stack of its own, so that no depth of the file
+// deepens the program's; the depth is bounded all the same.
 class JUnitParser
 {
 public:
@@ -26,89 +53,143 @@ public:
 
     QList<JUnitCase> run()
     {
-        bool rootSeen = false;
         while (!m_xml.atEnd()) {
-            m_xml.readNext();
-            if (m_xml.tokenType() == QXmlStreamReader::DTD) {
+            switch (m_xml.readNext()) {
+            case QXmlStreamReader::DTD: {
                 // The reader stands at its end; the user looks for its start.
                 const qsizetype at = m_bytes.indexOf("<!DOCTYPE");
                 fail(QStringLiteral("declares a DOCTYPE; files with a DTD or entities are not read."),
                      at >= 0 ? m_bytes.left(at).count('\n') + 1 : m_xml.lineNumber());
             }
-            if (!m_xml.isStartElement())
-                continue;
-            if (!rootSeen) {
-                rootSeen = true;
-                if (m_xml.name() != u"testsuites" && m_xml.name() != u"testsuite")
-                    fail(QStringLiteral("is not a JUnit XML file: its root element is <%1>, not <testsuites> or "
-                                        "<testsuite>.")
-                             .arg(m_xml.name()));
+            case QXmlStreamReader::StartElement:
+                open();
+                break;
+            case QXmlStreamReader::EndElement:
+                close();
+                break;
+            case QXmlStreamReader::Characters:
+                if (m_readingFailureText)
+                    m_failureText.add(m_xml.text());
+                break;
+            default:
+                break;
             }
-            suites(QDate());
         }
         if (m_xml.hasError())
             fail(QStringLiteral("is not well-formed XML: %1").arg(m_xml.errorString()));
-        if (!rootSeen)
+        if (!m_rootSeen)
             fail(QStringLiteral("holds no XML element."));
         return m_cases;
     }
 
 private:
+    // What an open element is to the reader; the date is its suite's.
+    enum class Kind { Suite, Case, Failure, Other };
+    struct Element
+    {
+        Kind kind = Kind::Other;
+        QDate date;
+        bool dateInFuture = false;
+    };
+
     [[noreturn]] void fail(const QString &what, qint64 line = -1)
     {
         throw ExchangeError::at(m_name, line < 0 ? m_xml.lineNumber() : line, what);
     }
 
-    // At a start element: a suite, a test case, or something to step over.
-    void suites(QDate date)
+    void open()
     {
-        if (m_xml.name() == u"testcase") {
-            testCase(date);
-            return;
+        if (m_open.size() == kJUnitMaxDepth)
+            fail(QStringLiteral("nests elements more than %1 deep; such a file is not read.").arg(kJUnitMaxDepth));
+        const QStringView name = m_xml.name();
+        const bool isSuite = name == u"testsuite" || name == u"testsuites";
+        if (!m_rootSeen) {
+            m_rootSeen = true;
+            if (!isSuite)
+                fail(QStringLiteral("is not a JUnit XML file: its root element is <%1>, not <testsuites> or "
+                                    "<testsuite>.")
+                         .arg(name));
         }
-        if (m_xml.name() == u"testsuite" || m_xml.name() == u"testsuites") {
-            const QString stamp = m_xml.attributes().value(QLatin1String("timestamp")).toString();
-            if (const QDate own = QDate::fromString(stamp.left(10), Qt::ISODate); own.isValid())
-                date = own;
-            while (m_xml.readNextStartElement())
-                suites(date);
-            return;
+        // The root stands in a suite of no date.
+        const Element parent = m_open.isEmpty() ? Element{Kind::Suite, {}, false} : m_open.last();
+        Element element{Kind::Other, parent.date, parent.dateInFuture};
+        if (parent.kind == Kind::Suite && isSuite) {
+            element.kind = Kind::Suite;
+            dateSuite(element);
+        } else if (parent.kind == Kind::Suite && name == u"testcase") {
+            element.kind = Kind::Case;
+            openCase(parent);
+        } else if (parent.kind == Kind::Case && (name == u"failure" || name == u"error") && !m_failed) {
+            element.kind = Kind::Failure;
+            openFailure();
+        } else if (parent.kind == Kind::Case) {
+            m_skipped = m_skipped || name == u"skipped";
         }
-        m_xml.skipCurrentElement();
+        m_open << element;
     }
 
-    void testCase(QDate date)
+    void close()
     {
-        JUnitCase test;
-        test.line = m_xml.lineNumber();
-        test.name = m_xml.attributes().value(QLatin1String("name")).toString();
-        test.classname = m_xml.attributes().value(QLatin1String("classname")).toString();
-        test.date = date;
-        bool failed = false;
-        // CTest marks tests it did not run by their status alone.
-        const QStringView status = m_xml.attributes().value(QLatin1String("status"));
-        bool skipped = status == u"notrun" || status == u"disabled";
-        while (m_xml.readNextStartElement()) {
-            const bool isFailure = m_xml.name() == u"failure" || m_xml.name() == u"error";
-            if (isFailure && !failed) {
-                failed = true;
-                test.message = firstLine(m_xml.attributes().value(QLatin1String("message")).toString());
-                const QString text = m_xml.readElementText(QXmlStreamReader::IncludeChildElements);
-                if (test.message.isEmpty())
-                    test.message = firstLine(text);
-                continue;
-            }
-            skipped = skipped || m_xml.name() == u"skipped";
-            m_xml.skipCurrentElement();
+        const Element element = m_open.takeLast();
+        if (element.kind == Kind::Failure && m_readingFailureText) {
+            m_readingFailureText = false;
+            m_case.message = m_failureText.text(m_case.messageCut);
+        } else if (element.kind == Kind::Case) {
+            m_case.outcome = m_failed ? TestOutcome::Failed : m_skipped ? TestOutcome::Skipped : TestOutcome::Passed;
+            m_cases << m_case;
         }
-        test.outcome = failed ? TestOutcome::Failed : skipped ? TestOutcome::Skipped : TestOutcome::Passed;
-        m_cases << test;
+    }
+
+    // A timestamp after today is not taken: the results are logged as of today.
+    void dateSuite(Element &suite) const
+    {
+        const QString stamp = m_xml.attributes().value(QLatin1String("timestamp")).left(10).toString();
+        const QDate own = QDate::fromString(stamp, Qt::ISODate);
+        if (!own.isValid())
+            return;
+        suite.dateInFuture = own > m_today;
+        suite.date = suite.dateInFuture ? QDate() : own;
+    }
+
+    void openCase(const Element &suite)
+    {
+        const QXmlStreamAttributes attributes = m_xml.attributes();
+        m_case = JUnitCase();
+        m_case.line = m_xml.lineNumber();
+        m_case.name = attributes.value(QLatin1String("name")).toString();
+        m_case.classname = attributes.value(QLatin1String("classname")).toString();
+        m_case.date = suite.date;
+        m_case.timestampInFuture = suite.dateInFuture;
+        m_failed = false;
+        // CTest marks tests it did not run by their status alone.
+        const QStringView status = attributes.value(QLatin1String("status"));
+        m_skipped = status == u"notrun" || status == u"disabled";
+    }
+
+    void openFailure()
+    {
+        m_failed = true;
+        FirstLine message;
+        message.add(m_xml.attributes().value(QLatin1String("message")));
+        m_case.message = message.text(m_case.messageCut);
+        // Without a message, the first line of the text, child elements' text included.
+        m_readingFailureText = m_case.message.isEmpty();
+        m_failureText = FirstLine();
     }
 
     const QByteArray &m_bytes;
     QXmlStreamReader m_xml;
     QString m_name;
+    const QDate m_today = QDate::currentDate();
+    bool m_rootSeen = false;
+    QList<Element> m_open;
     QList<JUnitCase> m_cases;
+    // The test case open now.
+    JUnitCase m_case;
+    bool m_failed = false;
+    bool m_skipped = false;
+    bool m_readingFailureText = false;
+    FirstLine m_failureText;
 };
 
 } // namespace

@@ -3,6 +3,9 @@
 
 Report definitions: the four shipped ones and small variants of them.
 Restore check: a few small sound and broken database files (512-byte pages).
+CSV reader: small files in each encoding and delimiter, sound and broken, each
+behind the byte that picks the reader's settings.
+JUnit results: the test fixtures and small variants of them.
 """
 import os
 import shutil
@@ -91,3 +94,47 @@ with open(os.path.join(db_out, "header_only.mdb"), "wb") as f:
     f.write(sound[:100])
 with open(os.path.join(db_out, "text.mdb"), "wb") as f:
     f.write(b"These are my notes, not a database.\n")
+
+# CSV files: the first byte is the settings (encoding in its low two bits:
+# detect, UTF-8, UTF-16, Windows-1252; delimiter in the next two: detect, comma,
+# semicolon, tab).
+csv_out = os.path.join(root, "fuzz", "corpus", "csvreader")
+os.makedirs(csv_out, exist_ok=True)
+header = b"Test Type,Component,Component Type,Test Case Id,Description,Expected Result\r\n"
+csv_seeds = {
+    "export.csv": b"\x00" + header + b'Unit,Core,Mod,T1,"say ""hi"", then\r\nwait",ok\r\n',
+    "semicolons.csv": b"\x08" + header.replace(b",", b";") + b"Unit;Core;Mod;T1;d;e\n",
+    "tabs_cr.csv": b"\x0c" + header.replace(b",", b"\t") + b"Unit\tCore\tMod\tT1\td\te\r\r",
+    "bom.csv": b"\x01\xef\xbb\xbf" + header + "Unit,Core,Mod,T1,Caf\u00e9 \U0001F600,e\n".encode(),
+    "utf16.csv": b"\x02" + ("\ufeff" + header.decode() + "Unit,Core,Mod,T1,\u20ac,e\n").encode("utf-16-le"),
+    "windows1252.csv": b"\x03" + header + b"Unit,Core,Mod,T1,Caf\xe9 \x93q\x94,e\n",
+    "stray_byte.csv": b"\x00" + header + "Unit,Core,Mod,T1,Caf\u00e9,e\n".encode() + b'Unit,Core,Mod,T2,"a\nCaf\xe9",e\n',
+    "unclosed.csv": b"\x00" + header + b'Unit,Core,Mod,T1,"open,e\n',
+    "ragged.csv": b"\x04a,b\n1,2,3\n\n4\n",
+    "nul.csv": b"\x00a,b\n1,\x002\n",
+}
+for name, data in csv_seeds.items():
+    with open(os.path.join(csv_out, name), "wb") as f:
+        f.write(data)
+
+# JUnit files: the fixtures the tests read, and variants.
+junit_out = os.path.join(root, "fuzz", "corpus", "junitresults")
+os.makedirs(junit_out, exist_ok=True)
+fixtures = os.path.join(root, "tests", "fixtures", "junit")
+for name in sorted(f for f in os.listdir(fixtures) if f.endswith(".xml")):
+    shutil.copy(os.path.join(fixtures, name), os.path.join(junit_out, name))
+junit_seeds = {
+    "future.xml": '<testsuites><testsuite timestamp="2099-01-01T00:00:00"><testcase name="test_T1">'
+                  '<failure message="">\n\n  first line\nsecond<b>child</b></failure></testcase>'
+                  '<testsuite timestamp="2024-02-30"><testcase name="T2"><skipped/></testcase></testsuite>'
+                  '</testsuite></testsuites>',
+    "long_message.xml": '<testsuite><testcase name="T1"><error message="' + "x" * 2500 + '"/></testcase>'
+                        '<testcase name="T2" status="notrun"><failure><![CDATA[' + "y" * 4100 + ']]></failure>'
+                        '</testcase></testsuite>',
+    "deep.xml": "<testsuite>" * 300 + "</testsuite>" * 300,
+    "deep_failure.xml": '<testsuite><testcase name="t"><failure>' + "<b>" * 300 + "</b>" * 300
+                        + "</failure></testcase></testsuite>",
+}
+for name, text in junit_seeds.items():
+    with open(os.path.join(junit_out, name), "w", encoding="utf-8") as f:
+        f.write(text)

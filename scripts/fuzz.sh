@@ -10,10 +10,10 @@ scripts/install-deps.sh clang-14 libclang-rt-14-dev
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DVEROLAN_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target fuzz_reportdefinition fuzz_restorecheck
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_reportdefinition fuzz_restorecheck fuzz_csvreader fuzz_junitresults
 
 status=0
-for target in reportdefinition restorecheck; do
+for target in reportdefinition restorecheck csvreader junitresults; do
   # New inputs go to a working corpus; the seeds in the repository stay as committed.
   work="build-fuzz/corpus/$target"
   findings="build-fuzz/findings/$target"

@@ -21,15 +21,6 @@
 
 namespace {
 
-// Header, then "line:field|field" per row.
-QString shown(const CsvTable &table)
-{
-    QStringList out{table.header.join(u'|')};
-    for (qsizetype r = 0; r < table.rows.size(); ++r)
-        out << QStringLiteral("%1:%2").arg(table.rowLines.at(r)).arg(table.rows.at(r).join(u'|'));
-    return out.join(u'\n');
-}
-
 // The message of the ExchangeError f throws, or "no error".
 template <class F> QString errorOf(F &&f)
 {
@@ -39,14 +30,6 @@ template <class F> QString errorOf(F &&f)
         return e.message();
     }
     return QStringLiteral("no error");
-}
-
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    QFile file(dir.filePath(name));
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return file.fileName();
 }
 
 CsvTable csv(const QByteArray &bytes)
@@ -66,12 +49,6 @@ class TestExchange : public QObject
 
 private slots:
     // CSV
-    void parsesCsv_data();
-    void parsesCsv();
-    void refusesBadCsv_data();
-    void refusesBadCsv();
-    void refusesBadFiles_data();
-    void refusesBadFiles();
     void matchesColumns_data();
     void matchesColumns();
     void previewsAndImportsByTheSaveRules();
@@ -81,8 +58,6 @@ private slots:
     // JUnit XML
     void importsJUnitFixtures_data();
     void importsJUnitFixtures();
-    void refusesBadJUnit_data();
-    void refusesBadJUnit();
     void refusesBadResultOptions();
     // The windows: file, preview, import and the closing message
     void windowsPreviewImportAndExport();
@@ -90,100 +65,6 @@ private slots:
     void noWriteReplacesTheDatabase_data();
     void noWriteReplacesTheDatabase();
 };
-
-void TestExchange::parsesCsv_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QChar>("delimiter");
-    QTest::addColumn<TextEncoding>("encoding");
-    QTest::addColumn<QString>("expected");
-    const QChar detect;
-    const auto utf8 = TextEncoding::Detect;
-    QTest::newRow("quotes, commas, CRLF") << QByteArray("a,b\r\n\"x,1\",\"say \"\"hi\"\"\"\r\nplain, sp \r\n") << detect
-                                          << utf8 << "a|b\n2:x,1|say \"hi\"\n3:plain| sp ";
-    QTest::newRow("line breaks in quotes")
-        << QByteArray("a,b\n\"l1\nl2\r\nl3\",z\nlast,\n") << detect << utf8 << "a|b\n2:l1\nl2\r\nl3|z\n5:last|";
-    QTest::newRow("empty lines, CR, no end")
-        << QByteArray("a,b\r\r\n1,2\r\n\n3,\"\"") << detect << utf8 << "a|b\n3:1|2\n5:3|";
-    QTest::newRow("semicolons") << QByteArray("a;\"b,c\"\n1;\"2;3\"\n") << detect << utf8 << "a|b,c\n2:1|2;3";
-    QTest::newRow("tabs") << QByteArray("a\tb,c\td\n1\t2,3\t4\n") << detect << utf8 << "a|b,c|d\n2:1|2,3|4";
-    QTest::newRow("BOM") << QByteArray("\xEF\xBB\xBF"
-                                       "a,b\n\xC3\xA9,\xF0\x9F\x98\x80\n")
-                         << detect << utf8 << QString::fromUtf8("a|b\n2:\xC3\xA9|\xF0\x9F\x98\x80");
-    QTest::newRow("Windows-1252") << QByteArray("a,b\n\x80\xE9,\x93q\x94\n") << detect << utf8
-                                  << QString::fromUtf8("a|b\n2:\xE2\x82\xAC\xC3\xA9|\xE2\x80\x9Cq\xE2\x80\x9D");
-    QTest::newRow("UTF-16 with BOM") << QByteArray("\xFF\xFE"
-                                                   "a\0,\0b\0\n\0\xE9\0,\0"
-                                                   "1\0",
-                                                   16)
-                                     << detect << utf8 << QString::fromUtf8("a|b\n2:\xC3\xA9|1");
-    QTest::newRow("delimiter set") << QByteArray("a;b,c\n1;2,3\n") << QChar(u',') << utf8 << "a;b|c\n2:1;2|3";
-    QTest::newRow("encoding set") << QByteArray("a\n\xC3\xA9\n") << detect << TextEncoding::Windows1252
-                                  << QString::fromUtf8("a\n2:\xC3\x83\xC2\xA9");
-}
-
-void TestExchange::parsesCsv()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QChar, delimiter);
-    QFETCH(TextEncoding, encoding);
-    QFETCH(QString, expected);
-    CsvReader reader;
-    reader.setDelimiter(delimiter);
-    reader.setEncoding(encoding);
-    QCOMPARE(shown(reader.parse(bytes)), expected);
-}
-
-void TestExchange::refusesBadCsv_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("unbalanced quote") << QByteArray("a,b\n1,2\n\"open,3\n4,5\n") << "cases.csv, line 3: a quoted field";
-    QTest::newRow("too many fields") << QByteArray("a,b\n1,2\n1,2,3\n")
-                                     << "cases.csv, line 3: 3 fields where the header has 2";
-    QTest::newRow("too few fields") << QByteArray("a,b\n\"x\ny\",2\n1\n") << "cases.csv, line 4: 1 fields";
-    QTest::newRow("text after a quote") << QByteArray("a,b\n\"x\"y,2\n") << "cases.csv, line 2: text follows";
-    QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << "cases.csv, line 3: holds a NUL";
-    QTest::newRow("only blank lines") << QByteArray("\r\n\n") << "cases.csv: holds no header";
-}
-
-void TestExchange::refusesBadCsv()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, message);
-    const QString said = errorOf([&] { csv(bytes); });
-    QVERIFY2(said.startsWith(message), qPrintable(said));
-}
-
-void TestExchange::refusesBadFiles_data()
-{
-    QTest::addColumn<bool>("xml");
-    QTest::addColumn<qint64>("size"); // -1: no file
-    QTest::addColumn<QString>("message");
-    for (const bool xml : {false, true}) {
-        const char *kind = xml ? "xml " : "csv ";
-        QTest::addRow("%sempty", kind) << xml << qint64(0) << "in.dat: is empty.";
-        QTest::addRow("%smissing", kind) << xml << qint64(-1) << "in.dat: cannot be read";
-        QTest::addRow("%s1 GB", kind) << xml << (qint64(1) << 30) << "in.dat: is 1.00 GiB; files over 200.00 MiB";
-    }
-}
-
-void TestExchange::refusesBadFiles()
-{
-    QFETCH(bool, xml);
-    QFETCH(qint64, size);
-    QFETCH(QString, message);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("in.dat"));
-    QFile file(path);
-    if (size >= 0) {
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(size)); // sparse: nothing is written
-        file.close();
-    }
-    const QString said = errorOf([&] { xml ? void(readJUnitFile(path)) : void(CsvReader().readFile(path)); });
-    QVERIFY2(said.startsWith(message), qPrintable(said));
-}
 
 void TestExchange::matchesColumns_data()
 {
@@ -414,33 +295,6 @@ void TestExchange::importsJUnitFixtures()
     // Taken in again, no result is logged twice.
     QCOMPARE(importResults(cn, {"P1", "Auto"}, tests).alreadyLogged, c.passed + c.failed);
     QCOMPARE(db.count("qv_zr_tst_history"), history.size());
-}
-
-void TestExchange::refusesBadJUnit_data()
-{
-    QTest::addColumn<QString>("file"); // a fixture's name, or the file's content
-    QTest::addColumn<QString>("message");
-    QTest::newRow("billion laughs") << "doctype.xml"
-                                    << "doctype.xml, line 2: declares a DOCTYPE";
-    QTest::newRow("malformed") << "malformed.xml"
-                               << "malformed.xml, line 5: is not well-formed XML";
-    QTest::newRow("CSV, not XML") << "a,b\n1,2\n"
-                                  << "in.xml, line 1: is not well-formed XML";
-    QTest::newRow("another root") << "<?xml version='1.0'?>\n<html><testcase name='TC001'/></html>"
-                                  << "in.xml, line 2: is not a JUnit XML file: its root element is <html>";
-    QTest::newRow("entity without DTD") << "<testsuite><testcase name='&x;'/></testsuite>"
-                                        << "in.xml, line 1: is not well-formed";
-}
-
-void TestExchange::refusesBadJUnit()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, message);
-    QTemporaryDir dir;
-    const QString path
-        = file.endsWith(".xml") ? QFINDTESTDATA("fixtures/junit/" + file) : writeFile(dir, "in.xml", file.toUtf8());
-    const QString said = errorOf([&] { readJUnitFile(path); });
-    QVERIFY2(said.startsWith(message), qPrintable(said));
 }
 
 void TestExchange::refusesBadResultOptions()

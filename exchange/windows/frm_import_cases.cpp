@@ -35,6 +35,15 @@ QString actionText(RowAction action)
     return QStringLiteral("error");
 }
 
+// "Read as UTF-8, comma-separated".
+QString readingText(const CsvTable &table)
+{
+    const QString delimiter = table.delimiter == u';'    ? QStringLiteral("semicolon")
+                              : table.delimiter == u'\t' ? QStringLiteral("tab")
+                                                         : QStringLiteral("comma");
+    return QStringLiteral("Read as %1, %2-separated").arg(encodingName(table.encoding), delimiter);
+}
+
 } // namespace
 
 frm_import_cases::frm_import_cases(TestingClass &con, QWidget *parent)
@@ -44,6 +53,7 @@ frm_import_cases::frm_import_cases(TestingClass &con, QWidget *parent)
     , cmb_prjid(new DropDown(DropDown::Kind::PickOnly, true))
     , cmb_delimiter(new DropDown(DropDown::Kind::PickOnly, false))
     , cmb_encoding(new DropDown(DropDown::Kind::PickOnly, false))
+    , lbl_read(new QLabel)
     , LV_preview(new RecordList)
     , lbl_counts(new QLabel)
     , cmd_import(new QPushButton(QStringLiteral("&Import")))
@@ -79,6 +89,7 @@ frm_import_cases::frm_import_cases(TestingClass &con, QWidget *parent)
     reading->addWidget(cmb_delimiter);
     reading->addWidget(new QLabel(QStringLiteral("Encoding")));
     reading->addWidget(cmb_encoding);
+    reading->addWidget(lbl_read);
     reading->addStretch();
     form->addRow(QString(), reading);
     auto *columns = new QGridLayout;
@@ -166,10 +177,12 @@ void frm_import_cases::preview()
     LV_preview->clearRows();
     cmd_import->setEnabled(false);
     lbl_counts->clear();
+    lbl_read->clear();
     if (txt_file->text().isEmpty())
         return;
     try {
         const CsvTable &table = this->table();
+        lbl_read->setText(readingText(table));
         QHash<CaseField, QString> chosen;
         for (int f = 0; f < kCaseFieldCount; ++f) {
             if (cmb_columns[f]->listIndex() > 0)
@@ -185,9 +198,11 @@ void frm_import_cases::preview()
     rows.reserve(m_preview.rows.size());
     for (const CaseRow &row : std::as_const(m_preview.rows)) {
         const CaseTexts &t = row.texts;
-        rows.append({{QString::number(row.line), actionText(row.action), row.reason, t.testType, t.component,
-                      t.componentType, t.id, t.description, t.expected},
-                     {}});
+        QStringList cells{QString::number(row.line), actionText(row.action), row.reason, t.testType, t.component,
+                          t.componentType, t.id, t.description, t.expected};
+        for (QString &cell : cells)
+            cell = previewCell(cell);
+        rows.append({cells, {}});
     }
     LV_preview->setRows(std::move(rows));
     const int writes = m_preview.count(RowAction::New) + m_preview.count(RowAction::Update);

@@ -29,12 +29,15 @@ public:
     void cmd_import_Click();
     // Reads the file again with the choices made and shows what an import would do.
     void preview();
+    // What the last preview made of the file, the rows' texts whole.
+    const CasesPreview &previewed() const { return m_preview; }
 
     TextBox *txt_file;
     QPushButton *cmd_browse;
     DropDown *cmb_prjid;
     DropDown *cmb_delimiter;
     DropDown *cmb_encoding;
+    QLabel *lbl_read; // the encoding and delimiter the file was read with
     QList<DropDown *> cmb_columns; // one per field, in the order of CaseField
     RecordList *LV_preview;
     QLabel *lbl_counts;

@@ -26,7 +26,10 @@ QString statusText(const JUnitCase &test, const ResultMatch &match, bool logAgai
     case MatchStatus::Matched:
         if (match.alreadyLogged && !logAgain)
             return QStringLiteral("already logged: left out");
-        return (test.outcome == TestOutcome::Passed ? QStringLiteral("Pass") : QStringLiteral("Fail"))
+        // A cut message is logged as its first 2,000 characters.
+        return (test.outcome == TestOutcome::Passed ? QStringLiteral("Pass")
+                : test.messageCut                   ? QStringLiteral("Fail (cut)")
+                                                    : QStringLiteral("Fail"))
                + (match.alreadyLogged ? QStringLiteral(" (already logged)") : QString());
     case MatchStatus::Ambiguous:
         return QStringLiteral("ambiguous: left out");
@@ -156,6 +159,7 @@ void frm_import_results::preview()
     QList<ListRow> rows;
     int logged = 0;
     const bool logAgain = chk_log_again->isChecked();
+    QStringList futureFiles;
     for (int i = 0; i < m_tests.size(); ++i) {
         const JUnitCase &test = m_tests.at(i);
         const ResultMatch &match = matches.at(i);
@@ -163,13 +167,18 @@ void frm_import_results::preview()
         for (const CaseKey &key : match.cases)
             cases << QStringLiteral("%1 (%2, %3)").arg(key.id, key.component, key.componentType);
         const QString name = test.classname.isEmpty() ? test.name : test.classname + QLatin1Char('.') + test.name;
-        rows.append({{names.at(i), QString::number(test.line), name, statusText(test, match, logAgain),
-                      cases.join(QStringLiteral(", ")), test.message},
+        rows.append({{names.at(i), QString::number(test.line), previewCell(name), statusText(test, match, logAgain),
+                      previewCell(cases.join(QStringLiteral(", "))), previewCell(test.message)},
                      {}});
         logged += match.status == MatchStatus::Matched && (!match.alreadyLogged || logAgain) ? 1 : 0;
+        if (test.timestampInFuture && !futureFiles.contains(names.at(i)))
+            futureFiles << names.at(i);
     }
     LV_preview->setRows(std::move(rows));
-    lbl_counts->setText(QStringLiteral("%1 of %2 tests to log").arg(logged).arg(m_tests.size()));
+    QString counts = QStringLiteral("%1 of %2 tests to log").arg(logged).arg(m_tests.size());
+    for (const QString &file : std::as_const(futureFiles))
+        counts += QStringLiteral("; %1: timestamp in the future: logged as today").arg(file);
+    lbl_counts->setText(counts);
     cmd_import->setEnabled(logged > 0);
 }
 

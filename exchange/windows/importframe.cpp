@@ -3,6 +3,7 @@
 #include "childwindow.h"
 #include "guard.h"
 #include "recordlist.h"
+#include "textcount.h"
 #include "windowkeys.h"
 
 #include <QHBoxLayout>
@@ -25,4 +26,13 @@ void layOutImportWindow(ChildWindow *window, QLayout *choices, RecordList *previ
     layout->addLayout(buttons);
     window->keys()->setCancelButton(close);
     onEvent(close, &QPushButton::clicked, window, &ChildWindow::closeWindow);
+}
+
+QString previewCell(const QString &text)
+{
+    constexpr int kShown = 300;
+    if (text.size() <= kShown)
+        return text;
+    const QString shown = leftChars(text, kShown);
+    return shown.size() == text.size() ? text : shown + u'\u2026';
 }

@@ -4,6 +4,7 @@ class ChildWindow;
 class QLabel;
 class QLayout;
 class QPushButton;
+class QString;
 class RecordList;
 
 // The frame both import windows share: the choices above, the preview of
@@ -11,3 +12,7 @@ class RecordList;
 // below. Import waits for a preview worth importing; Close and Esc close.
 void layOutImportWindow(ChildWindow *window, QLayout *choices, RecordList *preview, QLabel *counts,
                         QPushButton *import, QPushButton *close);
+
+// A cell as the preview shows it: at most the first few hundred characters, so
+// that a field of many megabytes is neither laid out nor measured whole.
+QString previewCell(const QString &text);

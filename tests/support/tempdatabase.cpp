@@ -5,6 +5,7 @@
 #include "schema.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -136,4 +137,12 @@ void execOn(const QString &path, const QStringList &statements)
             run(db, sql, {});
         return 0;
     });
+}
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    QFile file(dir.filePath(name));
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return file.fileName();
 }

@@ -36,5 +36,8 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Writes bytes to a file named name in dir; its path.
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
+
 // Runs statements on any database file, making it if need be.
 void execOn(const QString &path, const QStringList &statements);
