@@ -1,0 +1,146 @@
+#include "testcases.h"
+
+#include "connection.h"
+#include "recordset.h"
+#include "sqlstatement.h"
+#include "transaction.h"
+
+namespace {
+
+QList<Check> caseChecks()
+{
+    return caseKeyChecks(Check::TooLong)
+           + QList<Check>{{Field::CaseDescription, Check::Blank}, {Field::CaseDescription, Check::TooLong},
+                          {Field::ExpectedResult, Check::Blank}, {Field::ExpectedResult, Check::TooLong}};
+}
+
+QString textOf(const CaseFields &c, Field field)
+{
+    if (field == Field::CaseDescription)
+        return c.description;
+    if (field == Field::ExpectedResult)
+        return c.expected;
+    return caseKeyText(c.key, field);
+}
+
+} // namespace
+
+std::optional<Problem> caseProblem(const CaseFields &fields)
+{
+    return firstProblem(caseChecks(), [&](Field f) { return textOf(fields, f); });
+}
+
+QList<Problem> caseProblems(const CaseFields &fields)
+{
+    return allProblems(caseChecks(), [&](Field f) { return textOf(fields, f); });
+}
+
+SaveResult saveCase(Connection &cn, const CaseFields &fields)
+{
+    if (auto problem = caseProblem(fields))
+        return {SaveResult::Refused, problem};
+    RecordSet rs;
+    rs.open(caseKeySelect(QStringLiteral("*")), fields.key.params(), cn, LockType::Optimistic,
+            QStringLiteral("qv_zr_tst_cases"));
+    const bool adding = rs.eof();
+    if (adding) {
+        const TestCaseKey &k = fields.key;
+        rs.addNew();
+        rs.setField(QStringLiteral("qv_zr_prjid"), k.project);
+        rs.setField(QStringLiteral("qv_zr_component"), k.component);
+        rs.setField(QStringLiteral("qv_zr_component_type"), k.componentType);
+        rs.setField(QStringLiteral("qv_zr_tst_type"), k.testType);
+        rs.setField(QStringLiteral("qv_zr_tst_case_id"), k.id);
+        rs.setField(QStringLiteral("qv_zr_pass"), QStringLiteral("Fail"));
+    }
+    rs.setField(QStringLiteral("qv_zr_rslt_exp"), fields.expected);
+    rs.setField(QStringLiteral("qv_zr_tst_case_desc"), fields.description);
+    rs.update();
+    return {adding ? SaveResult::Added : SaveResult::Changed, std::nullopt};
+}
+
+bool deleteCase(Connection &cn, const TestCaseKey &key)
+{
+    // The case and its saved results go together, or neither.
+    Transaction transaction(cn);
+    RecordSet rs;
+    rs.open(caseKeySelect(QStringLiteral("*")), key.params(), cn, LockType::Optimistic,
+            QStringLiteral("qv_zr_tst_cases"));
+    const bool deleted = !rs.eof();
+    if (deleted)
+        rs.deleteCurrent();
+    // A second row under the same key (written by another tool) keeps the history.
+    if (rs.eof()) {
+        SqlStatement history(cn, QStringLiteral("delete from qv_zr_tst_history ") + caseKeyWhere(),
+                             QStringLiteral("Cannot delete the results of test case %1").arg(key.id));
+        history.run(key.params());
+    }
+    transaction.commit();
+    return deleted;
+}
+
+QStringList testTypes(Connection &cn)
+{
+    return readEntries(cn, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases"));
+}
+
+QStringList testTypesOf(Connection &cn, const QString &project)
+{
+    return readEntries(cn, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases where qv_zr_prjid=?"),
+                       {project});
+}
+
+QStringList componentTypes(Connection &cn)
+{
+    return readEntries(cn, QStringLiteral("select distinct(qv_zr_component_type) from qv_zr_tst_cases"));
+}
+
+QStringList components(Connection &cn, const QString &project)
+{
+    return readEntries(cn, QStringLiteral("select distinct(qv_zr_component) from qv_zr_tst_cases where (qv_zr_prjid=?)"),
+                       {project});
+}
+
+QStringList projectsWithCases(Connection &cn)
+{
+    return readEntries(cn, QStringLiteral("select distinct(qv_zr_prjid) from qv_zr_tst_cases"));
+}
+
+QStringList caseIds(Connection &cn, const TestCaseKey &selection)
+{
+    return readEntries(cn,
+                       QStringLiteral("select qv_zr_tst_case_id from qv_zr_tst_cases where (qv_zr_prjid=?)and "
+                                      "(qv_zr_component=?) and  (qv_zr_component_type=?) and  (qv_zr_tst_type=?) "),
+                       {selection.project, selection.component, selection.componentType, selection.testType});
+}
+
+std::optional<QString> componentTypeOf(Connection &cn, const QString &project, const QString &component)
+{
+    RecordSet rs;
+    rs.open(QStringLiteral("select qv_zr_component_type from qv_zr_tst_cases where (qv_zr_prjid=?) and  "
+                           "(qv_zr_component=?)"),
+            {project, component}, cn);
+    // Only the first row counts, even when the component has cases of several types.
+    if (rs.eof() || rs.fields(0).isNull())
+        return std::nullopt;
+    return rs.fields(0).toString();
+}
+
+std::optional<CaseFields> findCase(Connection &cn, const TestCaseKey &key)
+{
+    RecordSet rs;
+    rs.open(caseKeySelect(QStringLiteral("qv_zr_tst_case_desc, qv_zr_rslt_exp")), key.params(), cn);
+    if (rs.eof())
+        return std::nullopt;
+    return CaseFields{key, rs.fields(0).toString(), rs.fields(1).toString()};
+}
+
+Rows caseRows(Connection &cn, const QString &project, const QString &testType)
+{
+    return readRows(cn,
+                    QStringLiteral("select qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, "
+                                   "qv_zr_tst_case_desc, qv_zr_rslt_exp, qv_zr_rslt_act, qv_zr_pass, "
+                                   "qv_zr_def_severity, qv_zr_def_cat, qv_zr_dt_tst from qv_zr_tst_cases "
+                                   "where (qv_zr_prjid=?)and  (qv_zr_tst_type=?)"),
+                    {project, testType});
+}
