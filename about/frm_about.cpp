@@ -2,6 +2,7 @@
 
 #include "appicon.h"
 #include "appversion.h"
+#include "company.h"
 #include "guard.h"
 #include "windowkeys.h"
 
@@ -111,26 +112,19 @@ Frm_About::Frm_About(TestingClass &con, QWidget *parent)
 void Frm_About::Form_Load()
 {
     // A fresh connection on every showing.
-    if (con.cn.state() == 1)
+    if (con.cn.state() == StateOpen)
         con.cn.close();
     con.Conopen();
 
     Label4->clear();
     lbl_about->clear();
-    if (rs.state() == 1)
-        rs.close();
-    rs.open(QStringLiteral("select * from Tqvjx_CompanyDetails"), {}, con.cn);
-    if (rs.bof() && rs.eof()) {
-        rs.close();
+    const std::optional<CompanyDetails> company = readCompany(con.cn);
+    if (!company)
         return; // no company stored: neither the company nor the version shows
-    }
-    rs.moveFirst();
     // The address is the row's second column.
-    const QVariant address = rs.fields(1);
-    Label4->setText(rs.fields(QStringLiteral("fqv_jx_companyname")).toString() + QStringLiteral(",  ")
-                    + (address.isNull() ? QString() : address.toString()));
+    const QVariant address = companySecondColumn(con.cn);
+    Label4->setText(company->name + QStringLiteral(",  ") + (address.isNull() ? QString() : address.toString()));
     lbl_about->setText(QStringLiteral("Version %1.%2").arg(kVersionMajor).arg(kVersionMinor));
-    rs.close();
 }
 
 void Frm_About::Command1_Click()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "childwindow.h"
-#include "recordset.h"
 #include "testingclass.h"
 
 class QLabel;
@@ -32,5 +31,4 @@ public:
 
 private:
     TestingClass &con;
-    RecordSet rs;
 };
