@@ -23,18 +23,8 @@ void fillDropDown(DropDown *box, RecordSet &rs, Connection &cn, const QString &s
         box->setListIndex(0);
 }
 
-ListRow plainRow(int rowNo, const QVariantList &values)
-{
-    ListRow row;
-    row.cells.reserve(values.size() + 1);
-    row.cells << QString::number(rowNo);
-    for (const QVariant &value : values)
-        row.cells << cellText(value);
-    return row;
-}
-
 void fillRecordList(RecordList *list, RecordSet &rs, Connection &cn, const QString &sql, const QVariantList &params,
-                    const QStringList &fields, int &row_no, const RowMaker &make)
+                    const QStringList &fields, int &row_no, const RecordFormat &format)
 {
     row_no = 1;
     list->clearRows();
@@ -44,16 +34,16 @@ void fillRecordList(RecordList *list, RecordSet &rs, Connection &cn, const QStri
     QList<int> positions;
     for (const QString &field : fields)
         positions << rs.fieldIndex(field);
-    QList<ListRow> rows;
+    QList<QVariantList> rows;
     rows.reserve(rs.recordCount());
-    QVariantList values;
     for (; !rs.eof(); rs.moveNext()) {
-        values.clear();
+        QVariantList values;
+        values.reserve(positions.size());
         for (int position : std::as_const(positions))
             values << rs.fields(position);
-        rows.append(make(row_no, values));
+        rows.append(std::move(values));
         ++row_no;
     }
     rs.close();
-    list->setRows(std::move(rows));
+    list->setRecords(std::move(rows), format);
 }
