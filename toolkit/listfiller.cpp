@@ -1,13 +1,14 @@
 #include "listfiller.h"
 
 #include "dropdown.h"
+#include "objectstate.h"
 #include "recordset.h"
 
 void fillDropDown(DropDown *box, RecordSet &rs, Connection &cn, const QString &sql, const QVariantList &params,
                   const QStringList &fixed)
 {
     box->clearEntries();
-    if (rs.state() == 1)
+    if (rs.state() == StateOpen)
         rs.close();
     rs.open(sql, params, cn);
     QStringList entries = fixed;
@@ -28,7 +29,7 @@ void fillRecordList(RecordList *list, RecordSet &rs, Connection &cn, const QStri
 {
     row_no = 1;
     list->clearRows();
-    if (rs.state() == 1)
+    if (rs.state() == StateOpen)
         rs.close();
     rs.open(sql, params, cn);
     QList<int> positions;
