@@ -2,6 +2,7 @@
 
 #include "appicon.h"
 #include "guard.h"
+#include "objectstate.h"
 #include "services.h"
 
 #include <QAction>
@@ -182,7 +183,7 @@ void mdi_main::showChild(const QString &menuEntryName)
 bool mdi_main::MDIForm_Load()
 {
     con.Conopen();
-    return con.cn.state() == 1;
+    return con.cn.state() == StateOpen;
 }
 
 void mdi_main::MDIForm_Unload()

@@ -5,7 +5,6 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <algorithm>
 
 namespace {
 
@@ -132,11 +131,11 @@ void CaseWindow::fill_tst_id()
                  {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text()});
 }
 
-void CaseWindow::fillCaseList(const QStringList &fields, const RowMaker &make)
+void CaseWindow::fillCaseList(const QStringList &fields, const RecordFormat &format)
 {
     fillRecordList(LV_cases, rs_list, con.cn,
                    QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and  (qv_zr_tst_type=?)"),
-                   {cmb_prjid->text(), cmb_tst_type->text()}, fields, row_no, make);
+                   {cmb_prjid->text(), cmb_tst_type->text()}, fields, row_no, format);
     m_listSource = {cmb_prjid->text(), cmb_tst_type->text(), con.cn.generation(), con.cn.dataVersion()};
 }
 
@@ -147,49 +146,36 @@ bool CaseWindow::listIsCurrent() const
            && m_listSource.version == con.cn.dataVersion();
 }
 
-bool CaseWindow::showsKeyOnScreen(const QStringList &cells) const
+bool CaseWindow::showsKeyOnScreen(int row) const
 {
-    return cells.at(ColComponent) == cmb_cmp->text() && cells.at(ColComponentType) == cmb_cmp_type->text()
-           && cells.at(ColTestCaseId) == cmb_tst_id->text();
+    return LV_cases->cell(row, ColComponent) == cmb_cmp->text()
+           && LV_cases->cell(row, ColComponentType) == cmb_cmp_type->text()
+           && LV_cases->cell(row, ColTestCaseId) == cmb_tst_id->text();
 }
 
 int CaseWindow::rowOnScreen() const
 {
     for (int r = 0; r < LV_cases->rowCount(); ++r) {
-        if (showsKeyOnScreen(LV_cases->rowCells(r)))
+        if (showsKeyOnScreen(r))
             return r;
     }
     return -1;
 }
 
-bool CaseWindow::redrawSavedRow(const std::function<ListRow(const ListRow &)> &changed)
+bool CaseWindow::redrawSavedRow(const std::function<QVariantList(QVariantList values)> &changed)
 {
     if (!listIsCurrent())
         return false;
-    // Unsorted, the list stands in query order: the row changes where it is.
-    if (!LV_cases->isSorted()) {
-        const int r = rowOnScreen();
-        if (r < 0)
-            return false;
-        LV_cases->replaceRow(r, changed({LV_cases->rowCells(r), LV_cases->rowData(r)}));
-        return true;
-    }
-
-    // Back to the order the query returns (S No), so the list's sort places the
-    // changed row exactly where a refill would.
-    QList<ListRow> rows;
-    rows.reserve(LV_cases->rowCount());
-    for (int r = 0; r < LV_cases->rowCount(); ++r)
-        rows.append({LV_cases->rowCells(r), LV_cases->rowData(r)});
-    std::sort(rows.begin(), rows.end(), [](const ListRow &a, const ListRow &b) {
-        return a.cells.at(ColSNo).toLongLong() < b.cells.at(ColSNo).toLongLong();
-    });
     // The save wrote the first stored row of the key, the first of them in query order.
-    const auto saved = std::find_if(rows.begin(), rows.end(), [this](const ListRow &row) { return showsKeyOnScreen(row.cells); });
-    if (saved == rows.end())
+    int saved = -1;
+    for (int r = 0; r < LV_cases->rowCount(); ++r) {
+        if (showsKeyOnScreen(r) && (saved < 0 || LV_cases->givenOrder(r) < LV_cases->givenOrder(saved)))
+            saved = r;
+    }
+    if (saved < 0)
         return false;
-    *saved = changed(*saved);
-    LV_cases->setRows(std::move(rows));
+    // A sorted list puts the changed row exactly where a refill would.
+    LV_cases->changeRecord(saved, changed(LV_cases->recordValues(saved)));
     return true;
 }
 

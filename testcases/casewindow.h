@@ -81,14 +81,14 @@ protected:
     void checkKey(SaveChecks &check, SaveChecks::TooLong idTooLong) const;
 
     // Fills the list with the fields of the project's test cases of the test
-    // type, one row made of each record by make, and notes what it was read for.
-    void fillCaseList(const QStringList &fields, const RowMaker &make);
+    // type, shown by format, and notes what it was read for.
+    void fillCaseList(const QStringList &fields, const RecordFormat &format = {});
     // With nothing else changed since the list was read, the saved row alone
-    // is redrawn, by changed, exactly as a refill would show it. False when
-    // the list must be refilled instead.
-    bool redrawSavedRow(const std::function<ListRow(const ListRow &)> &changed);
+    // is redrawn, its values as changed makes them of those read, exactly as a
+    // refill would show it. False when the list must be refilled instead.
+    bool redrawSavedRow(const std::function<QVariantList(QVariantList values)> &changed);
     // Whether a list row is the case the selectors name, and the first such row or -1.
-    bool showsKeyOnScreen(const QStringList &cells) const;
+    bool showsKeyOnScreen(int row) const;
     int rowOnScreen() const;
 
     RecordSet rs_save;

@@ -139,7 +139,7 @@ void frm_tst_case::fill_prjid()
 
 void frm_tst_case::fill_cases()
 {
-    fillCaseList(kListFields, plainRow);
+    fillCaseList(kListFields);
 }
 
 void frm_tst_case::cmb_tst_type_Click()
@@ -199,12 +199,10 @@ void frm_tst_case::cmd_save_Click()
     cmd_del->setEnabled(false);
 
     // A changed case is redrawn where it stands; a new one takes its place in a refill.
-    const auto withTexts = [this](const ListRow &old) {
-        QVariantList values;
-        for (int c = ColComponent; c < ColDescription; ++c)
-            values << old.cells.at(c);
-        values << txt_tst_case_desc->text() << txt_rslt_exp->text();
-        return plainRow(old.cells.at(ColSNo).toInt(), values);
+    const auto withTexts = [this](QVariantList values) {
+        values[ColDescription - 1] = txt_tst_case_desc->text();
+        values[ColExpected - 1] = txt_rslt_exp->text();
+        return values;
     };
     if (!added && redrawSavedRow(withTexts))
         return;

@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -22,7 +23,8 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
-#include <algorithm>
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -40,28 +42,46 @@ const QStringList kKeyFields{"qv_zr_prjid", "qv_zr_component", "qv_zr_component_
 const QStringList kResultFields{"qv_zr_pass", "qv_zr_rslt_act", "qv_zr_dt_tst", "qv_zr_def_severity",
                                 "qv_zr_def_cat"};
 
-// A row of one case's history: date of testing, pass/fail, severity, category,
-// actual result, saved at.
-ListRow historyRow(int, const QVariantList &values)
+// A stored date as the lists show it: the short form of its day, or the value
+// itself when it names no day. Each stored text is shown the same, so each
+// is made once for the rows of one fill.
+std::function<QString(const QVariant &)> shownDates()
 {
-    const QDate date = DateValue::fromStored(values.first());
-    ListRow row = plainRow(0, values);
-    row.cells.removeFirst();
-    row.cells[0] = date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : cellText(values.first());
-    return row;
+    auto made = std::make_shared<QHash<QString, QString>>();
+    return [made](const QVariant &stored) {
+        if (stored.isNull())
+            return cellText(stored);
+        const QString key =
+            stored.typeId() == QMetaType::QDate ? stored.toDate().toString(Qt::ISODate) : stored.toString();
+        auto shown = made->constFind(key);
+        if (shown == made->cend()) {
+            const QDate date = DateValue::fromStored(stored);
+            shown = made->insert(key, date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : cellText(stored));
+        }
+        return *shown;
+    };
 }
 
-// A list row of a test case and its result. The row keeps the date itself:
-// the short form may drop the century, and a double click must get back
-// exactly this day.
-ListRow resultRow(int rowNo, const QVariantList &values)
+// A row of one case's history: date of testing, pass/fail, severity, category,
+// actual result, saved at.
+RecordFormat historyFormat()
 {
-    ListRow row = plainRow(rowNo, values.mid(0, values.size() - 1));
-    const QVariant stored = values.last();
-    const QDate date = stored.typeId() == QMetaType::QDate ? stored.toDate() : DateValue::fromStored(stored);
-    row.cells << (date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : cellText(stored));
-    row.data = date;
-    return row;
+    const auto date = shownDates();
+    return {false, [date](const QVariant &value, int field) { return field == 0 ? date(value) : cellText(value); }, {}};
+}
+
+// A list row of a test case and its result, the date last. The row keeps the
+// date itself: the short form may drop the century, and a double click must
+// get back exactly this day.
+RecordFormat resultFormat()
+{
+    const auto date = shownDates();
+    const int dateField = int(kListFields.size()) - 1;
+    return {true,
+            [date, dateField](const QVariant &value, int field) {
+                return field == dateField ? date(value) : cellText(value);
+            },
+            [](const QVariantList &values) { return QVariant(DateValue::fromStored(values.last())); }};
 }
 
 // An editor's text for a list cell: the one blank that shows Null is empty.
@@ -278,7 +298,7 @@ void frm_tst_log::fill_def_cat()
 
 void frm_tst_log::fill_cases()
 {
-    fillCaseList(kListFields, resultRow);
+    fillCaseList(kListFields, resultFormat());
 }
 
 bool frm_tst_log::caseIsStored()
@@ -301,7 +321,7 @@ void frm_tst_log::fill_history()
                    caseKey(),
                    {QStringLiteral("qv_zr_dt_tst"), QStringLiteral("qv_zr_pass"), QStringLiteral("qv_zr_def_severity"),
                     QStringLiteral("qv_zr_def_cat"), QStringLiteral("qv_zr_rslt_act"), QStringLiteral("qv_zr_saved_at")},
-                   shown, historyRow);
+                   shown, historyFormat());
 }
 
 void frm_tst_log::fill_tst_id()
@@ -330,11 +350,12 @@ void frm_tst_log::cmb_show_Click()
         return;
     }
     // As in the reports: a case never logged has no date and no actual result.
-    LV_cases->setRowFilter([show](const ListRow &row) {
-        const bool notRun = !row.data.toDate().isValid() && isBlank(row.cells.at(ColActual));
+    LV_cases->setRowFilter([this, show](int row) {
+        const bool notRun = !LV_cases->rowData(row).toDate().isValid() && isBlank(LV_cases->cell(row, ColActual));
         if (show == QLatin1String("Not run"))
             return notRun;
-        return !notRun && row.cells.at(ColPass) == (show == QLatin1String("Passed") ? QLatin1String("Pass") : QLatin1String("Fail"));
+        return !notRun
+               && LV_cases->cell(row, ColPass) == (show == QLatin1String("Passed") ? QLatin1String("Pass") : QLatin1String("Fail"));
     });
 }
 
@@ -471,14 +492,13 @@ bool frm_tst_log::save()
     }
     // With nothing else changed since the list was read, the saved row is all
     // a refill would change: it alone is redrawn, as the list fill makes it.
-    const QDate date = dt_tst->date();
-    const auto withResult = [&](const ListRow &old) {
-        QVariantList values;
-        for (int c = ColComponent; c < ColActual; ++c)
-            values << old.cells.at(c);
-        values << txt_rslt_act->text() << cmb_pass->text() << (failed ? cmb_severity->text() : QStringLiteral(""))
-               << (failed ? cmb_cat->text() : QStringLiteral("")) << date;
-        return resultRow(old.cells.at(ColSNo).toInt(), values);
+    const auto withResult = [&](QVariantList values) {
+        values[ColActual - 1] = txt_rslt_act->text();
+        values[ColPass - 1] = cmb_pass->text();
+        values[ColSeverity - 1] = failed ? cmb_severity->text() : QStringLiteral("");
+        values[ColCategory - 1] = failed ? cmb_cat->text() : QStringLiteral("");
+        values[ColDate - 1] = dt_tst->date();
+        return values;
     };
     if (!written || !redrawSavedRow(withResult))
         fill_cases();

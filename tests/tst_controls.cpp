@@ -38,7 +38,7 @@ QList<ListRow> numbered(int n)
 {
     QList<ListRow> rows;
     for (int i = 1; i <= n; ++i)
-        rows.append({{QString::number(i), QStringLiteral("row %1").arg(i)}, {}});
+        rows.append({{QString::number(i), QStringLiteral("row %1").arg(i)}, i});
     return rows;
 }
 
@@ -433,6 +433,7 @@ void TestControls::listSortComparesTextAndStaysInForce()
     list.setSorted(true);
     list.setRows(numbered(12)); // a refill keeps the sort and drops the selection
     QCOMPARE(column(&list, 0).mid(0, 6), (QStringList{"1", "10", "11", "12", "2", "3"}));
+    QCOMPARE(list.rowData(1), QVariant(10)); // a row's own value goes with it
     QCOMPARE(list.selectedRow(), -1);
     list.setSortKey(1);
     QCOMPARE(list.header()->sortIndicatorSection(), 1);
@@ -442,6 +443,23 @@ void TestControls::listSortComparesTextAndStaysInForce()
         list.addRow({"", s}, QString(s)); // rows added later take their sorted place
     QCOMPARE(column(&list, 1), (QStringList{"100", "20", "9", "abc", "ABD"}));
     QCOMPARE(list.rowData(1).toString(), QStringLiteral("20"));
+
+    // Rows as read, each cell made by the list's format (Null one blank); "S No"
+    // stays with its row, and a changed row stands where a fill would put it.
+    list.setColumns({{"S No", 22.5}, {"Name", 72}, {"Size", 40}});
+    list.setSortKey(2);
+    RecordFormat kb;
+    kb.text = [](const QVariant &value, int field) {
+        return field == 1 && !value.isNull() ? value.toString() + " KB" : cellText(value);
+    };
+    kb.data = [](const QVariantList &values) { return values.first(); };
+    list.setRecords({{"b", 2}, {QVariant(), 10}, {"a", QVariant()}}, kb);
+    QCOMPARE(list.rowCells(0), (QStringList{"3", "a", " "}));
+    QCOMPARE(list.rowCells(1), (QStringList{"2", " ", "10 KB"}));
+    QCOMPARE(list.rowData(2), QVariant("b"));
+    list.changeRecord(2, {"b", 1});
+    QCOMPARE(column(&list, 2), (QStringList{" ", "1 KB", "10 KB"}));
+    QCOMPARE(list.rowCells(1), (QStringList{"1", "b", "1 KB"}));
 }
 
 void TestControls::columnsShareTheSpareWidthAndNeverCutTheirHeaders()

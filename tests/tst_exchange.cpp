@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLayout>
 #include <unistd.h>
 
 namespace {
@@ -30,6 +31,16 @@ template <class F> QString errorOf(F &&f)
         return e.message();
     }
     return QStringLiteral("no error");
+}
+
+// Whether the layout, or one inside it, holds the widget.
+bool holds(const QLayout *layout, const QWidget *widget)
+{
+    for (int i = 0; layout && i < layout->count(); ++i) {
+        if (layout->itemAt(i)->widget() == widget || holds(layout->itemAt(i)->layout(), widget))
+            return true;
+    }
+    return false;
 }
 
 CsvTable csv(const QByteArray &bytes)
@@ -336,6 +347,8 @@ void TestExchange::windowsPreviewImportAndExport()
     {
         frm_import_cases w(con);
         w.Form_Load();
+        // The file comes through the Browse button, which stands in the window.
+        QVERIFY(holds(w.layout(), w.cmd_browse) && w.cmd_browse->isVisibleTo(&w));
         rec.files->answers = {csv};
         w.cmd_browse->click();
         QCOMPARE(column(w.LV_preview, 1), (QStringList{"update", "new", "error"}));

@@ -137,6 +137,11 @@ void TestProjects::doubleClickAndHeaderClick()
     QCOMPARE((QStringList{f.w->txt_prjid->text(), f.w->txt_desc->text(), f.w->cmb_prj_type->text(),
                           f.w->txt_size->text(), f.w->cmb_units->text()}),
              (QStringList{"Alpha", "first", "Desktop", "20", "LOC"}));
+    // Entering a box selects its text, so that typing replaces it.
+    for (TextBox *box : {f.w->txt_prjid, f.w->txt_size}) {
+        box->setFocus();
+        QCOMPARE(box->selectedText(), box->text());
+    }
     f.w->txt_desc->setText("changed");
     f.save();
     QCOMPARE(f.stored().mid(0, 2), (QStringList{"Zeta|last|Web|100|KLOC|NO", "Alpha|changed|Desktop|20|LOC|NO"}));

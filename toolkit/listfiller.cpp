@@ -1,13 +1,14 @@
 #include "listfiller.h"
 
 #include "dropdown.h"
+#include "objectstate.h"
 #include "recordset.h"
 
 void fillDropDown(DropDown *box, RecordSet &rs, Connection &cn, const QString &sql, const QVariantList &params,
                   const QStringList &fixed)
 {
     box->clearEntries();
-    if (rs.state() == 1)
+    if (rs.state() == StateOpen)
         rs.close();
     rs.open(sql, params, cn);
     QStringList entries = fixed;
@@ -23,37 +24,27 @@ void fillDropDown(DropDown *box, RecordSet &rs, Connection &cn, const QString &s
         box->setListIndex(0);
 }
 
-ListRow plainRow(int rowNo, const QVariantList &values)
-{
-    ListRow row;
-    row.cells.reserve(values.size() + 1);
-    row.cells << QString::number(rowNo);
-    for (const QVariant &value : values)
-        row.cells << cellText(value);
-    return row;
-}
-
 void fillRecordList(RecordList *list, RecordSet &rs, Connection &cn, const QString &sql, const QVariantList &params,
-                    const QStringList &fields, int &row_no, const RowMaker &make)
+                    const QStringList &fields, int &row_no, const RecordFormat &format)
 {
     row_no = 1;
     list->clearRows();
-    if (rs.state() == 1)
+    if (rs.state() == StateOpen)
         rs.close();
     rs.open(sql, params, cn);
     QList<int> positions;
     for (const QString &field : fields)
         positions << rs.fieldIndex(field);
-    QList<ListRow> rows;
+    QList<QVariantList> rows;
     rows.reserve(rs.recordCount());
-    QVariantList values;
     for (; !rs.eof(); rs.moveNext()) {
-        values.clear();
+        QVariantList values;
+        values.reserve(positions.size());
         for (int position : std::as_const(positions))
             values << rs.fields(position);
-        rows.append(make(row_no, values));
+        rows.append(std::move(values));
         ++row_no;
     }
     rs.close();
-    list->setRows(std::move(rows));
+    list->setRecords(std::move(rows), format);
 }

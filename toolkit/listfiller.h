@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
-#include <functional>
 
 class Connection;
 class DropDown;
@@ -18,13 +17,9 @@ class RecordSet;
 void fillDropDown(DropDown *box, RecordSet &rs, Connection &cn, const QString &sql, const QVariantList &params = {},
                   const QStringList &fixed = {});
 
-// Makes a list row of one record: its "S No" and the values of the fields the
-// list asked for, in their order.
-using RowMaker = std::function<ListRow(int rowNo, const QVariantList &values)>;
-// "S No", then each value as a list shows it (one blank for Null).
-ListRow plainRow(int rowNo, const QVariantList &values);
-
 // The numbered-row list filler every record list uses: a row per record of
 // the query, in query order, numbered from 1; row_no ends one past the last.
+// The list keeps the values of the fields it asked for as read and shows them
+// by format.
 void fillRecordList(RecordList *list, RecordSet &rs, Connection &cn, const QString &sql, const QVariantList &params,
-                    const QStringList &fields, int &row_no, const RowMaker &make = plainRow);
+                    const QStringList &fields, int &row_no, const RecordFormat &format = {});

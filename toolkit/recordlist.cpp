@@ -6,106 +6,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QShortcut>
-#include <algorithm>
-
-QString cellText(const QVariant &value)
-{
-    return value.isNull() ? QStringLiteral(" ") : value.toString();
-}
-
-void RecordListModel::setHeaders(const QStringList &headers, const QList<Qt::Alignment> &alignments)
-{
-    beginResetModel();
-    m_headers = headers;
-    m_alignments = alignments;
-    m_rows.clear();
-    endResetModel();
-}
-
-void RecordListModel::setRows(QList<ListRow> rows)
-{
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
-}
-
-void RecordListModel::insertRowAt(int position, ListRow row)
-{
-    beginInsertRows({}, position, position);
-    m_rows.insert(position, std::move(row));
-    endInsertRows();
-}
-
-void RecordListModel::replaceRowAt(int position, ListRow row)
-{
-    m_rows[position] = std::move(row);
-    emit dataChanged(index(position, 0), index(position, columnCount() - 1));
-}
-
-void RecordListModel::sortBy(int column)
-{
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::stable_sort(m_rows.begin(), m_rows.end(), [column](const ListRow &a, const ListRow &b) {
-        return textLess(a.cells.value(column), b.cells.value(column));
-    });
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-int RecordListModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
-
-int RecordListModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_headers.size());
-}
-
-QVariant RecordListModel::data(const QModelIndex &index, int role) const
-{
-    if (!index.isValid() || index.row() >= m_rows.size())
-        return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return m_rows.at(index.row()).cells.value(index.column());
-    if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(m_alignments.value(index.column(), Qt::AlignLeft) | Qt::AlignVCenter);
-    return {};
-}
-
-QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal)
-        return {};
-    if (role == Qt::DisplayRole)
-        return m_headers.value(section);
-    if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(m_alignments.value(section, Qt::AlignLeft) | Qt::AlignVCenter);
-    return {};
-}
-
-void RecordListFilter::setText(const QString &text)
-{
-    m_text = text;
-    invalidateFilter();
-}
-
-void RecordListFilter::setRowFilter(RowFilter filter)
-{
-    m_rowFilter = std::move(filter);
-    invalidateFilter();
-}
-
-bool RecordListFilter::filterAcceptsRow(int sourceRow, const QModelIndex &) const
-{
-    const auto *model = static_cast<const RecordListModel *>(sourceModel());
-    const ListRow &row = model->rows().at(sourceRow);
-    if (m_rowFilter && !m_rowFilter(row))
-        return false;
-    if (m_text.isEmpty())
-        return true;
-    return std::any_of(row.cells.begin(), row.cells.end(),
-                       [this](const QString &cell) { return cell.contains(m_text, Qt::CaseInsensitive); });
-}
 
 FilterBox::FilterBox(QWidget *parent)
     : QLineEdit(parent)
@@ -209,39 +109,64 @@ int RecordList::columnCountShown() const
 
 void RecordList::clearRows()
 {
-    m_model.setRows({});
+    m_model.setRows({}, {}, RecordFormat::texts(), -1);
 }
 
 void RecordList::setRows(QList<ListRow> rows)
 {
-    if (m_sorted) {
-        const int key = m_sortKey;
-        std::stable_sort(rows.begin(), rows.end(), [key](const ListRow &a, const ListRow &b) {
-            return textLess(a.cells.value(key), b.cells.value(key));
-        });
+    QList<QVariantList> values;
+    QList<QVariant> data;
+    values.reserve(rows.size());
+    data.reserve(rows.size());
+    for (ListRow &row : rows) {
+        QVariantList cells;
+        cells.reserve(row.cells.size());
+        for (QString &cell : row.cells)
+            cells.append(std::move(cell));
+        values.append(std::move(cells));
+        data.append(std::move(row.data));
     }
-    m_model.setRows(std::move(rows));
+    m_model.setRows(std::move(values), std::move(data), RecordFormat::texts(), m_sorted ? m_sortKey : -1);
+}
+
+void RecordList::setRecords(QList<QVariantList> rows, RecordFormat format)
+{
+    m_model.setRows(std::move(rows), {}, std::move(format), m_sorted ? m_sortKey : -1);
 }
 
 void RecordList::addRow(const QStringList &cells, const QVariant &data)
 {
-    int at = m_model.rowCount();
+    int at = rowCount();
     if (m_sorted) {
-        const auto &rows = m_model.rows();
-        const QString key = cells.value(m_sortKey);
-        const int column = m_sortKey;
-        at = int(std::upper_bound(rows.begin(), rows.end(), key,
-                                  [column](const QString &k, const ListRow &r) { return textLess(k, r.cells.value(column)); })
-                 - rows.begin());
+        int low = 0;
+        while (low < at) {
+            const int middle = (low + at) / 2;
+            if (textLess(cells.value(m_sortKey), cell(middle, m_sortKey)))
+                at = middle;
+            else
+                low = middle + 1;
+        }
     }
-    m_model.insertRowAt(at, ListRow{cells, data});
+    QVariantList values;
+    for (const QString &text : cells)
+        values.append(text);
+    m_model.insertRowAt(at, std::move(values), data);
 }
 
-void RecordList::replaceRow(int row, ListRow replacement)
+QVariantList RecordList::recordValues(int row) const
 {
-    if (m_sorted || row < 0 || row >= rowCount())
-        return;
-    m_model.replaceRowAt(row, std::move(replacement));
+    return row < 0 || row >= rowCount() ? QVariantList() : m_model.values(row);
+}
+
+void RecordList::changeRecord(int row, QVariantList values)
+{
+    if (row >= 0 && row < rowCount())
+        m_model.changeValues(row, std::move(values), m_sorted ? m_sortKey : -1);
+}
+
+int RecordList::givenOrder(int row) const
+{
+    return row < 0 || row >= rowCount() ? -1 : m_model.order(row);
 }
 
 int RecordList::rowCount() const
@@ -251,17 +176,23 @@ int RecordList::rowCount() const
 
 QString RecordList::cell(int row, int column) const
 {
-    return m_model.rows().value(row).cells.value(column);
+    return m_model.text(row, column);
 }
 
 QVariant RecordList::rowData(int row) const
 {
-    return m_model.rows().value(row).data;
+    return m_model.rowData(row);
 }
 
 QStringList RecordList::rowCells(int row) const
 {
-    return m_model.rows().value(row).cells;
+    QStringList cells;
+    if (row < 0 || row >= rowCount())
+        return cells;
+    cells.reserve(m_model.columnCount());
+    for (int c = 0; c < m_model.columnCount(); ++c)
+        cells << m_model.text(row, c);
+    return cells;
 }
 
 int RecordList::selectedRow() const

@@ -1,70 +1,12 @@
 #pragma once
 
-#include <QAbstractTableModel>
+#include "recordlistmodel.h"
+
 #include <QLineEdit>
 #include <QList>
-#include <QSortFilterProxyModel>
 #include <QStringList>
 #include <QTreeView>
 #include <QVariant>
-#include <functional>
-
-// One row of a record list: its cell texts and a value of the window's own
-// (the test log keeps the row's date there).
-struct ListRow
-{
-    QStringList cells;
-    QVariant data;
-};
-
-// A field's text as a list shows it: one blank for Null.
-QString cellText(const QVariant &value);
-
-class RecordListModel : public QAbstractTableModel
-{
-    Q_OBJECT
-
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setHeaders(const QStringList &headers, const QList<Qt::Alignment> &alignments);
-    void setRows(QList<ListRow> rows);
-    void insertRowAt(int position, ListRow row);
-    void replaceRowAt(int position, ListRow row);
-    const QList<ListRow> &rows() const { return m_rows; }
-    void sortBy(int column);
-
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    QStringList m_headers;
-    QList<Qt::Alignment> m_alignments;
-    QList<ListRow> m_rows;
-};
-
-// Shows the rows that contain a text in any cell (case ignored) and that a
-// row filter of the window's own lets through.
-class RecordListFilter : public QSortFilterProxyModel
-{
-    Q_OBJECT
-
-public:
-    using RowFilter = std::function<bool(const ListRow &)>;
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-
-    void setText(const QString &text);
-    void setRowFilter(RowFilter filter);
-
-protected:
-    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
-
-private:
-    QString m_text;
-    RowFilter m_rowFilter;
-};
 
 // The box above a record list that filters it; Esc in it empties it.
 class FilterBox : public QLineEdit
@@ -78,7 +20,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
 
-// A list in report view: column headers with widths in points, rows of text.
+// A list in report view: column headers with widths in points, rows kept as
+// given (values as read, or texts) and shown as text.
 // The widths are the columns' least: a column is never narrower than its
 // header's text, and spare width is shared among the columns in proportion to
 // their widths until the user sizes a column by hand. Once sorting is on, the rows stand in ascending order of the sort column's
@@ -103,10 +46,17 @@ public:
     void clearRows();
     // Replaces every row at once; one sort when sorting is on.
     void setRows(QList<ListRow> rows);
-    // Adds one row in its sorted place, or at the end when sorting is off.
+    // Replaces every row at once by rows as read, shown by format; one sort
+    // when sorting is on.
+    void setRecords(QList<QVariantList> rows, RecordFormat format = {});
+    // Adds one row of texts in its sorted place, or at the end when sorting is off.
     void addRow(const QStringList &cells, const QVariant &data = {});
-    // Changes one row where it stands; only for a list that is not sorted.
-    void replaceRow(int row, ListRow replacement);
+    // A row's values as read, and new ones for it: the row keeps its number
+    // and stands where a fill would put it.
+    QVariantList recordValues(int row) const;
+    void changeRecord(int row, QVariantList values);
+    // The row's place in the order the rows were given, from 0.
+    int givenOrder(int row) const;
 
     int rowCount() const;
     QString cell(int row, int column) const;

@@ -3,11 +3,12 @@
 #include "apppaths.h"
 #include "datafolder.h"
 #include "dberror.h"
+#include "objectstate.h"
 #include "services.h"
 
 void TestingClass::Conopen()
 {
-    if (cn.state() == 1)
+    if (cn.state() == StateOpen)
         return;
     try {
         cn.open(AppPaths::databaseFile());

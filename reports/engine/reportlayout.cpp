@@ -78,46 +78,46 @@ ReportRowCells::ReportRowCells(ReportRows rows, QList<int> fields, QList<ReportC
 
 ReportRowCells::Split ReportRowCells::split(const QString &text, int column)
 {
-    Split s;
-    switch (m_splitter->split(text, m_widths.at(column), &s.lines)) {
+    Split cellSplit;
+    switch (m_splitter->split(text, m_widths.at(column), &cellSplit.lines)) {
     case TextWrapper::Split::Whole:
-        s.notes = {splitWhole};
+        cellSplit.notes = {splitWhole};
         break;
     case TextWrapper::Split::AtBreaks:
         // Breaks are kept in 16 bits; a text too long for that is wrapped again when painted.
         if (text.size() < splitByWrap) {
-            s.notes = {quint16(m_splitter->breaks().size() + 1)};
-            s.notes.insert(s.notes.end(), m_splitter->breaks().cbegin(), m_splitter->breaks().cend());
+            cellSplit.notes = {quint16(m_splitter->breaks().size() + 1)};
+            cellSplit.notes.insert(cellSplit.notes.end(), m_splitter->breaks().cbegin(), m_splitter->breaks().cend());
             break;
         }
         Q_FALLTHROUGH();
     case TextWrapper::Split::Other:
-        s.notes = {splitByWrap};
+        cellSplit.notes = {splitByWrap};
         break;
     }
-    return s;
+    return cellSplit;
 }
 
 void ReportRowCells::splitUpTo(qsizetype row)
 {
     auto &known = *m_known;
-    for (qsizetype r = m_lines.size(); r <= row && r < size(); ++r) {
+    for (qsizetype current = m_lines.size(); current <= row && current < size(); ++current) {
         m_rowStart.push_back(quint32(m_splits.size()));
         int lines = 1;
-        for (int c = 0; c < m_fields.size(); ++c) {
-            const quint32 number = m_rows.textNumber(r, m_fields.at(c));
+        for (int column = 0; column < m_fields.size(); ++column) {
+            const quint32 number = m_rows.textNumber(current, m_fields.at(column));
             Split fresh;
-            const Split *s = &fresh;
-            if (m_rows.repeats(m_fields.at(c))) {
-                auto it = known[c].constFind(number);
-                if (it == known[c].cend())
-                    it = known[c].insert(number, split(cellText(r, c), c));
-                s = &*it;
+            const Split *cellSplit = &fresh;
+            if (m_rows.repeats(m_fields.at(column))) {
+                auto it = known[column].constFind(number);
+                if (it == known[column].cend())
+                    it = known[column].insert(number, split(cellText(current, column), column));
+                cellSplit = &*it;
             } else {
-                fresh = split(cellText(r, c), c);
+                fresh = split(cellText(current, column), column);
             }
-            lines = std::max(lines, s->lines);
-            m_splits.insert(m_splits.end(), s->notes.cbegin(), s->notes.cend());
+            lines = std::max(lines, cellSplit->lines);
+            m_splits.insert(m_splits.end(), cellSplit->notes.cbegin(), cellSplit->notes.cend());
         }
         m_lines.append(lines);
     }
@@ -138,13 +138,13 @@ QList<QStringList> ReportRowCells::at(qsizetype row) const
     QList<QStringList> cells;
     cells.reserve(m_fields.size());
     const quint16 *note = m_splits.data() + m_rowStart.at(row);
-    for (int c = 0; c < m_fields.size(); ++c) {
-        const QString text = cellText(row, c);
+    for (int column = 0; column < m_fields.size(); ++column) {
+        const QString text = cellText(row, column);
         if (*note == splitWhole) {
             cells << QStringList{text};
             ++note;
         } else if (*note == splitByWrap) {
-            cells << m_wrapper->wrap(text, m_widths.at(c));
+            cells << m_wrapper->wrap(text, m_widths.at(column));
             ++note;
         } else {
             const std::span<const quint16> breaks(note + 1, *note - 1);

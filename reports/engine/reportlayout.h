@@ -194,7 +194,7 @@ public:
 
 private:
     class Steps;
-    std::unique_ptr<Steps> d;
+    std::unique_ptr<Steps> m_steps;
 };
 
 // The whole report laid out at once.

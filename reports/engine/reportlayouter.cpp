@@ -29,13 +29,13 @@ QString fill(const QString &text, const QString &value, int count)
     QString out;
     qsizetype from = 0;
     for (auto it = placeholder.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        out += text.mid(from, m.capturedStart() - from);
-        if (m.capturedView(1) == QLatin1String("value"))
+        const QRegularExpressionMatch match = it.next();
+        out += text.mid(from, match.capturedStart() - from);
+        if (match.capturedView(1) == QLatin1String("value"))
             out += value.isEmpty() ? QStringLiteral("(blank)") : value;
         else
             out += QString::number(count);
-        from = m.capturedEnd();
+        from = match.capturedEnd();
     }
     return out + text.mid(from);
 }
@@ -134,7 +134,7 @@ private:
     void setUpColumns();
     void placeIntro();
     void placeSummary();
-    void placeTable(int table);
+    void placeTable(int tableIndex);
     void measureTable(SummaryTable &table) const;
     double tableHeight(const SummaryTable &table, int first, int last) const;
     void startRows();
@@ -144,7 +144,7 @@ private:
     QList<PageItem> groupFooters(qsizetype row);
     PageItem groupItem(PageItem::Kind kind, int level, const QString &text) const;
     qsizetype groupSize(qsizetype start, int level) const;
-    bool sameGroup(qsizetype a, qsizetype b, int level) const;
+    bool sameGroup(qsizetype row, qsizetype other, int level) const;
     double rowHeight(int lines) const { return lines * layout.lineHeight + 2 * layout.cellPadding; }
 
     const ReportDefinition &m_definition;
@@ -170,8 +170,8 @@ ReportLayouter::Steps::Steps(const ReportDefinition &definition, const ReportCon
     , m_pages((setUpPage(parameterValues, printedOn), layout)) // the pages' heights come from the heading
 {
     setUpColumns();
-    for (const ReportGroup &g : definition.groups)
-        m_groupField << fieldPosition(content.fields, g.field);
+    for (const ReportGroup &group : definition.groups)
+        m_groupField << fieldPosition(content.fields, group.field);
 }
 
 // The page, its fonts, and the heading and footer every page has.
@@ -198,14 +198,14 @@ void ReportLayouter::Steps::setUpPage(const QStringList &parameterValues, const 
     QString address;
     QStringList footer{m_definition.title};
     for (int i = 0; i < m_definition.parameters.size(); ++i) {
-        const ReportParameter &p = m_definition.parameters.at(i);
+        const ReportParameter &parameter = m_definition.parameters.at(i);
         const QString value = parameterValues.value(i);
         const QString detail = m_content.parameterDetails.value(i).trimmed();
-        if (p.heading && layout.heading.isEmpty()) {
+        if (parameter.heading && layout.heading.isEmpty()) {
             layout.heading = value;
             address = detail;
-        } else if (!p.caption.isEmpty()) {
-            const QString caption = p.caption + QStringLiteral(": ") + value;
+        } else if (!parameter.caption.isEmpty()) {
+            const QString caption = parameter.caption + QStringLiteral(": ") + value;
             layout.captionLines += wrapText(detail.isEmpty() ? caption : caption + QStringLiteral(" \u2014 ") + detail,
                                             layout.bodyFont, width);
             footer << caption;
@@ -249,27 +249,27 @@ void ReportLayouter::Steps::setUpColumns()
 {
     const double width = layout.paintSize.width();
     double total = 0;
-    for (const ReportColumn &c : m_definition.columns)
-        total += c.width;
-    double x = 0;
-    for (const ReportColumn &c : m_definition.columns) {
-        const double w = c.width * width / total;
-        layout.columnLeft << x;
-        layout.columnWidth << w;
-        layout.columnAlignment << c.alignment;
-        x += w;
+    for (const ReportColumn &column : m_definition.columns)
+        total += column.width;
+    double left = 0;
+    for (const ReportColumn &column : m_definition.columns) {
+        const double columnWidth = column.width * width / total;
+        layout.columnLeft << left;
+        layout.columnWidth << columnWidth;
+        layout.columnAlignment << column.alignment;
+        left += columnWidth;
     }
     const double pad = layout.cellPadding;
     QList<int> columnField;
     QList<ReportColumn::Format> columnFormat;
     QList<double> textWidth;
-    for (int c = 0; c < m_definition.columns.size(); ++c) {
-        const ReportColumn &column = m_definition.columns.at(c);
-        layout.headerCells << wrapText(column.header, layout.boldFont, layout.columnWidth.at(c) - 2 * pad);
+    for (int index = 0; index < m_definition.columns.size(); ++index) {
+        const ReportColumn &column = m_definition.columns.at(index);
+        layout.headerCells << wrapText(column.header, layout.boldFont, layout.columnWidth.at(index) - 2 * pad);
         layout.headerLines = std::max(layout.headerLines, int(layout.headerCells.last().size()));
         columnField << fieldPosition(m_content.fields, column.field);
         columnFormat << column.format;
-        textWidth << layout.columnWidth.at(c) - 2 * pad;
+        textWidth << layout.columnWidth.at(index) - 2 * pad;
     }
     layout.rowCells = ReportRowCells(m_rows, columnField, columnFormat, textWidth, layout.bodyFont);
 }
@@ -341,35 +341,35 @@ void ReportLayouter::Steps::placeSummary()
     layout.tables = summaryTables(m_definition, m_content);
     if (layout.tables.isEmpty())
         return;
-    for (SummaryTable &t : layout.tables)
-        measureTable(t);
+    for (SummaryTable &table : layout.tables)
+        measureTable(table);
     PageItem title;
     title.kind = PageItem::Kind::SummaryTitle;
     title.lines = wrapText(m_definition.summaryTitle.isEmpty() ? QStringLiteral("Summary") : m_definition.summaryTitle,
                            layout.titleFont, layout.paintSize.width());
     title.height = title.lines.size() * QFontMetricsF(layout.titleFont).lineSpacing() + fromPoints(10);
     double height = title.height;
-    for (const SummaryTable &t : std::as_const(layout.tables))
-        height += tableHeight(t, 0, int(t.rows.size()));
+    for (const SummaryTable &table : std::as_const(layout.tables))
+        height += tableHeight(table, 0, int(table.rows.size()));
     if (height > m_pages.room() && !m_pages.pageIsFresh())
         m_pages.newPage();
     m_pages.place(title);
-    for (int t = 0; t < layout.tables.size(); ++t)
-        placeTable(t);
+    for (int table = 0; table < layout.tables.size(); ++table)
+        placeTable(table);
 }
 
 // A table longer than the room left goes on over the next pages, its title
 // and column headings repeated.
-void ReportLayouter::Steps::placeTable(int table)
+void ReportLayouter::Steps::placeTable(int tableIndex)
 {
-    const SummaryTable &t = layout.tables.at(table);
-    const int rows = int(t.rows.size());
+    const SummaryTable &table = layout.tables.at(tableIndex);
+    const int rows = int(table.rows.size());
     int first = 0;
     while (first < rows) {
         int last = first;
-        double height = tableHeight(t, first, first);
-        while (last < rows && height + rowHeight(t.rowLines.at(last)) <= m_pages.room())
-            height += rowHeight(t.rowLines.at(last++));
+        double height = tableHeight(table, first, first);
+        while (last < rows && height + rowHeight(table.rowLines.at(last)) <= m_pages.room())
+            height += rowHeight(table.rowLines.at(last++));
         // The title and headings go with two rows at least, unless the table is shorter.
         const int least = std::min(rows - first, 2);
         if (last - first < least && !m_pages.pageIsFresh()) {
@@ -379,11 +379,11 @@ void ReportLayouter::Steps::placeTable(int table)
         last = std::max(last, first + 1);
         PageItem item;
         item.kind = PageItem::Kind::Table;
-        item.table = table;
+        item.table = tableIndex;
         item.firstLine = first;
         item.lastLine = last;
         item.continued = first > 0;
-        item.height = tableHeight(t, first, last);
+        item.height = tableHeight(table, first, last);
         m_pages.place(item);
         first = last;
         if (first < rows)
@@ -393,68 +393,73 @@ void ReportLayouter::Steps::placeTable(int table)
 
 // Columns as wide as their widest text; when they do not fit, narrowed
 // together and wrapped.
-void ReportLayouter::Steps::measureTable(SummaryTable &t) const
+void ReportLayouter::Steps::measureTable(SummaryTable &table) const
 {
     const double pad = layout.cellPadding;
     const double width = layout.paintSize.width();
     const QFontMetricsF body(layout.bodyFont);
     const QFontMetricsF bold(layout.boldFont);
-    qsizetype columns = t.header.size();
-    for (const QStringList &row : std::as_const(t.rows))
+    qsizetype columns = table.header.size();
+    for (const QStringList &row : std::as_const(table.rows))
         columns = std::max(columns, row.size());
-    t.columnWidth = QList<double>(columns, 0);
-    for (qsizetype c = 0; c < columns; ++c) {
-        double w = bold.horizontalAdvance(t.header.value(c));
-        for (const QStringList &row : std::as_const(t.rows))
-            w = std::max(w, bold.horizontalAdvance(row.value(c)));
-        t.columnWidth[c] = std::max(w, fromPoints(c == 0 ? 90 : 40)) + 2 * pad + (c == 0 ? fromPoints(8) : 0);
-        t.alignment << (c == 0 ? Qt::AlignLeft : Qt::AlignRight);
+    table.columnWidth = QList<double>(columns, 0);
+    for (qsizetype column = 0; column < columns; ++column) {
+        double widest = bold.horizontalAdvance(table.header.value(column));
+        for (const QStringList &row : std::as_const(table.rows))
+            widest = std::max(widest, bold.horizontalAdvance(row.value(column)));
+        table.columnWidth[column] =
+            std::max(widest, fromPoints(column == 0 ? 90 : 40)) + 2 * pad + (column == 0 ? fromPoints(8) : 0);
+        table.alignment << (column == 0 ? Qt::AlignLeft : Qt::AlignRight);
     }
     bool chart = false;
-    for (qsizetype r = 0; r < t.bars.size(); ++r) {
+    for (qsizetype row = 0; row < table.bars.size(); ++row) {
         int sum = 0;
-        for (const ChartBar &b : t.bars.at(r))
-            sum += b.count;
-        if (!t.total || r + 1 < t.rows.size())
-            t.chartScale = std::max(t.chartScale, sum);
-        chart = chart || !t.bars.at(r).isEmpty();
+        for (const ChartBar &bar : table.bars.at(row))
+            sum += bar.count;
+        if (!table.total || row + 1 < table.rows.size())
+            table.chartScale = std::max(table.chartScale, sum);
+        chart = chart || !table.bars.at(row).isEmpty();
     }
-    t.chartWidth = chart ? std::min(fromPoints(200), width * 0.3) : 0;
+    table.chartWidth = chart ? std::min(fromPoints(200), width * 0.3) : 0;
     double sum = 0;
-    for (double w : std::as_const(t.columnWidth))
-        sum += w;
-    const double room = width - t.chartWidth - (chart ? fromPoints(8) : 0);
+    for (double columnWidth : std::as_const(table.columnWidth))
+        sum += columnWidth;
+    const double room = width - table.chartWidth - (chart ? fromPoints(8) : 0);
     if (sum > room) {
-        for (double &w : t.columnWidth)
-            w *= room / sum;
+        for (double &columnWidth : table.columnWidth)
+            columnWidth *= room / sum;
     }
-    for (qsizetype c = 0; c < columns; ++c) {
-        const QStringList lines = t.header.isEmpty() ? QStringList() : wrapText(t.header.value(c), layout.boldFont, t.columnWidth.at(c) - 2 * pad);
-        t.headerCells << lines;
-        t.headerLines = std::max(t.headerLines, int(lines.size()));
+    for (qsizetype column = 0; column < columns; ++column) {
+        const QStringList lines = table.header.isEmpty()
+                                      ? QStringList()
+                                      : wrapText(table.header.value(column), layout.boldFont,
+                                                 table.columnWidth.at(column) - 2 * pad);
+        table.headerCells << lines;
+        table.headerLines = std::max(table.headerLines, int(lines.size()));
     }
-    for (qsizetype r = 0; r < t.rows.size(); ++r) {
-        const bool totalRow = t.total && r + 1 == t.rows.size();
+    for (qsizetype row = 0; row < table.rows.size(); ++row) {
+        const bool totalRow = table.total && row + 1 == table.rows.size();
         QList<QStringList> cells;
         int lines = 1;
-        for (qsizetype c = 0; c < columns; ++c) {
-            cells << wrapText(t.rows.at(r).value(c), totalRow ? layout.boldFont : layout.bodyFont, t.columnWidth.at(c) - 2 * pad);
+        for (qsizetype column = 0; column < columns; ++column) {
+            cells << wrapText(table.rows.at(row).value(column), totalRow ? layout.boldFont : layout.bodyFont,
+                              table.columnWidth.at(column) - 2 * pad);
             lines = std::max(lines, int(cells.last().size()));
         }
-        t.cells << cells;
-        t.rowLines << lines;
+        table.cells << cells;
+        table.rowLines << lines;
     }
 }
 
-double ReportLayouter::Steps::tableHeight(const SummaryTable &t, int first, int last) const
+double ReportLayouter::Steps::tableHeight(const SummaryTable &table, int first, int last) const
 {
     double height = fromPoints(8); // the gap above
-    if (!t.title.isEmpty())
+    if (!table.title.isEmpty())
         height += layout.lineHeight + fromPoints(2);
-    if (t.headerLines > 0)
-        height += rowHeight(t.headerLines);
-    for (int r = first; r < last; ++r)
-        height += rowHeight(t.rowLines.at(r));
+    if (table.headerLines > 0)
+        height += rowHeight(table.headerLines);
+    for (int row = first; row < last; ++row)
+        height += rowHeight(table.rowLines.at(row));
     return height;
 }
 
@@ -492,11 +497,12 @@ void ReportLayouter::Steps::startRows()
     }
 }
 
-bool ReportLayouter::Steps::sameGroup(qsizetype a, qsizetype b, int level) const
+bool ReportLayouter::Steps::sameGroup(qsizetype row, qsizetype other, int level) const
 {
-    for (int l = 0; l <= level; ++l) {
-        if (m_rows.textNumber(a, m_groupField.at(l)) != m_rows.textNumber(b, m_groupField.at(l))
-            && m_rows.at(a, m_groupField.at(l)) != m_rows.at(b, m_groupField.at(l)))
+    for (int groupLevel = 0; groupLevel <= level; ++groupLevel) {
+        const int field = m_groupField.at(groupLevel);
+        if (m_rows.textNumber(row, field) != m_rows.textNumber(other, field)
+            && m_rows.at(row, field) != m_rows.at(other, field))
             return false;
     }
     return true;
@@ -529,9 +535,9 @@ void ReportLayouter::Steps::placeGroupHeaders(qsizetype row)
 {
     const int levels = int(m_groupField.size());
     int changed = levels;
-    for (int l = 0; l < levels; ++l) {
-        if (row == 0 || !sameGroup(row, row - 1, l)) {
-            changed = l;
+    for (int level = 0; level < levels; ++level) {
+        if (row == 0 || !sameGroup(row, row - 1, level)) {
+            changed = level;
             break;
         }
     }
@@ -540,20 +546,21 @@ void ReportLayouter::Steps::placeGroupHeaders(qsizetype row)
         return;
     QList<PageItem> headers;
     double height = 0;
-    for (int l = changed; l < levels; ++l) {
-        const ReportGroup &group = m_definition.groups.at(l);
-        const QString text = fill(group.header, m_rows.at(row, m_groupField.at(l)), int(groupSize(row, l)));
-        headers << groupItem(PageItem::Kind::GroupHeader, l, text);
+    for (int level = changed; level < levels; ++level) {
+        const ReportGroup &group = m_definition.groups.at(level);
+        const QString text = fill(group.header, m_rows.at(row, m_groupField.at(level)), int(groupSize(row, level)));
+        headers << groupItem(PageItem::Kind::GroupHeader, level, text);
         height += headers.last().height;
     }
     // Headings go with at least the first line of their first row, and with
     // the whole row where it fits on a page.
     m_pages.ensureRoom(height + rowHeight(1));
     m_pages.keepTogether(height + rowHeight(layout.rowCells.lineCount(row)));
-    for (int l = changed; l < levels; ++l) {
-        const PageItem &h = headers.at(l - changed);
-        m_pages.place(h);
-        PageItem again = groupItem(PageItem::Kind::GroupHeader, l, h.lines.join(QLatin1Char(' ')) + QStringLiteral(" (continued)"));
+    for (int level = changed; level < levels; ++level) {
+        const PageItem &header = headers.at(level - changed);
+        m_pages.place(header);
+        PageItem again = groupItem(PageItem::Kind::GroupHeader, level,
+                                   header.lines.join(QLatin1Char(' ')) + QStringLiteral(" (continued)"));
         again.continued = true;
         m_open << OpenGroup{row, again};
     }
@@ -565,15 +572,15 @@ QList<PageItem> ReportLayouter::Steps::groupFooters(qsizetype row)
 {
     QList<PageItem> footers;
     const int levels = int(m_groupField.size());
-    for (int l = levels - 1; l >= 0; --l) {
-        if (row + 1 < m_rows.size() && sameGroup(row, row + 1, l))
+    for (int level = levels - 1; level >= 0; --level) {
+        if (row + 1 < m_rows.size() && sameGroup(row, row + 1, level))
             break;
-        const ReportGroup &group = m_definition.groups.at(l);
-        const qsizetype start = m_open.at(l).start;
+        const ReportGroup &group = m_definition.groups.at(level);
+        const qsizetype start = m_open.at(level).start;
         if (group.footer.isEmpty() || row == start)
             continue;
-        footers << groupItem(PageItem::Kind::GroupFooter, l,
-                             fill(group.footer, m_rows.at(row, m_groupField.at(l)), int(row + 1 - start)));
+        footers << groupItem(PageItem::Kind::GroupFooter, level,
+                             fill(group.footer, m_rows.at(row, m_groupField.at(level)), int(row + 1 - start)));
     }
     return footers;
 }
@@ -585,14 +592,14 @@ void ReportLayouter::Steps::placeRow(qsizetype row)
     const QList<PageItem> footers = groupFooters(row);
     // A footer never starts a page alone: it goes with the group's last row.
     double height = rowHeight(layout.rowCells.lineCount(row));
-    for (const PageItem &f : footers)
-        height += f.height;
+    for (const PageItem &footer : footers)
+        height += footer.height;
     if (!footers.isEmpty())
         m_pages.keepTogether(height);
     placeRowLines(row);
-    for (const PageItem &f : footers) {
-        m_pages.ensureRoom(f.height);
-        m_pages.place(f);
+    for (const PageItem &footer : footers) {
+        m_pages.ensureRoom(footer.height);
+        m_pages.place(footer);
     }
 }
 
@@ -623,7 +630,7 @@ void ReportLayouter::Steps::placeRowLines(qsizetype row)
 
 ReportLayouter::ReportLayouter(const ReportDefinition &definition, const ReportContent &content,
                                const QStringList &parameterValues, const QDate &printedOn)
-    : d(std::make_unique<Steps>(definition, content, parameterValues, printedOn))
+    : m_steps(std::make_unique<Steps>(definition, content, parameterValues, printedOn))
 {
 }
 
@@ -631,28 +638,28 @@ ReportLayouter::~ReportLayouter() = default;
 
 void ReportLayouter::layoutPages(int pages)
 {
-    d->layoutPages(pages);
+    m_steps->layoutPages(pages);
 }
 
 void ReportLayouter::finish()
 {
-    d->layoutPages(std::numeric_limits<int>::max());
+    m_steps->layoutPages(std::numeric_limits<int>::max());
 }
 
 bool ReportLayouter::isComplete() const
 {
-    return d->complete();
+    return m_steps->complete();
 }
 
 const ReportLayout &ReportLayouter::layout() const
 {
-    return d->layout;
+    return m_steps->layout;
 }
 
 ReportLayout ReportLayouter::takeLayout()
 {
     finish();
-    return std::move(d->layout);
+    return std::move(m_steps->layout);
 }
 
 ReportLayout layoutReport(const ReportDefinition &definition, const ReportContent &content,

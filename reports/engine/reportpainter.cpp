@@ -14,256 +14,273 @@ namespace {
 // Lines were wrapped to the box, so a left-aligned line is drawn straight at
 // its baseline, where a centred single line would stand, without laying it
 // out again; other alignments need the line's width first.
-void drawLines(QPainter &p, const QStringList &lines, const QRectF &box, Qt::Alignment align, double lineHeight)
+void drawLines(QPainter &painter, const QStringList &lines, const QRectF &box, Qt::Alignment align, double lineHeight)
 {
-    const QFontMetricsF metrics(p.font());
+    const QFontMetricsF metrics(painter.font());
     const bool straight = align == Qt::AlignLeft && lineHeight >= metrics.height();
     const double baseline = (lineHeight - metrics.height()) / 2 + metrics.ascent();
     double y = box.top();
     for (const QString &line : lines) {
         if (straight)
-            p.drawText(QPointF(box.left(), y + baseline), line);
+            painter.drawText(QPointF(box.left(), y + baseline), line);
         else
-            p.drawText(QRectF(box.left(), y, box.width(), lineHeight), int(align | Qt::AlignVCenter) | Qt::TextSingleLine, line);
+            painter.drawText(QRectF(box.left(), y, box.width(), lineHeight),
+                             int(align | Qt::AlignVCenter) | Qt::TextSingleLine, line);
         y += lineHeight;
     }
 }
 
 // Pages after the first: the company on the left, the title on the right,
 // or under it when both do not fit on one line.
-void paintRunningHeader(QPainter &p, const ReportLayout &l)
+void paintRunningHeader(QPainter &painter, const ReportLayout &layout)
 {
-    const double width = l.paintSize.width();
-    const QFontMetricsF bold(l.boldFont);
+    const double width = layout.paintSize.width();
+    const QFontMetricsF bold(layout.boldFont);
     const double line = bold.lineSpacing();
-    const bool oneLine = l.runningHeaderHeight < 2 * line;
-    p.setFont(l.boldFont);
-    p.drawText(QRectF(0, 0, width, line), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, l.heading);
-    p.drawText(QRectF(0, oneLine ? 0 : line, width, line), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, l.title);
-    const double y = l.runningHeaderHeight - fromPoints(5);
-    p.setPen(QPen(Qt::black, fromPoints(0.75)));
-    p.drawLine(QPointF(0, y), QPointF(width, y));
-    p.setPen(Qt::black);
+    const bool oneLine = layout.runningHeaderHeight < 2 * line;
+    painter.setFont(layout.boldFont);
+    painter.drawText(QRectF(0, 0, width, line), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, layout.heading);
+    painter.drawText(QRectF(0, oneLine ? 0 : line, width, line),
+                     Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, layout.title);
+    const double y = layout.runningHeaderHeight - fromPoints(5);
+    painter.setPen(QPen(Qt::black, fromPoints(0.75)));
+    painter.drawLine(QPointF(0, y), QPointF(width, y));
+    painter.setPen(Qt::black);
 }
 
-void paintHeader(QPainter &p, const ReportLayout &l)
+void paintHeader(QPainter &painter, const ReportLayout &layout)
 {
-    const double width = l.paintSize.width();
+    const double width = layout.paintSize.width();
     double y = 0;
-    const double headingHeight = QFontMetricsF(l.headingFont).lineSpacing();
-    p.setFont(l.headingFont);
-    drawLines(p, l.headingLines, QRectF(0, y, width, l.headingLines.size() * headingHeight), Qt::AlignLeft, headingHeight);
-    y += l.headingLines.size() * headingHeight;
-    if (!l.addressLines.isEmpty()) {
-        const double small = QFontMetricsF(l.smallFont).lineSpacing();
-        p.setFont(l.smallFont);
-        p.setPen(QColor(80, 80, 80));
-        drawLines(p, l.addressLines, QRectF(0, y, width, l.addressLines.size() * small), Qt::AlignLeft, small);
-        p.setPen(Qt::black);
-        y += l.addressLines.size() * small;
+    const double headingHeight = QFontMetricsF(layout.headingFont).lineSpacing();
+    painter.setFont(layout.headingFont);
+    drawLines(painter, layout.headingLines, QRectF(0, y, width, layout.headingLines.size() * headingHeight),
+              Qt::AlignLeft, headingHeight);
+    y += layout.headingLines.size() * headingHeight;
+    if (!layout.addressLines.isEmpty()) {
+        const double small = QFontMetricsF(layout.smallFont).lineSpacing();
+        painter.setFont(layout.smallFont);
+        painter.setPen(QColor(80, 80, 80));
+        drawLines(painter, layout.addressLines, QRectF(0, y, width, layout.addressLines.size() * small),
+                  Qt::AlignLeft, small);
+        painter.setPen(Qt::black);
+        y += layout.addressLines.size() * small;
     }
     y += fromPoints(4);
-    const double titleHeight = QFontMetricsF(l.titleFont).lineSpacing();
-    p.setFont(l.titleFont);
-    p.drawText(QRectF(0, y, width, titleHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, l.title);
+    const double titleHeight = QFontMetricsF(layout.titleFont).lineSpacing();
+    painter.setFont(layout.titleFont);
+    painter.drawText(QRectF(0, y, width, titleHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, layout.title);
     y += titleHeight;
-    p.setFont(l.bodyFont);
-    drawLines(p, l.captionLines, QRectF(0, y, width, l.captionLines.size() * l.lineHeight), Qt::AlignLeft, l.lineHeight);
-    y += l.captionLines.size() * l.lineHeight + fromPoints(4);
-    p.setPen(QPen(Qt::black, fromPoints(1)));
-    p.drawLine(QPointF(0, y), QPointF(width, y));
-    p.setPen(Qt::black);
+    painter.setFont(layout.bodyFont);
+    drawLines(painter, layout.captionLines, QRectF(0, y, width, layout.captionLines.size() * layout.lineHeight),
+              Qt::AlignLeft, layout.lineHeight);
+    y += layout.captionLines.size() * layout.lineHeight + fromPoints(4);
+    painter.setPen(QPen(Qt::black, fromPoints(1)));
+    painter.drawLine(QPointF(0, y), QPointF(width, y));
+    painter.setPen(Qt::black);
 }
 
 // The title and the project on the left, the day of printing in the middle,
 // the page number on the right.
-void paintFooter(QPainter &p, const ReportLayout &l, int pageIndex)
+void paintFooter(QPainter &painter, const ReportLayout &layout, int pageIndex)
 {
-    const double width = l.paintSize.width();
-    const double top = l.paintSize.height() - l.footerHeight + fromPoints(4);
-    p.setPen(QPen(Qt::gray, fromPoints(0.5)));
-    p.drawLine(QPointF(0, top), QPointF(width, top));
-    p.setPen(QColor(60, 60, 60));
-    p.setFont(l.smallFont);
-    const QFontMetricsF metrics(l.smallFont);
-    const QRectF band(0, top + fromPoints(2), width, l.footerHeight - fromPoints(6));
-    const QString page = l.footerText(pageIndex);
-    const double side = (width - metrics.horizontalAdvance(l.printedOn)) / 2 - fromPoints(12);
-    p.drawText(band, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, metrics.elidedText(l.footerCaption, Qt::ElideRight, side));
-    p.drawText(band, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, l.printedOn);
-    p.drawText(band, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, page);
-    p.setPen(Qt::black);
+    const double width = layout.paintSize.width();
+    const double top = layout.paintSize.height() - layout.footerHeight + fromPoints(4);
+    painter.setPen(QPen(Qt::gray, fromPoints(0.5)));
+    painter.drawLine(QPointF(0, top), QPointF(width, top));
+    painter.setPen(QColor(60, 60, 60));
+    painter.setFont(layout.smallFont);
+    const QFontMetricsF metrics(layout.smallFont);
+    const QRectF band(0, top + fromPoints(2), width, layout.footerHeight - fromPoints(6));
+    const QString page = layout.footerText(pageIndex);
+    const double side = (width - metrics.horizontalAdvance(layout.printedOn)) / 2 - fromPoints(12);
+    painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     metrics.elidedText(layout.footerCaption, Qt::ElideRight, side));
+    painter.drawText(band, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, layout.printedOn);
+    painter.drawText(band, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, page);
+    painter.setPen(Qt::black);
 }
 
-void paintCells(QPainter &p, const ReportLayout &l, const QList<QStringList> &cells, double top, int first, int last)
+void paintCells(QPainter &painter, const ReportLayout &layout, const QList<QStringList> &cells, double top,
+                int first, int last)
 {
-    const double pad = l.cellPadding;
-    for (int c = 0; c < cells.size(); ++c) {
-        const QStringList &lines = cells.at(c);
+    const double pad = layout.cellPadding;
+    for (int column = 0; column < cells.size(); ++column) {
+        const QStringList &lines = cells.at(column);
         const QStringList part = lines.mid(first, std::max(0, std::min(int(lines.size()), last) - first));
-        drawLines(p, part, QRectF(l.columnLeft.at(c) + pad, top + pad, l.columnWidth.at(c) - 2 * pad, part.size() * l.lineHeight),
-                  l.columnAlignment.at(c), l.lineHeight);
+        const QRectF box(layout.columnLeft.at(column) + pad, top + pad, layout.columnWidth.at(column) - 2 * pad,
+                         part.size() * layout.lineHeight);
+        drawLines(painter, part, box, layout.columnAlignment.at(column), layout.lineHeight);
     }
 }
 
 // The outermost group heading on a dark band, inner ones indented on a light one.
-void paintGroupHeading(QPainter &p, const ReportLayout &l, const PageItem &item)
+void paintGroupHeading(QPainter &painter, const ReportLayout &layout, const PageItem &item)
 {
-    const double width = l.paintSize.width();
+    const double width = layout.paintSize.width();
     const double indent = fromPoints(10) * item.level;
     const double top = item.top + fromPoints(3);
     const bool outer = item.level == 0;
-    const QFont &font = outer ? l.levelFont : l.boldFont;
+    const QFont &font = outer ? layout.levelFont : layout.boldFont;
     const double line = QFontMetricsF(font).lineSpacing();
-    p.fillRect(QRectF(indent, top, width - indent, item.height - fromPoints(3)), outer ? QColor(55, 71, 79) : QColor(228, 233, 237));
-    p.setPen(outer ? Qt::white : Qt::black);
-    p.setFont(font);
-    drawLines(p, item.lines,
-              QRectF(indent + l.cellPadding, top + l.cellPadding, width - indent - 2 * l.cellPadding, item.lines.size() * line),
+    painter.fillRect(QRectF(indent, top, width - indent, item.height - fromPoints(3)),
+                     outer ? QColor(55, 71, 79) : QColor(228, 233, 237));
+    painter.setPen(outer ? Qt::white : Qt::black);
+    painter.setFont(font);
+    drawLines(painter, item.lines,
+              QRectF(indent + layout.cellPadding, top + layout.cellPadding, width - indent - 2 * layout.cellPadding,
+                     item.lines.size() * line),
               Qt::AlignLeft, line);
-    p.setPen(Qt::black);
+    painter.setPen(Qt::black);
 }
 
 // A summary table's part on this page: its title, its column headings, its
 // rows, and each row's bar scaled to the table's largest.
-void paintTable(QPainter &p, const ReportLayout &l, const PageItem &item)
+void paintTable(QPainter &painter, const ReportLayout &layout, const PageItem &item)
 {
-    const SummaryTable &t = l.tables.at(item.table);
-    const double pad = l.cellPadding;
+    const SummaryTable &table = layout.tables.at(item.table);
+    const double pad = layout.cellPadding;
     double y = item.top + fromPoints(8);
-    double tableWidth = t.chartWidth > 0 ? t.chartWidth + fromPoints(8) : 0;
-    for (double w : t.columnWidth)
-        tableWidth += w;
-    if (!t.title.isEmpty()) {
-        p.setFont(l.boldFont);
-        const QString title = item.continued ? t.title + QStringLiteral(" (continued)") : t.title;
-        p.drawText(QRectF(0, y, l.paintSize.width(), l.lineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
-        y += l.lineHeight + fromPoints(2);
+    double tableWidth = table.chartWidth > 0 ? table.chartWidth + fromPoints(8) : 0;
+    for (double columnWidth : table.columnWidth)
+        tableWidth += columnWidth;
+    if (!table.title.isEmpty()) {
+        painter.setFont(layout.boldFont);
+        const QString title = item.continued ? table.title + QStringLiteral(" (continued)") : table.title;
+        painter.drawText(QRectF(0, y, layout.paintSize.width(), layout.lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
+        y += layout.lineHeight + fromPoints(2);
     }
-    auto cells = [&](const QList<QStringList> &row, double top, int lines) {
+    auto cells = [&](const QList<QStringList> &rowLines, double top, int lines) {
         double x = 0;
-        for (int c = 0; c < row.size() && c < t.columnWidth.size(); ++c) {
-            drawLines(p, row.at(c), QRectF(x + pad, top + pad, t.columnWidth.at(c) - 2 * pad, lines * l.lineHeight),
-                      t.alignment.at(c), l.lineHeight);
-            x += t.columnWidth.at(c);
+        for (int column = 0; column < rowLines.size() && column < table.columnWidth.size(); ++column) {
+            drawLines(painter, rowLines.at(column),
+                      QRectF(x + pad, top + pad, table.columnWidth.at(column) - 2 * pad, lines * layout.lineHeight),
+                      table.alignment.at(column), layout.lineHeight);
+            x += table.columnWidth.at(column);
         }
     };
-    if (t.headerLines > 0) {
-        const double h = t.headerLines * l.lineHeight + 2 * pad;
-        p.fillRect(QRectF(0, y, tableWidth, h), QColor(225, 230, 238));
-        p.setFont(l.boldFont);
-        cells(t.headerCells.isEmpty() ? QList<QStringList>() : QList<QStringList>(t.headerCells), y, t.headerLines);
-        y += h;
+    if (table.headerLines > 0) {
+        const double height = table.headerLines * layout.lineHeight + 2 * pad;
+        painter.fillRect(QRectF(0, y, tableWidth, height), QColor(225, 230, 238));
+        painter.setFont(layout.boldFont);
+        cells(table.headerCells.isEmpty() ? QList<QStringList>() : QList<QStringList>(table.headerCells),
+              y, table.headerLines);
+        y += height;
     }
     const QPen grid(QColor(200, 200, 200), fromPoints(0.5));
-    for (int r = item.firstLine; r < item.lastLine; ++r) {
-        const bool total = t.total && r + 1 == t.rows.size();
-        const double h = t.rowLines.at(r) * l.lineHeight + 2 * pad;
-        p.setPen(total ? QPen(Qt::black, fromPoints(0.75)) : grid);
-        p.drawLine(QPointF(0, y), QPointF(tableWidth, y));
-        p.setPen(Qt::black);
-        p.setFont(total ? l.boldFont : l.bodyFont);
-        cells(t.cells.at(r), y, t.rowLines.at(r));
-        if (r < t.bars.size() && t.chartScale > 0 && !total) {
-            double x = tableWidth - t.chartWidth;
-            for (const ChartBar &bar : t.bars.at(r)) {
-                const double length = t.chartWidth * bar.count / t.chartScale;
-                p.fillRect(QRectF(x, y + fromPoints(2), length, h - fromPoints(4)), bar.color);
+    for (int row = item.firstLine; row < item.lastLine; ++row) {
+        const bool total = table.total && row + 1 == table.rows.size();
+        const double height = table.rowLines.at(row) * layout.lineHeight + 2 * pad;
+        painter.setPen(total ? QPen(Qt::black, fromPoints(0.75)) : grid);
+        painter.drawLine(QPointF(0, y), QPointF(tableWidth, y));
+        painter.setPen(Qt::black);
+        painter.setFont(total ? layout.boldFont : layout.bodyFont);
+        cells(table.cells.at(row), y, table.rowLines.at(row));
+        if (row < table.bars.size() && table.chartScale > 0 && !total) {
+            double x = tableWidth - table.chartWidth;
+            for (const ChartBar &bar : table.bars.at(row)) {
+                const double length = table.chartWidth * bar.count / table.chartScale;
+                painter.fillRect(QRectF(x, y + fromPoints(2), length, height - fromPoints(4)), bar.color);
                 x += length;
             }
         }
-        y += h;
+        y += height;
     }
-    p.setPen(grid);
-    p.drawLine(QPointF(0, y), QPointF(tableWidth, y));
-    p.setPen(Qt::black);
+    painter.setPen(grid);
+    painter.drawLine(QPointF(0, y), QPointF(tableWidth, y));
+    painter.setPen(Qt::black);
 }
 
 } // namespace
 
 namespace ReportPainter {
 
-void paintPage(QPainter &p, const ReportLayout &l, int pageIndex)
+void paintPage(QPainter &painter, const ReportLayout &layout, int pageIndex)
 {
-    if (pageIndex < 0 || pageIndex >= l.pageCount())
+    if (pageIndex < 0 || pageIndex >= layout.pageCount())
         return;
-    p.save();
-    p.setPen(Qt::black);
+    painter.save();
+    painter.setPen(Qt::black);
     if (pageIndex == 0)
-        paintHeader(p, l);
+        paintHeader(painter, layout);
     else
-        paintRunningHeader(p, l);
-    paintFooter(p, l, pageIndex);
+        paintRunningHeader(painter, layout);
+    paintFooter(painter, layout, pageIndex);
 
-    const double width = l.paintSize.width();
+    const double width = layout.paintSize.width();
     const QPen grid(QColor(190, 190, 190), fromPoints(0.5));
-    for (const PageItem &item : l.pages.at(pageIndex).items) {
+    for (const PageItem &item : layout.pages.at(pageIndex).items) {
         switch (item.kind) {
         case PageItem::Kind::Intro: {
             double y = item.top;
             for (int i = 0; i + 1 < item.lines.size(); i += 2) {
-                p.setFont(l.boldFont);
-                p.drawText(QRectF(0, y, l.introLabelWidth, l.lineHeight), Qt::AlignLeft | Qt::AlignVCenter, item.lines.at(i));
-                p.setFont(l.bodyFont);
+                painter.setFont(layout.boldFont);
+                painter.drawText(QRectF(0, y, layout.introLabelWidth, layout.lineHeight),
+                                 Qt::AlignLeft | Qt::AlignVCenter, item.lines.at(i));
+                painter.setFont(layout.bodyFont);
                 const QStringList value = item.lines.at(i + 1).split(QLatin1Char('\n'));
-                drawLines(p, value, QRectF(l.introLabelWidth, y, width - l.introLabelWidth, value.size() * l.lineHeight),
-                          Qt::AlignLeft, l.lineHeight);
-                y += value.size() * l.lineHeight;
+                const QRectF box(layout.introLabelWidth, y, width - layout.introLabelWidth,
+                                 value.size() * layout.lineHeight);
+                drawLines(painter, value, box, Qt::AlignLeft, layout.lineHeight);
+                y += value.size() * layout.lineHeight;
             }
             break;
         }
         case PageItem::Kind::ColumnHeader: {
             const QRectF band(0, item.top, width, item.height);
-            p.fillRect(band, QColor(225, 230, 238));
-            p.setFont(l.boldFont);
-            paintCells(p, l, l.headerCells, item.top, 0, l.headerLines);
-            p.setPen(QPen(Qt::black, fromPoints(0.75)));
-            p.drawLine(band.bottomLeft(), band.bottomRight());
-            p.setPen(Qt::black);
+            painter.fillRect(band, QColor(225, 230, 238));
+            painter.setFont(layout.boldFont);
+            paintCells(painter, layout, layout.headerCells, item.top, 0, layout.headerLines);
+            painter.setPen(QPen(Qt::black, fromPoints(0.75)));
+            painter.drawLine(band.bottomLeft(), band.bottomRight());
+            painter.setPen(Qt::black);
             break;
         }
         case PageItem::Kind::GroupHeader:
-            paintGroupHeading(p, l, item);
+            paintGroupHeading(painter, layout, item);
             break;
         case PageItem::Kind::GroupFooter: {
             const double indent = fromPoints(10) * item.level;
-            p.setFont(l.bodyFont);
-            drawLines(p, item.lines,
-                      QRectF(indent + l.cellPadding, item.top + l.cellPadding, width - indent - 2 * l.cellPadding,
-                             item.lines.size() * l.lineHeight),
-                      Qt::AlignRight, l.lineHeight);
+            painter.setFont(layout.bodyFont);
+            drawLines(painter, item.lines,
+                      QRectF(indent + layout.cellPadding, item.top + layout.cellPadding,
+                             width - indent - 2 * layout.cellPadding, item.lines.size() * layout.lineHeight),
+                      Qt::AlignRight, layout.lineHeight);
             break;
         }
         case PageItem::Kind::Row:
-            p.setFont(l.bodyFont);
-            paintCells(p, l, l.rowCells.at(item.row), item.top, item.firstLine, item.lastLine);
-            p.setPen(grid);
-            p.drawLine(QPointF(0, item.top + item.height), QPointF(width, item.top + item.height));
-            p.setPen(Qt::black);
+            painter.setFont(layout.bodyFont);
+            paintCells(painter, layout, layout.rowCells.at(item.row), item.top, item.firstLine, item.lastLine);
+            painter.setPen(grid);
+            painter.drawLine(QPointF(0, item.top + item.height), QPointF(width, item.top + item.height));
+            painter.setPen(Qt::black);
             break;
         case PageItem::Kind::Empty:
-            p.setFont(l.bodyFont);
-            drawLines(p, item.lines, QRectF(l.cellPadding, item.top + l.cellPadding, width, l.lineHeight), Qt::AlignLeft,
-                      l.lineHeight);
+            painter.setFont(layout.bodyFont);
+            drawLines(painter, item.lines,
+                      QRectF(layout.cellPadding, item.top + layout.cellPadding, width, layout.lineHeight), Qt::AlignLeft,
+                      layout.lineHeight);
             break;
         case PageItem::Kind::SummaryTitle: {
             const double top = item.top + fromPoints(6);
-            const double line = QFontMetricsF(l.titleFont).lineSpacing();
+            const double line = QFontMetricsF(layout.titleFont).lineSpacing();
             // Under the page heading's own rule it needs none.
-            if (item.top > l.bodyTop(pageIndex) + 1) {
-                p.setPen(QPen(Qt::black, fromPoints(0.75)));
-                p.drawLine(QPointF(0, top - fromPoints(2)), QPointF(width, top - fromPoints(2)));
+            if (item.top > layout.bodyTop(pageIndex) + 1) {
+                painter.setPen(QPen(Qt::black, fromPoints(0.75)));
+                painter.drawLine(QPointF(0, top - fromPoints(2)), QPointF(width, top - fromPoints(2)));
             }
-            p.setFont(l.titleFont);
-            drawLines(p, item.lines, QRectF(0, top, width, item.lines.size() * line), Qt::AlignLeft, line);
+            painter.setFont(layout.titleFont);
+            drawLines(painter, item.lines, QRectF(0, top, width, item.lines.size() * line), Qt::AlignLeft, line);
             break;
         }
         case PageItem::Kind::Table:
-            paintTable(p, l, item);
+            paintTable(painter, layout, item);
             break;
         }
     }
-    p.restore();
+    painter.restore();
 }
 
 void paintPages(QPagedPaintDevice &device, int resolution, const ReportLayout &layout, int first, int last)
