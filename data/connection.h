@@ -24,7 +24,8 @@ public:
     Connection &operator=(const Connection &) = delete;
 
     ObjectState state() const;
-    // The engine's handle of the open connection, or nullptr.
+    // The engine's handle of the open connection, or nullptr: for the
+    // statements of this library; other code reads and writes through them.
     sqlite3 *engine() const;
 
     // Opens an existing file read-write; never creates one. Throws DbError

@@ -13,7 +13,8 @@ struct sqlite3_stmt;
 // One statement on an open connection, its values bound in order, its rows
 // read one by one straight from the engine: no value object per cell unless
 // asked for one. A failure is a DbError saying what was being done; the
-// statement is finalized on every way out.
+// statement is finalized on every way out. Callers see no engine: its
+// handles below are private to the data library.
 class Statement
 {
 public:

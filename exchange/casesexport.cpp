@@ -5,6 +5,7 @@
 #include "csvwriter.h"
 #include "dberror.h"
 #include "exchangeerror.h"
+#include "schema.h"
 #include "sidefile.h"
 #include "statement.h"
 #include "writetarget.h"
@@ -28,7 +29,8 @@ QByteArray exportCasesCsv(Connection &cn, const QString &project)
                      QStringLiteral("select qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, "
                                     "qv_zr_tst_case_desc, qv_zr_rslt_exp, qv_zr_pass, qv_zr_rslt_act, qv_zr_def_severity, "
                                     "qv_zr_def_cat, qv_zr_dt_tst from qv_zr_tst_cases where qv_zr_prjid=? order by "
-                                    "qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, rowid"),
+                                    "qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, ")
+                         + Schema::kStoredOrder,
                      context);
     select.bind({project});
 
