@@ -133,6 +133,8 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
     Connection closed;
     closed.open(db.path());
     closed.close();
+    Connection reader; // a report's
+    reader.open(db.path(), Connection::Access::ReadOnly);
     const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
     QVERIFY(QFile::setPermissions(db.path(), mode));
     file.restoreFrom(out.filePath("saved.mdb"));
@@ -149,6 +151,11 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
     rs.update();
     rs.close();
     QCOMPARE(db.value("select fqv_jx_address from Tqvjx_companydetails").toString(), QString("changed after restore"));
+    // A report's connection reads the restored file, and still only reads.
+    rs.open("select fqv_jx_address from Tqvjx_companydetails", {}, reader);
+    QCOMPARE(rs.fields(0).toString(), QString("changed after restore"));
+    rs.close();
+    QVERIFY(!QSqlQuery(reader.database()).exec("delete from qv_zr_tst_cases"));
     // What the restore replaced is kept whole beside the database, and restores like a backup.
     file.restoreFrom(db.path() + ".before-restore");
     QCOMPARE(everything(db), replaced);
