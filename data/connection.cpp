@@ -1,6 +1,7 @@
 #include "connection.h"
 
 #include "dberror.h"
+#include "readonlyguard.h"
 #include "schema.h"
 
 #include <QFile>
@@ -36,6 +37,14 @@ QList<Connection *> &registry()
     return list;
 }
 
+sqlite3 *engineOf(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
+
 [[noreturn]] void cannotOpen(const QString &path, const QString &why)
 {
     throw DbError(DbError::Kind::CannotOpen, QStringLiteral("Cannot open the database %1").arg(path), why);
@@ -69,15 +78,55 @@ ObjectState Connection::state() const
 
 sqlite3 *Connection::engine() const
 {
-    if (state() != StateOpen)
-        return nullptr;
-    const QVariant handle = database().driver()->handle();
-    return handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+    return state() == StateOpen ? engineOf(database()) : nullptr;
 }
 
 QSqlDatabase Connection::database() const
 {
     return QSqlDatabase::database(m_name, false);
+}
+
+void Connection::open(const QString &path, Access access)
+{
+    if (access == Access::ReadOnly)
+        openReadOnly(path);
+    else
+        open(path);
+}
+
+void Connection::reopen()
+{
+    const QString path = m_path;
+    open(path, m_access);
+}
+
+void Connection::openReadOnly(const QString &path)
+{
+    close();
+    const QFileInfo info(path);
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(info.absoluteFilePath());
+        // It must never lock out or change the program's data.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open()) {
+            failure = db.lastError().text();
+        } else if (sqlite3 *h = engineOf(db)) {
+            // Sorts and recursions work in memory, where a read's bound holds,
+            // not in temporary files that could fill the disk.
+            sqlite3_exec(h, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+            installReadOnlyGuard(h, nullptr);
+        } else {
+            failure = QStringLiteral("the database driver gives no engine handle");
+            db.close();
+        }
+    }
+    if (!failure.isEmpty()) {
+        QSqlDatabase::removeDatabase(m_name);
+        cannotOpen(path, failure);
+    }
+    opened(info.absoluteFilePath(), Access::ReadOnly);
 }
 
 void Connection::open(const QString &path)
@@ -107,8 +156,7 @@ void Connection::open(const QString &path)
         } else {
             // The engine falls back to reading a file it may not write, without a
             // word; the permission check above asks for the real user only.
-            const QVariant handle = db.driver()->handle();
-            sqlite3 *engine = handle.isValid() ? *static_cast<sqlite3 *const *>(handle.data()) : nullptr;
+            sqlite3 *engine = engineOf(db);
             if (engine && sqlite3_db_readonly(engine, "main") == 1)
                 failure = QStringLiteral("The file is read-only.");
             QSqlQuery q(db);
@@ -135,7 +183,13 @@ void Connection::open(const QString &path)
         QSqlDatabase::removeDatabase(m_name);
         cannotOpen(path, failure);
     }
-    m_path = info.absoluteFilePath();
+    opened(info.absoluteFilePath(), Access::ReadWrite);
+}
+
+void Connection::opened(const QString &path, Access access)
+{
+    m_path = path;
+    m_access = access;
     const std::optional<FileId> id = fileId(m_path);
     m_device = id ? id->device : 0;
     m_inode = id ? id->inode : 0;
@@ -156,8 +210,7 @@ void Connection::followFile()
     if (engine() && !sqlite3_get_autocommit(engine()))
         throw DbError(DbError::Kind::CannotOpen, QStringLiteral("Cannot finish the change in %1").arg(m_path),
                       QStringLiteral("The file was replaced while the change was under way; nothing was saved."));
-    const QString path = m_path;
-    open(path);
+    reopen();
 }
 
 qint64 Connection::dataVersion() const

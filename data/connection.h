@@ -13,13 +13,19 @@ struct sqlite3;
 class Connection
 {
 public:
+    enum class Access {
+        ReadWrite, // the program's own windows: the file must be its database, and writable
+        ReadOnly,  // a reader of outside queries (reports): reads only, whatever it is asked
+    };
+
     Connection();
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
     ObjectState state() const;
-    // The engine's handle of the open connection, or nullptr.
+    // The engine's handle of the open connection, or nullptr: for the
+    // statements of this library; other code reads and writes through them.
     sqlite3 *engine() const;
 
     // Opens an existing file read-write; never creates one. Throws DbError
@@ -28,7 +34,14 @@ public:
     // would make opening a large file slow: damage shows when a page is read,
     // and backup and restore check every page.
     void open(const QString &path);
+    // Opens the file for reading only; every statement on it may only read
+    // (ReadOnlyQuery). The file is taken as it is: what it lacks shows when a
+    // query reads it. Throws DbError (Kind::CannotOpen) when it cannot be opened.
+    void open(const QString &path, Access access);
+    // Opens again the file it had open, as it had it open.
+    void reopen();
     void close();
+    Access access() const { return m_access; }
 
     // Called before each database action: when the file at the path is no
     // longer the one this connection has open (replaced by a restore in another
@@ -51,7 +64,11 @@ public:
 
 private:
     QString m_name;
+    void openReadOnly(const QString &path);
+    void opened(const QString &path, Access access);
+
     QString m_path;
+    Access m_access = Access::ReadWrite;
     quint64 m_generation = 0;
     // The file this connection has open, as the file system names it.
     quint64 m_device = 0;

@@ -1,11 +1,10 @@
 #include "recordset.h"
 
 #include "connection.h"
-#include "datevalue.h"
 #include "dberror.h"
+#include "statement.h"
 
 #include <QRegularExpression>
-#include <sqlite3.h>
 
 namespace {
 
@@ -14,101 +13,14 @@ namespace {
     throw DbError(DbError::Kind::General, context, engine);
 }
 
-// Typed text reaches the file as text, even when empty; an invalid value is Null.
-QVariant forBinding(const QVariant &value)
-{
-    if (!value.isValid())
-        return QVariant();
-    if (value.typeId() == QMetaType::QDate)
-        return DateValue::toStored(value.toDate());
-    if (value.typeId() == QMetaType::QString && value.toString().isNull())
-        return QVariant(QString(QLatin1String("")));
-    return value;
-}
-
-// One prepared statement with its values bound; finalized on every way out.
-class Statement
-{
-public:
-    Statement(sqlite3 *db, const QString &sql, const QVariantList &params, const QString &context)
-        : m_db(db)
-        , m_context(context)
-    {
-        if (!db)
-            fail(context, QStringLiteral("the database connection is not open"));
-        const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_st, nullptr) != SQLITE_OK)
-            failHere();
-        if (sqlite3_bind_parameter_count(m_st) != params.size())
-            fail(context, QStringLiteral("it takes %1 values, %2 were given")
-                              .arg(sqlite3_bind_parameter_count(m_st))
-                              .arg(params.size()));
-        for (int i = 0; i < params.size(); ++i) {
-            const QVariant value = forBinding(params.at(i));
-            int rc;
-            if (value.isNull()) {
-                rc = sqlite3_bind_null(m_st, i + 1);
-            } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
-                rc = sqlite3_bind_int64(m_st, i + 1, value.toLongLong());
-            } else if (value.typeId() == QMetaType::Double) {
-                rc = sqlite3_bind_double(m_st, i + 1, value.toDouble());
-            } else {
-                const QString t = value.toString();
-                rc = sqlite3_bind_text16(m_st, i + 1, t.utf16(), int(t.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
-            }
-            if (rc != SQLITE_OK)
-                failHere();
-        }
-    }
-    ~Statement() { sqlite3_finalize(m_st); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-
-    sqlite3_stmt *get() const { return m_st; }
-    // True on a row, false when done.
-    bool step()
-    {
-        const int rc = sqlite3_step(m_st);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            failHere();
-        return rc == SQLITE_ROW;
-    }
-    [[noreturn]] void failHere() const { fail(m_context, QString::fromUtf8(sqlite3_errmsg(m_db))); }
-
-private:
-    sqlite3 *m_db;
-    sqlite3_stmt *m_st = nullptr;
-    QString m_context;
-};
-
-QVariant columnValue(sqlite3_stmt *st, int i)
-{
-    switch (sqlite3_column_type(st, i)) {
-    case SQLITE_NULL:
-        return QVariant();
-    case SQLITE_INTEGER:
-        return qint64(sqlite3_column_int64(st, i));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(st, i);
-    case SQLITE_BLOB:
-        return QByteArray(static_cast<const char *>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i));
-    default: {
-        const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-        const int bytes = sqlite3_column_bytes(st, i);
-        // Empty text stays text, distinct from Null.
-        return bytes > 0 ? QString::fromUtf8(chars, bytes) : QString(QLatin1String(""));
-    }
-    }
-}
-
 } // namespace
 
 void RecordSet::run(const QString &sql, const QVariantList &params, const QString &context)
 {
-    Statement st(m_cn->engine(), sql, params, context);
-    st.step();
+    Statement st(*m_cn, sql, context);
+    st.run(params);
     if (m_adding)
-        m_rowIds.append(sqlite3_last_insert_rowid(m_cn->engine()));
+        m_rowIds.append(st.lastInsertId());
 }
 
 void RecordSet::open(const QString &sql, const QVariantList &params, Connection &cn, LockType lock, const QString &table)
@@ -134,27 +46,28 @@ void RecordSet::open(const QString &sql, const QVariantList &params, Connection 
 
     // Rows are read straight from the engine on the connection's own handle:
     // the driver's generic row buffer costs three times the engine's own read.
-    Statement st(cn.engine(), text, params, context);
-    const int width = sqlite3_column_count(st.get());
+    Statement st(cn, text, context);
+    st.bind(params);
+    const int width = st.columnCount();
     const int first = m_updatable ? 1 : 0;
     m_columns.clear();
     m_columnByName.clear();
     for (int i = first; i < width; ++i) {
-        const QString name = QString::fromUtf8(sqlite3_column_name(st.get(), i));
+        const QString name = st.columnName(i);
         m_columnByName.insert(name, int(m_columns.size()));
         m_columnByName.insert(name.toLower(), int(m_columns.size()));
         m_columns << name;
     }
     m_rows.clear();
     m_rowIds.clear();
-    while (st.step()) {
+    while (st.next()) {
         QVariantList row;
         row.reserve(width - first);
         for (int i = first; i < width; ++i)
-            row.append(columnValue(st.get(), i));
+            row.append(st.value(i));
         m_rows.append(std::move(row));
         if (m_updatable)
-            m_rowIds.append(sqlite3_column_int64(st.get(), 0));
+            m_rowIds.append(st.value(0).toLongLong());
     }
     m_pos = 0;
     m_adding = false;
@@ -298,7 +211,7 @@ void RecordSet::update()
         run(sql, values, QStringLiteral("Cannot add the row to %1").arg(m_table));
         QVariantList row(m_columns.size());
         for (const auto &[column, value] : m_pending)
-            row[column] = value.isValid() ? forBinding(value) : QVariant();
+            row[column] = value.isValid() ? Statement::asBound(value) : QVariant();
         m_rows.append(row);
         m_pos = m_rows.size() - 1;
         m_adding = false;
@@ -310,7 +223,7 @@ void RecordSet::update()
         run(QStringLiteral("update %1 set %2 where rowid = ?").arg(m_table, sets.join(QStringLiteral(", "))), values,
             QStringLiteral("Cannot change the row of %1").arg(m_table));
         for (const auto &[column, value] : m_pending)
-            m_rows[m_pos][column] = value.isValid() ? forBinding(value) : QVariant();
+            m_rows[m_pos][column] = value.isValid() ? Statement::asBound(value) : QVariant();
     }
     m_pending.clear();
 }

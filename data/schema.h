@@ -16,6 +16,9 @@ struct Table
 };
 const QList<Table> &tables();
 
+// What orders a table's rows as they were stored: the engine's own row number.
+inline const QString kStoredOrder = QStringLiteral("rowid");
+
 // Makes a new database file holding the empty tables. Throws DbError when the
 // file exists already or cannot be written.
 void createDatabase(const QString &path);

@@ -6,7 +6,9 @@
 class Connection;
 
 // One statement prepared once and run many times with its parameters bound
-// in order; a failure is a DbError saying what was being done.
+// in order, its rows read through QSqlQuery; a failure is a DbError
+// saying what was being done. Long reads go through Statement, which reads
+// rows straight from the engine.
 class SqlStatement
 {
 public:

@@ -11,12 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-#include <QUrl>
 
 #include <cstring>
 #include <filesystem>
 #include <future>
-#include <sqlite3.h>
 
 namespace {
 
@@ -87,29 +85,19 @@ enum class Reading { Plain, Mapped };
 
 QString openGuarded(EngineHandle &h, const QString &path, const QString &name, Reading reading = Reading::Plain)
 {
-    QString failure;
-    if (walWithoutLog(path)) {
-        // Nothing waits in a log: opened as unchanging, the engine makes no
-        // log or shared-memory file beside a file that may sit on a stick or a share.
-        failure = h.open(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
-                             + QStringLiteral("?immutable=1"),
-                         SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
-    } else {
-        failure = h.open(path, SQLITE_OPEN_READONLY);
-    }
-    if (failure.isEmpty()) {
-        sqlite3_db_config(h.db(), SQLITE_DBCONFIG_DEFENSIVE, 1, static_cast<int *>(nullptr));
-        sqlite3_db_config(h.db(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, static_cast<int *>(nullptr));
-        failure = h.exec("PRAGMA trusted_schema=OFF; PRAGMA cell_size_check=ON;");
-    }
+    // Nothing waits in a log: opened as unchanging, the engine makes no log or
+    // shared-memory file beside a file that may sit on a stick or a share.
+    QString failure = h.open(path, walWithoutLog(path) ? EngineHandle::Mode::Unchanging : EngineHandle::Mode::ReadOnly);
+    if (failure.isEmpty())
+        failure = h.guard();
     if (failure.isEmpty() && reading == Reading::Mapped)
-        failure = h.exec("PRAGMA mmap_size=2147418112;");
+        failure = h.mapIntoMemory();
     if (!failure.isEmpty())
         return QStringLiteral("%1 cannot be opened as a database (%2).").arg(name, failure);
-    if (!h.exec("BEGIN; SELECT count(*) FROM sqlite_master;").isEmpty()) {
+    if (!h.beginRead().isEmpty()) {
         // A change that was never finished waits beside the file, and only a
         // writer could undo it: the file alone is not a whole database.
-        if (h.errorCode() == SQLITE_READONLY_ROLLBACK)
+        if (h.failedOnUnfinishedChange())
             return QStringLiteral("%1 was left in the middle of a change and is not a whole database.").arg(name);
         return QStringLiteral("%1 is not a sound database (%2).").arg(name, h.error());
     }
@@ -122,12 +110,12 @@ QString contentProblem(EngineHandle &h, const QString &name)
 {
     // The full check: an index that disagrees with its table passes the quick
     // one, and a save through it would add a row where it should change one.
-    QStringList result;
-    QString failure;
-    if (!h.column("PRAGMA integrity_check(1)", QString(), result, failure))
+    QString verdict;
+    const QString failure = h.checkIntegrity(verdict);
+    if (!failure.isEmpty())
         return QStringLiteral("%1 is not a sound database (%2).").arg(name, failure);
-    if (result.value(0) != QLatin1String("ok"))
-        return QStringLiteral("%1 is damaged (%2).").arg(name, result.value(0));
+    if (!verdict.isEmpty())
+        return QStringLiteral("%1 is damaged (%2).").arg(name, verdict);
     const QString differs = Schema::differences(h.db());
     if (!differs.isEmpty())
         return QStringLiteral("%1 is not a database as %2 makes it: %3.").arg(name, kAppName, differs);
@@ -184,13 +172,13 @@ QString keepBeforeRestore(const QString &database, EngineHandle &live)
     SideFile copy(keep);
     QString failure = copy.create(QFile::permissions(database));
     if (failure.isEmpty()) {
-        if (live.db()) {
+        if (live.isOpen()) {
             failure = live.copyTo(copy.fd(), copy.path());
         } else {
             // Too damaged for the engine: keep its bytes as they are.
             QFile from(database);
-            QFile to;
-            if (!from.open(QIODevice::ReadOnly) || !to.open(copy.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+            QIODevice &to = copy.device();
+            if (!from.open(QIODevice::ReadOnly))
                 failure = from.errorString();
             while (failure.isEmpty() && !from.atEnd()) {
                 const QByteArray chunk = from.read(1 << 20);
@@ -199,8 +187,6 @@ QString keepBeforeRestore(const QString &database, EngineHandle &live)
                 else if (to.write(chunk) != chunk.size())
                     failure = to.errorString();
             }
-            if (failure.isEmpty() && !to.flush())
-                failure = to.errorString();
         }
     }
     if (failure.isEmpty())
@@ -221,12 +207,11 @@ QString replaceDatabase(const QString &database, SideFile &copy)
     if (QFileInfo::exists(database)) {
         // Taking the write lock first rolls back a change a crash left unfinished;
         // a rollback journal mode leaves no log of committed pages beside the file.
-        QString failure = live.open(database, SQLITE_OPEN_READWRITE);
+        QString failure = live.open(database, EngineHandle::Mode::ReadWrite);
         if (failure.isEmpty())
-            failure = live.exec("PRAGMA journal_mode=DELETE; BEGIN IMMEDIATE;");
-        const int code = live.db() ? (live.errorCode() & 0xff) : SQLITE_CANTOPEN;
+            failure = live.beginWrite();
         // A damaged database is what a restore is for: its bytes are kept as they are.
-        if (!failure.isEmpty() && code != SQLITE_NOTADB && code != SQLITE_CORRUPT)
+        if (!failure.isEmpty() && !live.failedOnDamage())
             return failure;
         if (!failure.isEmpty())
             live.close();
@@ -305,12 +290,11 @@ void DatabaseFile::backupTo(const QString &destination) const
         // Read-write, so that a change a crash left unfinished is rolled back
         // rather than copied; the read transaction keeps saves out meanwhile.
         EngineHandle src;
-        failure = src.open(m_path, SQLITE_OPEN_READWRITE);
+        failure = src.open(m_path, EngineHandle::Mode::ReadWrite);
         if (failure.isEmpty())
-            failure = src.exec("BEGIN; SELECT count(*) FROM sqlite_master;");
+            failure = src.beginRead();
         // A database the engine cannot read is damaged, whatever the destination.
-        const int code = src.db() ? (src.errorCode() & 0xff) : SQLITE_OK;
-        if (!failure.isEmpty() && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT))
+        if (!failure.isEmpty() && src.failedOnDamage())
             backupFailed(QStringLiteral("the database %1 is damaged (%2).%3").arg(database, failure, kept));
         if (failure.isEmpty())
             failure = src.copyTo(copy.fd(), copy.path());
@@ -385,7 +369,7 @@ void DatabaseFile::restoreFrom(const QString &source) const
     QStringList notReopened;
     for (Connection *cn : std::as_const(closed)) {
         try {
-            cn->open(cn->path());
+            cn->reopen();
         } catch (const DbError &e) {
             notReopened << e.describe();
         }

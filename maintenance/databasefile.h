@@ -21,6 +21,8 @@ private:
 // Copies of the program's database file: out to a file the user names, and back.
 // Both directions go through the engine, so a copy is always of a consistent
 // database and never disturbs the locks of the connections that are open on it.
+// This is work on the file itself: it reaches the engine through EngineHandle,
+// not through the connections the windows use.
 class DatabaseFile
 {
 public:

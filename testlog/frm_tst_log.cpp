@@ -7,6 +7,7 @@
 #include "listfiller.h"
 #include "recordlist.h"
 #include "savechecks.h"
+#include "schema.h"
 #include "services.h"
 #include "testingclass.h"
 #include "textbox.h"
@@ -317,7 +318,7 @@ void frm_tst_log::fill_history()
     int shown = 0;
     fillRecordList(LV_history, rs_look, con.cn,
                    caseKeyQuery(QStringLiteral("*"), QStringLiteral("qv_zr_tst_history"))
-                       + QStringLiteral(" order by rowid desc"),
+                       + QStringLiteral(" order by %1 desc").arg(Schema::kStoredOrder),
                    caseKey(),
                    {QStringLiteral("qv_zr_dt_tst"), QStringLiteral("qv_zr_pass"), QStringLiteral("qv_zr_def_severity"),
                     QStringLiteral("qv_zr_def_cat"), QStringLiteral("qv_zr_rslt_act"), QStringLiteral("qv_zr_saved_at")},

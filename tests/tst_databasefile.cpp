@@ -1,4 +1,5 @@
 // Copies of the database file: what a backup holds, and what a restore lets in.
+#include "casesexport.h"
 #include "connection.h"
 #include "databasefile.h"
 #include "recordset.h"
@@ -132,6 +133,8 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
     Connection closed;
     closed.open(db.path());
     closed.close();
+    Connection reader; // a report's
+    reader.open(db.path(), Connection::Access::ReadOnly);
     const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup;
     QVERIFY(QFile::setPermissions(db.path(), mode));
     file.restoreFrom(out.filePath("saved.mdb"));
@@ -148,6 +151,11 @@ void TestDatabaseFile::restoreBringsBackEveryRowToOpenConnections()
     rs.update();
     rs.close();
     QCOMPARE(db.value("select fqv_jx_address from Tqvjx_companydetails").toString(), QString("changed after restore"));
+    // A report's connection reads the restored file, and still only reads.
+    rs.open("select fqv_jx_address from Tqvjx_companydetails", {}, reader);
+    QCOMPARE(rs.fields(0).toString(), QString("changed after restore"));
+    rs.close();
+    QVERIFY(!QSqlQuery(reader.database()).exec("delete from qv_zr_tst_cases"));
     // What the restore replaced is kept whole beside the database, and restores like a backup.
     file.restoreFrom(db.path() + ".before-restore");
     QCOMPARE(everything(db), replaced);
@@ -473,14 +481,15 @@ void TestDatabaseFile::restoreReadsRowsStillInAWriteAheadLog()
 
 void TestDatabaseFile::leftoverOfAKilledCopyIsReplaced_data()
 {
-    QTest::addColumn<bool>("backup");
-    QTest::newRow("backup") << true;
-    QTest::newRow("restore") << false;
+    QTest::addColumn<QString>("copy");
+    QTest::newRow("backup") << "backup";
+    QTest::newRow("restore") << "restore";
+    QTest::newRow("export") << "export";
 }
 
 void TestDatabaseFile::leftoverOfAKilledCopyIsReplaced()
 {
-    QFETCH(bool, backup);
+    QFETCH(QString, copy);
     TempDatabase db;
     fill(db, 30);
     QTemporaryDir out;
@@ -488,22 +497,29 @@ void TestDatabaseFile::leftoverOfAKilledCopyIsReplaced()
     DatabaseFile file(db.path());
     file.backupTo(saved);
     const QStringList rows = everything(db);
-    const QString folder = backup ? out.path() : db.folder();
-    const QString final = backup ? QString("saved.mdb") : QString("testing.mdb");
+    const QString folder = copy == "restore" ? db.folder() : out.path();
+    const QString final = copy == "restore" ? "testing.mdb" : copy == "backup" ? "saved.mdb" : "cases.csv";
     // Half a copy, as a kill in the middle leaves it; a link would lead the next copy elsewhere.
     const QString elsewhere = out.filePath("elsewhere");
     writeFile(elsewhere, "not to be touched");
     QVERIFY(QFile::link(elsewhere, folder + "/." + final + ".part"));
     db.exec("delete from qv_zr_tst_cases");
-    if (backup)
+    if (copy == "backup") {
         file.backupTo(saved);
-    else
+    } else if (copy == "restore") {
         file.restoreFrom(saved);
-    QStringList expected = backup ? QStringList{"elsewhere", final} : kAfterRestore;
+    } else {
+        Connection cn;
+        cn.open(db.path());
+        exportCasesFile(cn, "P", out.filePath(final));
+    }
+    QStringList expected = copy == "restore" ? kAfterRestore : QStringList{"elsewhere", final, "saved.mdb"};
+    expected.removeDuplicates();
+    expected.sort();
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), expected);
     QCOMPARE(bytes(elsewhere), QByteArray("not to be touched"));
     QCOMPARE(DatabaseFile(db.path()).restoreProblem(saved), QString());
-    if (!backup)
+    if (copy == "restore")
         QCOMPARE(everything(db), rows);
 }
 

@@ -46,17 +46,26 @@ void TestRecordSet::deleteRemovesOnlyTheCurrentRow()
     TempDatabase db;
     db.addCase("P", "T", "C", "K", "1");
     db.addCase("P", "T", "C", "K", "1"); // an exact duplicate: only one of the two may go
+    db.addCase("P", "T", "C", "K", "2");
     db.addCase("P", "T", "C2", "K", "1");
     Connection cn;
     cn.open(db.path());
     RecordSet rs;
     rs.open("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and (qv_zr_component=?)", {"P", "C"}, cn,
             LockType::Optimistic, "qv_zr_tst_cases");
-    QCOMPARE(rs.recordCount(), 2);
+    QCOMPARE(rs.recordCount(), 3);
     rs.deleteCurrent();
+    // The set then stands on the next row: a change goes to it, and so does the next delete.
+    QCOMPARE(rs.recordCount(), 2);
+    QCOMPARE(rs.fields("qv_zr_tst_case_id").toString(), QStringLiteral("1"));
+    rs.setField("qv_zr_tst_case_desc", "kept");
+    rs.update();
+    rs.moveNext();
+    rs.deleteCurrent();
+    QVERIFY(rs.eof());
     rs.close();
-    QCOMPARE(db.count("qv_zr_tst_cases"), 2);
-    QCOMPARE(db.rows("select qv_zr_component from qv_zr_tst_cases order by 1"), (QStringList{"C", "C2"}));
+    QCOMPARE(db.rows("select qv_zr_component, qv_zr_tst_case_id, qv_zr_tst_case_desc from qv_zr_tst_cases order by rowid"),
+             (QStringList{"C|1|kept", "C2|1|d"}));
 }
 
 void TestRecordSet::updateChangesOnlyTheCurrentRow()

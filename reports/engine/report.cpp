@@ -1,20 +1,17 @@
 #include "report.h"
 
+#include "connection.h"
+#include "dberror.h"
 #include "reporterror.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QUuid>
 #include <QVariant>
 #include <algorithm>
 #include <numeric>
-#include <sqlite3.h>
 
 QStringList ReportRows::at(qsizetype row) const
 {
@@ -35,133 +32,6 @@ int fieldPosition(const QStringList &fields, const QString &name)
 }
 
 namespace {
-
-sqlite3 *engineHandle(const QSqlDatabase &db)
-{
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.data());
-}
-
-QString refusedAction(int action, const char *name)
-{
-    const QString object = QString::fromUtf8(name ? name : "");
-    switch (action) {
-    case SQLITE_INSERT:
-    case SQLITE_UPDATE:
-    case SQLITE_DELETE:
-        if (!object.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
-            return QStringLiteral("change the table %1").arg(object);
-        return QStringLiteral("change the database's structure");
-    case SQLITE_ATTACH:
-    case SQLITE_DETACH:
-        return QStringLiteral("attach or detach a database");
-    case SQLITE_PRAGMA:
-        return QStringLiteral("run PRAGMA %1").arg(object);
-    case SQLITE_TRANSACTION:
-    case SQLITE_SAVEPOINT:
-        return QStringLiteral("begin or end a transaction");
-    default:
-        return QStringLiteral("change the database's structure");
-    }
-}
-
-// A report's query may only read. Whatever else it asks for is refused while
-// it is compiled, before anything runs; the first refusal is noted for the message.
-int readOnlyAuthorizer(void *refusal, int action, const char *first, const char *, const char *, const char *)
-{
-    switch (action) {
-    case SQLITE_SELECT:
-    case SQLITE_READ:
-    case SQLITE_FUNCTION:
-    case SQLITE_RECURSIVE:
-        return SQLITE_OK;
-    default:
-        if (refusal && static_cast<QString *>(refusal)->isEmpty())
-            *static_cast<QString *>(refusal) = refusedAction(action, first);
-        return SQLITE_DENY;
-    }
-}
-
-struct Statement
-{
-    sqlite3_stmt *st = nullptr;
-    ~Statement() { sqlite3_finalize(st); }
-};
-
-// Why a read was stopped before its end.
-enum class Stop { None, Cancelled, TooLong };
-
-// Looks in on a running query now and then: stops it when cancelled or past
-// its time, and lets the caller keep the window answering meanwhile.
-class ReadWatch
-{
-public:
-    ReadWatch(qint64 limitMs, const std::function<void()> &progress, const std::atomic_bool &cancel)
-        : m_limitMs(limitMs)
-        , m_progress(progress)
-        , m_cancel(cancel)
-    {
-        m_clock.start();
-    }
-
-    // True when the read is to stop.
-    bool stop()
-    {
-        if (m_stop != Stop::None)
-            return true;
-        const qint64 now = m_clock.elapsed();
-        if (m_progress && now - m_lastProgress >= 40) {
-            m_lastProgress = now;
-            m_progress();
-        }
-        if (m_cancel)
-            m_stop = Stop::Cancelled;
-        else if (now > m_limitMs)
-            m_stop = Stop::TooLong;
-        return m_stop != Stop::None;
-    }
-    Stop reason() const { return m_stop; }
-
-    static int onProgress(void *watch) { return static_cast<ReadWatch *>(watch)->stop() ? 1 : 0; }
-
-private:
-    QElapsedTimer m_clock;
-    qint64 m_limitMs;
-    qint64 m_lastProgress = 0;
-    const std::function<void()> &m_progress;
-    const std::atomic_bool &m_cancel;
-    Stop m_stop = Stop::None;
-};
-
-// While a query runs, the engine's heap may grow by at most the given bytes:
-// a sort or a recursion without end then fails for want of memory instead of
-// taking the machine's. The engine keeps one limit for the whole program, so
-// it is set for the read only and put back after, with the soft limit that
-// setting it may lower.
-class EngineHeapBound
-{
-public:
-    explicit EngineHeapBound(qint64 bytes)
-        : m_hardBefore(sqlite3_hard_heap_limit64(-1))
-        , m_softBefore(sqlite3_soft_heap_limit64(-1))
-    {
-        sqlite3_int64 limit = sqlite3_memory_used() + bytes;
-        if (m_hardBefore > 0)
-            limit = std::min(limit, m_hardBefore);
-        sqlite3_hard_heap_limit64(limit);
-    }
-    ~EngineHeapBound()
-    {
-        sqlite3_hard_heap_limit64(m_hardBefore);
-        sqlite3_soft_heap_limit64(m_softBefore);
-    }
-
-private:
-    sqlite3_int64 m_hardBefore;
-    sqlite3_int64 m_softBefore;
-};
 
 // Collects the rows of a query. A column's texts are shared while they repeat;
 // a column found to hold mostly distinct texts stops being looked up.
@@ -199,7 +69,7 @@ public:
         }
         m_data->cells.push_back(number);
     }
-    void add(int column, const QString &text) { add(column, text.constData(), text.size()); }
+    void add(int column, QStringView text) { add(column, text.constData(), text.size()); }
 
     void endRow()
     {
@@ -383,21 +253,14 @@ QStringList Report::parameterValues() const
 
 void Report::setDataSource(const QString &databaseFile)
 {
-    if (!m_connectionName.isEmpty()) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_connectionName);
-        m_connectionName.clear();
-    }
+    m_connection.reset();
     m_dataSource = databaseFile;
     m_content.reset();
 }
 
 bool Report::isConnected() const
 {
-    return !m_connectionName.isEmpty() && QSqlDatabase::database(m_connectionName, false).isOpen();
+    return m_connection && m_connection->state() == StateOpen;
 }
 
 void Report::discardReadRows()
@@ -405,158 +268,93 @@ void Report::discardReadRows()
     m_content.reset();
 }
 
-QSqlDatabase Report::connection()
+Connection &Report::connection()
 {
     if (isConnected())
-        return QSqlDatabase::database(m_connectionName, false);
+        return *m_connection;
     if (m_dataSource.isEmpty())
         fail(QStringLiteral("the report has no data source"));
-    const QFileInfo info(m_dataSource);
-    if (!info.isFile())
+    if (!QFileInfo(m_dataSource).isFile())
         fail(QStringLiteral("the database %1 does not exist").arg(m_dataSource));
-
-    const QString name = QStringLiteral("report-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    QString error;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(info.absoluteFilePath());
-        // A report only reads; it must never lock out or change the program's data.
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!db.open()) {
-            error = db.lastError().text();
-        } else if (sqlite3 *h = engineHandle(db)) {
-            // Sorts and recursions work in memory, where the read's bound holds,
-            // not in temporary files that could fill the disk.
-            sqlite3_exec(h, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
-            sqlite3_set_authorizer(h, readOnlyAuthorizer, nullptr);
-        } else {
-            error = QStringLiteral("the database driver gives no engine handle");
-            db.close();
-        }
+    auto cn = std::make_unique<Connection>();
+    try {
+        cn->open(m_dataSource, Connection::Access::ReadOnly);
+    } catch (const DbError &e) {
+        fail(QStringLiteral("the database %1 cannot be opened: %2").arg(m_dataSource, e.engineMessage()));
     }
-    if (!error.isEmpty()) {
-        QSqlDatabase::removeDatabase(name);
-        fail(QStringLiteral("the database %1 cannot be opened: %2").arg(m_dataSource, error));
-    }
-    m_connectionName = name;
-    return QSqlDatabase::database(name, false);
+    m_connection = std::move(cn);
+    return *m_connection;
 }
 
 std::shared_ptr<ReportRows::Data> Report::runQuery(const ReportQuery &query, QStringList *fields)
 {
-    sqlite3 *h = engineHandle(connection());
+    Connection &cn = connection();
     const QStringList values = parameterValues();
-    // No one value may take more than a part of the memory bound.
-    sqlite3_limit(h, SQLITE_LIMIT_LENGTH, int(std::clamp<qint64>(m_limits.memoryBytes / 8, 1 << 16, 1 << 30)));
     const QString which = QStringLiteral("the query at line %1").arg(query.line);
 
-    // Compiled under the authorizer, and checked to be read-only before its first step.
-    Statement st;
-    QString refused;
-    sqlite3_set_authorizer(h, readOnlyAuthorizer, &refused);
-    const QString sql = query.sql;
-    const void *tail = nullptr;
-    int rc = sqlite3_prepare16_v2(h, sql.utf16(), int(sql.size() * sizeof(QChar)), &st.st, &tail);
-    bool more = false;
-    while (rc == SQLITE_OK && tail && *static_cast<const char16_t *>(tail)) {
-        Statement next;
-        const auto *rest = static_cast<const char16_t *>(tail);
-        const auto restBytes = int((reinterpret_cast<const char16_t *>(sql.utf16()) + sql.size() - rest) * sizeof(QChar));
-        rc = sqlite3_prepare16_v2(h, rest, restBytes, &next.st, &tail);
-        more = more || next.st;
-    }
-    const QString error = QString::fromUtf8(sqlite3_errmsg(h));
-    sqlite3_set_authorizer(h, readOnlyAuthorizer, nullptr);
-    if (!refused.isEmpty())
-        fail(QStringLiteral("%1 was refused: a report may only read, and it would %2").arg(which, refused));
-    if (rc != SQLITE_OK)
-        fail(QStringLiteral("%1 cannot run on %2: %3").arg(which, m_dataSource, error));
-    if (more)
+    ReadOnlyQuery guarded(cn, query.sql, m_limits);
+    const QString refused = QStringLiteral("%1 was refused: a report may only read, and it would ").arg(which);
+    switch (guarded.fault()) {
+    case ReadOnlyQuery::Fault::None:
+        break;
+    case ReadOnlyQuery::Fault::Refused:
+        fail(refused + guarded.detail());
+    case ReadOnlyQuery::Fault::Invalid:
+        fail(QStringLiteral("%1 cannot run on %2: %3").arg(which, m_dataSource, guarded.detail()));
+    case ReadOnlyQuery::Fault::SeveralStatements:
         fail(QStringLiteral("%1 holds more than one statement").arg(which));
-    if (!st.st)
+    case ReadOnlyQuery::Fault::NoStatement:
         fail(QStringLiteral("%1 holds no statement").arg(which));
-    if (!sqlite3_stmt_readonly(st.st))
-        fail(QStringLiteral("%1 was refused: a report may only read, and it would change the database or write a file")
-                 .arg(which));
+    case ReadOnlyQuery::Fault::Writes:
+        fail(refused + QStringLiteral("change the database or write a file"));
+    }
 
-    int bound = 0;
+    // A parameter without a value is Null, one with an empty value empty text.
+    QVariantList bound;
     for (const QString &name : query.parameters) {
         for (int i = 0; i < m_definition.parameters.size(); ++i) {
-            if (m_definition.parameters.at(i).name != name)
-                continue;
-            const QString &value = values.at(i);
-            ++bound;
-            if (value.isNull())
-                sqlite3_bind_null(st.st, bound);
-            else
-                sqlite3_bind_text16(st.st, bound, value.utf16(), int(value.size() * sizeof(QChar)), SQLITE_TRANSIENT);
+            if (m_definition.parameters.at(i).name == name)
+                bound << (values.at(i).isNull() ? QVariant() : QVariant(values.at(i)));
         }
     }
+    Statement &st = guarded.statement();
+    try {
+        st.bind(bound);
+    } catch (const DbError &e) {
+        fail(QStringLiteral("%1 cannot run on %2: %3").arg(which, m_dataSource, e.engineMessage()));
+    }
 
-    const int width = sqlite3_column_count(st.st);
+    const int width = st.columnCount();
     if (fields) {
         fields->clear();
-        for (int i = 0; i < width; ++i) {
-            // Named as the database driver names them, without double quotes.
-            *fields << QString::fromUtf16(static_cast<const char16_t *>(sqlite3_column_name16(st.st, i)))
-                           .remove(QLatin1Char('"'));
-        }
+        // Named as the database driver names them, without double quotes.
+        for (int i = 0; i < width; ++i)
+            *fields << st.columnName(i);
     }
 
     RowCollector rows(width);
-    bool tooBig = false;
-    qint64 read = 0;
-    {
-        ReadWatch watch(m_limits.milliseconds, m_progress, m_cancel);
-        // Half the bound: the blocks a growing sort frees are not all given back to the system.
-        const EngineHeapBound heapBound(m_limits.memoryBytes / 2);
-        sqlite3_progress_handler(h, 1000, ReadWatch::onProgress, &watch);
-        while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {
-            for (int c = 0; c < width; ++c) {
-                // Each value as the database driver gives it, as text.
-                switch (sqlite3_column_type(st.st, c)) {
-                case SQLITE_NULL:
-                    rows.add(c, nullptr, 0);
-                    break;
-                case SQLITE_INTEGER:
-                    rows.add(c, QString::number(sqlite3_column_int64(st.st, c)));
-                    break;
-                case SQLITE_FLOAT:
-                    rows.add(c, QVariant(sqlite3_column_double(st.st, c)).toString());
-                    break;
-                case SQLITE_BLOB:
-                    rows.add(c, QString::fromUtf8(static_cast<const char *>(sqlite3_column_blob(st.st, c)),
-                                                  sqlite3_column_bytes(st.st, c)));
-                    break;
-                default: {
-                    const auto *text = static_cast<const QChar *>(sqlite3_column_text16(st.st, c));
-                    rows.add(c, text, sqlite3_column_bytes16(st.st, c) / qsizetype(sizeof(QChar)));
-                }
-                }
-            }
+    const ReadOnlyQuery::Stop stop = guarded.readAll(
+        [&] {
+            for (int c = 0; c < width; ++c)
+                rows.add(c, st.text(c));
             rows.endRow();
-            ++read;
-            if (rows.bytes() > m_limits.memoryBytes) {
-                tooBig = true;
-                break;
-            }
-            if (read % 256 == 0 && watch.stop())
-                break;
-        }
-        sqlite3_progress_handler(h, 0, nullptr, nullptr);
-        const QString stopped = QStringLiteral("%1 was stopped: ").arg(which);
-        if (tooBig || rc == SQLITE_NOMEM || rc == SQLITE_TOOBIG)
-            fail(stopped + QStringLiteral("it took more memory than the %1 MB a report may use").arg(m_limits.memoryBytes >> 20));
-        if (watch.reason() == Stop::Cancelled)
-            fail(stopped + QStringLiteral("it was cancelled"));
-        if (watch.reason() == Stop::TooLong)
-            fail(stopped + QStringLiteral("it ran longer than the %1 s a report may take").arg(m_limits.milliseconds / 1000.0));
-    }
-    if (rc != SQLITE_DONE) {
-        const QString problem = QString::fromUtf8(sqlite3_errmsg(h));
-        if (read == 0)
-            fail(QStringLiteral("%1 failed on %2: %3").arg(which, m_dataSource, problem));
-        fail(QStringLiteral("the rows of %1 cannot be read: %2").arg(which, problem));
+            return rows.bytes() <= m_limits.memoryBytes;
+        },
+        m_progress, m_cancel);
+    const QString stopped = QStringLiteral("%1 was stopped: ").arg(which);
+    switch (stop) {
+    case ReadOnlyQuery::Stop::None:
+        break;
+    case ReadOnlyQuery::Stop::TooBig:
+        fail(stopped + QStringLiteral("it took more memory than the %1 MB a report may use").arg(m_limits.memoryBytes >> 20));
+    case ReadOnlyQuery::Stop::Cancelled:
+        fail(stopped + QStringLiteral("it was cancelled"));
+    case ReadOnlyQuery::Stop::TooLong:
+        fail(stopped + QStringLiteral("it ran longer than the %1 s a report may take").arg(m_limits.milliseconds / 1000.0));
+    case ReadOnlyQuery::Stop::Failed:
+        if (guarded.rowsRead() == 0)
+            fail(QStringLiteral("%1 failed on %2: %3").arg(which, m_dataSource, guarded.detail()));
+        fail(QStringLiteral("the rows of %1 cannot be read: %2").arg(which, guarded.detail()));
     }
     return rows.finish();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "readonlyquery.h"
 #include "reportdefinition.h"
 
 #include <QDateTime>
 #include <QList>
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
@@ -92,19 +92,10 @@ struct ReportContent
     QDateTime readAt;
 };
 
-// What a report's query may take before it is stopped. The rows are held in
-// memory, so a query that never ends, or gives rows without end, must be
-// stopped before it takes the machine's memory or the user's patience. The
-// rows of a 200,000-case Test Log take about 120 MB and are read in a second
-// or two.
-struct ReadLimits
-{
-    qint64 memoryBytes = qint64(512) << 20; // the rows read; the query's own sorting and recursion get half as much
-    qint64 milliseconds = 60000;
-};
-
 // The position of a field among the query's columns, case ignored; -1 when absent.
 int fieldPosition(const QStringList &fields, const QString &name);
+
+class Connection;
 
 // One opened report definition with the values it is given. It reads its rows
 // through a read-only connection of its own to the data source; the connection
@@ -153,7 +144,7 @@ public:
 
 private:
     void checkPosition(int position) const;
-    QSqlDatabase connection();
+    Connection &connection();
     std::shared_ptr<ReportRows::Data> runQuery(const ReportQuery &query, QStringList *fields);
     [[noreturn]] void fail(const QString &problem) const;
 
@@ -161,7 +152,7 @@ private:
     QList<std::optional<QString>> m_values;
     bool m_prompt = true;
     QString m_dataSource;
-    QString m_connectionName;
+    std::unique_ptr<Connection> m_connection;
     std::optional<ReportContent> m_content;
     ReadLimits m_limits;
     std::function<void()> m_progress;

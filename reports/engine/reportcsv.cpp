@@ -1,7 +1,7 @@
 #include "reportcsv.h"
 
 #include "csvwriter.h"
-#include "filebeside.h"
+#include "sidefile.h"
 #include "reporterror.h"
 #include "reportlayout.h"
 
@@ -48,7 +48,7 @@ void write(const ReportDefinition &definition, const ReportContent &content, con
         positions << fieldPosition(content.fields, c.field);
     }
 
-    FileBeside file(path);
+    SideFile file(path);
     QString problem = file.create();
     if (problem.isEmpty()) {
         QByteArray out;

@@ -1,6 +1,6 @@
 #include "reportpainter.h"
 
-#include "filebeside.h"
+#include "sidefile.h"
 #include "reporterror.h"
 
 #include <QFontMetricsF>
@@ -302,7 +302,7 @@ void paintPages(QPagedPaintDevice &device, int resolution, const ReportLayout &l
 
 bool exportPdf(const ReportLayout &layout, const QString &path, const QString &title, const ExportProgress &progress)
 {
-    FileBeside file(path);
+    SideFile file(path);
     QString problem = file.create();
     if (problem.isEmpty()) {
         {

@@ -1,7 +1,6 @@
 #include "sidefile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -77,36 +76,83 @@ void SideFile::removeStale(const QString &folder)
 
 SideFile::~SideFile()
 {
+    m_device.close();
     if (m_fd >= 0)
         ::close(m_fd);
     if (!m_placed && m_fd >= 0)
         ::unlink(QFile::encodeName(m_path).constData());
 }
 
+QIODevice &SideFile::device()
+{
+    if (!m_device.isOpen() && m_fd >= 0)
+        m_device.open(m_fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+    m_synced = false;
+    return m_device;
+}
+
 QString SideFile::create(QFileDevice::Permissions permissions)
+{
+    return createWithMode(modeOf(permissions));
+}
+
+QString SideFile::create()
+{
+    // A link the user named stays a link: the file it leads to is replaced.
+    const QFileInfo named(m_final);
+    if (named.isSymLink() && named.exists()) {
+        m_final = named.canonicalFilePath();
+        m_path = QFileInfo(m_final).dir().filePath(sideName(QFileInfo(m_final).fileName()));
+    }
+    const QByteArray target = QFile::encodeName(m_final);
+    struct stat old {};
+    if (::stat(target.constData(), &old) != 0) {
+        // What a new file gets: everyone may read and write, less the umask.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return createWithMode(0666 & ~mask);
+    }
+    // A file that may not be written is not replaced either.
+    if (::access(target.constData(), W_OK) != 0)
+        return systemError(errno);
+    return createWithMode(old.st_mode & 07777);
+}
+
+QString SideFile::createWithMode(unsigned mode)
 {
     const QByteArray name = QFile::encodeName(m_path);
     // Unlink rather than truncate: a leftover may be a link planted to point elsewhere.
     if (::unlink(name.constData()) != 0 && errno != ENOENT)
         return systemError(errno);
-    m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, modeOf(permissions));
+    m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
     if (m_fd < 0)
         return systemError(errno);
     // Held until the file is closed: a copy that is killed lets go of it.
     ::flock(m_fd, LOCK_EX | LOCK_NB);
     removeStale(QFileInfo(m_final).absolutePath());
     // The umask may have narrowed the mode the copy is to have.
-    ::fchmod(m_fd, modeOf(permissions));
+    ::fchmod(m_fd, mode_t(mode));
     return QString();
 }
 
 QString SideFile::sync()
 {
-    return ::fsync(m_fd) == 0 ? QString() : systemError(errno);
+    // A write that failed on the way (a full disk) leaves its error on the device.
+    if (m_device.isOpen() && (!m_device.flush() || m_device.error() != QFileDevice::NoError))
+        return m_device.errorString();
+    if (::fsync(m_fd) != 0)
+        return systemError(errno);
+    m_synced = true;
+    return QString();
 }
 
 QString SideFile::putInPlace()
 {
+    if (!m_synced) {
+        const QString failure = sync();
+        if (!failure.isEmpty())
+            return failure;
+    }
     if (std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(m_final).constData()) != 0)
         return systemError(errno);
     m_placed = true;

@@ -1,6 +1,8 @@
 #include "enginehandle.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QUrl>
 
 #include <cerrno>
 #include <cstring>
@@ -37,10 +39,17 @@ const char kRollbackVersions[2] = {1, 1};
 
 } // namespace
 
-QString EngineHandle::open(const QString &path, int flags)
+QString EngineHandle::open(const QString &path, Mode mode)
 {
     close();
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+    QByteArray name = QFile::encodeName(path);
+    int flags = mode == Mode::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    if (mode == Mode::Unchanging) {
+        name = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded).toUtf8()
+               + "?immutable=1";
+        flags |= SQLITE_OPEN_URI;
+    }
+    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString why = m_db ? error() : QString::fromUtf8(sqlite3_errstr(rc));
         close();
@@ -58,9 +67,48 @@ void EngineHandle::close()
     m_db = nullptr;
 }
 
-int EngineHandle::errorCode() const
+bool EngineHandle::failedOnDamage() const
 {
-    return sqlite3_extended_errcode(m_db);
+    const int code = m_db ? (sqlite3_extended_errcode(m_db) & 0xff) : SQLITE_OK;
+    return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
+}
+
+bool EngineHandle::failedOnUnfinishedChange() const
+{
+    return m_db && sqlite3_extended_errcode(m_db) == SQLITE_READONLY_ROLLBACK;
+}
+
+QString EngineHandle::guard()
+{
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, static_cast<int *>(nullptr));
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, static_cast<int *>(nullptr));
+    return exec("PRAGMA trusted_schema=OFF; PRAGMA cell_size_check=ON;");
+}
+
+QString EngineHandle::mapIntoMemory()
+{
+    return exec("PRAGMA mmap_size=2147418112;");
+}
+
+QString EngineHandle::beginRead()
+{
+    // The read of the schema takes the read lock at once.
+    return exec("BEGIN; SELECT count(*) FROM sqlite_master;");
+}
+
+QString EngineHandle::beginWrite()
+{
+    return exec("PRAGMA journal_mode=DELETE; BEGIN IMMEDIATE;");
+}
+
+QString EngineHandle::checkIntegrity(QString &verdict)
+{
+    QStringList result;
+    QString failure;
+    if (!column("PRAGMA integrity_check(1)", QString(), result, failure))
+        return failure;
+    verdict = result.value(0) == QLatin1String("ok") ? QString() : result.value(0);
+    return QString();
 }
 
 QString EngineHandle::error() const
@@ -131,7 +179,7 @@ QString EngineHandle::copyPages(int fd, const QString &path)
     {
         // The copy is not live until renamed into place: no journal, no syncs.
         EngineHandle dst;
-        QString failure = dst.open(path, SQLITE_OPEN_READWRITE);
+        QString failure = dst.open(path, Mode::ReadWrite);
         if (failure.isEmpty())
             failure = dst.exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;");
         if (!failure.isEmpty())

@@ -1,0 +1,147 @@
+#include "statement.h"
+
+#include "connection.h"
+#include "datevalue.h"
+#include "dberror.h"
+
+#include <sqlite3.h>
+
+QVariant Statement::asBound(const QVariant &value)
+{
+    if (!value.isValid())
+        return QVariant();
+    if (value.typeId() == QMetaType::QDate)
+        return DateValue::toStored(value.toDate());
+    if (value.typeId() == QMetaType::QString && value.toString().isNull())
+        return QVariant(QString(QLatin1String("")));
+    return value;
+}
+
+Statement::Statement(Connection &cn, const QString &sql, const QString &context)
+    : m_db(cn.engine())
+    , m_context(context)
+{
+    if (!m_db)
+        throw DbError(DbError::Kind::General, context, QStringLiteral("the database connection is not open"));
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &m_st, nullptr) != SQLITE_OK)
+        fail();
+}
+
+Statement::Statement(sqlite3 *db, sqlite3_stmt *prepared, const QString &context)
+    : m_db(db)
+    , m_st(prepared)
+    , m_context(context)
+{
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(m_st);
+}
+
+void Statement::fail() const
+{
+    throw DbError(DbError::Kind::General, m_context, QString::fromUtf8(sqlite3_errmsg(m_db)));
+}
+
+void Statement::bind(const QVariantList &params)
+{
+    sqlite3_reset(m_st);
+    if (sqlite3_bind_parameter_count(m_st) != params.size())
+        throw DbError(DbError::Kind::General, m_context,
+                      QStringLiteral("it takes %1 values, %2 were given").arg(sqlite3_bind_parameter_count(m_st)).arg(params.size()));
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant value = asBound(params.at(i));
+        int rc;
+        if (value.isNull()) {
+            rc = sqlite3_bind_null(m_st, i + 1);
+        } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+            rc = sqlite3_bind_int64(m_st, i + 1, value.toLongLong());
+        } else if (value.typeId() == QMetaType::Double) {
+            rc = sqlite3_bind_double(m_st, i + 1, value.toDouble());
+        } else {
+            const QString t = value.toString();
+            rc = sqlite3_bind_text16(m_st, i + 1, t.utf16(), int(t.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK)
+            fail();
+    }
+}
+
+bool Statement::next()
+{
+    const int rc = sqlite3_step(m_st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        fail();
+    return rc == SQLITE_ROW;
+}
+
+void Statement::run(const QVariantList &params)
+{
+    bind(params);
+    next();
+}
+
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(m_st);
+}
+
+QString Statement::columnName(int column) const
+{
+    return QString::fromUtf16(static_cast<const char16_t *>(sqlite3_column_name16(m_st, column))).remove(QLatin1Char('"'));
+}
+
+QVariant Statement::value(int column) const
+{
+    switch (sqlite3_column_type(m_st, column)) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(m_st, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_st, column);
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_st, column)), sqlite3_column_bytes(m_st, column));
+    default: {
+        const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(m_st, column));
+        const int bytes = sqlite3_column_bytes(m_st, column);
+        // Empty text stays text, distinct from Null.
+        return bytes > 0 ? QString::fromUtf8(chars, bytes) : QString(QLatin1String(""));
+    }
+    }
+}
+
+QStringView Statement::text(int column)
+{
+    switch (sqlite3_column_type(m_st, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        m_scratch = QString::number(sqlite3_column_int64(m_st, column));
+        return m_scratch;
+    case SQLITE_FLOAT:
+        m_scratch = QVariant(sqlite3_column_double(m_st, column)).toString();
+        return m_scratch;
+    case SQLITE_BLOB:
+        m_scratch = QString::fromUtf8(static_cast<const char *>(sqlite3_column_blob(m_st, column)),
+                                      sqlite3_column_bytes(m_st, column));
+        return m_scratch;
+    default: {
+        const auto *chars = static_cast<const QChar *>(sqlite3_column_text16(m_st, column));
+        return QStringView(chars, sqlite3_column_bytes16(m_st, column) / qsizetype(sizeof(QChar)));
+    }
+    }
+}
+
+QByteArrayView Statement::utf8(int column) const
+{
+    const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(m_st, column));
+    return QByteArrayView(chars, chars ? sqlite3_column_bytes(m_st, column) : 0);
+}
+
+qint64 Statement::lastInsertId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
