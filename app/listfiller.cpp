@@ -57,3 +57,22 @@ void fillRecordList(RecordList *list, RecordSet &rs, Connection &cn, const QStri
     rs.close();
     list->setRows(std::move(rows));
 }
+
+void fillDropDown(DropDown *box, const QStringList &entries, const QStringList &fixed)
+{
+    box->clearEntries();
+    box->addEntries(fixed.isEmpty() ? entries : fixed + entries);
+    if (box->entryCount() > 0)
+        box->setListIndex(0);
+}
+
+void fillRecordList(RecordList *list, const QList<QVariantList> &rows, int &row_no, const RowMaker &make)
+{
+    row_no = 1;
+    list->clearRows();
+    QList<ListRow> listRows;
+    listRows.reserve(rows.size());
+    for (const QVariantList &values : rows)
+        listRows.append(make(row_no++, values));
+    list->setRows(std::move(listRows));
+}

@@ -28,3 +28,8 @@ ListRow plainRow(int rowNo, const QVariantList &values);
 // the query, in query order, numbered from 1; row_no ends one past the last.
 void fillRecordList(RecordList *list, RecordSet &rs, Connection &cn, const QString &sql, const QVariantList &params,
                     const QStringList &fields, int &row_no, const RowMaker &make = plainRow);
+
+// The same fillers over what was already read: the selector's entries (the
+// fixed ones first), and the list's rows, each a row's values in column order.
+void fillDropDown(DropDown *box, const QStringList &entries, const QStringList &fixed = {});
+void fillRecordList(RecordList *list, const QList<QVariantList> &rows, int &row_no, const RowMaker &make = plainRow);
