@@ -198,9 +198,9 @@ void frm_import_cases::preview()
     QList<ListRow> rows;
     rows.reserve(m_preview.rows.size());
     for (const CaseRow &row : std::as_const(m_preview.rows)) {
-        const CaseTexts &t = row.texts;
-        QStringList cells{QString::number(row.line), actionText(row.action), row.reason, t.testType, t.component,
-                          t.componentType, t.id, t.description, t.expected};
+        const TestCaseKey &k = row.texts.key;
+        QStringList cells{QString::number(row.line), actionText(row.action), row.reason, k.testType, k.component,
+                          k.componentType, k.id, row.texts.description, row.texts.expected};
         for (QString &cell : cells)
             cell = previewCell(cell);
         rows.append({cells, {}});

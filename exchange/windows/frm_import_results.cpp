@@ -163,7 +163,7 @@ void frm_import_results::preview()
         const JUnitCase &test = m_tests.at(i);
         const ResultMatch &match = matches.at(i);
         QStringList cases;
-        for (const CaseKey &key : match.cases)
+        for (const TestCaseKey &key : match.cases)
             cases << QStringLiteral("%1 (%2, %3)").arg(key.id, key.component, key.componentType);
         const QString name = test.classname.isEmpty() ? test.name : test.classname + QLatin1Char('.') + test.name;
         rows.append({{names.at(i), QString::number(test.line), previewCell(name), statusText(test, match, logAgain),
