@@ -128,11 +128,12 @@ CasesImportCounts importCases(Connection &cn, const CasesPreview &preview)
                                                    .arg(gone.size())
                                                    .arg(first));
     }
+    CaseWriter writer(cn);
     for (const CaseRow &row : preview.rows) {
         if (row.action == RowAction::Error)
             continue;
         // A key stored since the preview changes the stored case, as the window's save does.
-        switch (saveCase(cn, row.texts).outcome) {
+        switch (writer.save(row.texts).outcome) {
         case SaveResult::Added:
             ++counts.added;
             break;

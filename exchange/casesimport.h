@@ -43,8 +43,9 @@ struct CasesImportCounts
 // stored keys cannot be read.
 CasesPreview previewCases(Connection &cn, const QString &project, const CsvTable &table, const CaseColumns &columns);
 
-// Saves the new and update rows as the test case window does, in one
-// transaction: all of them, or on a DbError none. A key stored since the preview is updated, not added twice.
+// Saves the new and update rows with the test case window's save, in one
+// transaction: all of them, or on a DbError none. A key stored since the
+// preview is updated, not added twice.
 // ExchangeError, with nothing written, when the project or a case to update
 // was deleted since the preview.
 CasesImportCounts importCases(Connection &cn, const CasesPreview &preview);
