@@ -2,7 +2,6 @@
 
 #include "connection.h"
 #include "datevalue.h"
-#include "recordset.h"
 #include "transaction.h"
 
 #include <QDateTime>
@@ -49,8 +48,13 @@ std::optional<Problem> resultProblem(const ResultEntry &entry)
 }
 
 ResultLog::ResultLog(Connection &cn, const QString &savedAt)
-    : m_cn(cn)
-    , m_savedAt(savedAt)
+    : m_savedAt(savedAt)
+    , m_find(cn, caseKeySelect(QStringLiteral("rowid")) + QStringLiteral(" limit 1"),
+             QStringLiteral("Cannot find the test case"))
+    , m_result(cn,
+               QStringLiteral("update qv_zr_tst_cases set qv_zr_pass=?, qv_zr_rslt_act=?, qv_zr_dt_tst=?, "
+                              "qv_zr_def_severity=?, qv_zr_def_cat=? where rowid=?"),
+               QStringLiteral("Cannot save the test result"))
     , m_history(cn,
                 QStringLiteral("insert into qv_zr_tst_history (qv_zr_pass, qv_zr_rslt_act, qv_zr_dt_tst, "
                                "qv_zr_def_severity, qv_zr_def_cat, qv_zr_prjid, qv_zr_component, "
@@ -68,20 +72,17 @@ QString ResultLog::savedAtNow()
 
 bool ResultLog::write(const TestCaseKey &key, const TestResult &result)
 {
-    RecordSet rs;
-    rs.open(caseKeySelect(QStringLiteral("*")), key.params(), m_cn, LockType::Optimistic,
-            QStringLiteral("qv_zr_tst_cases"));
-    if (rs.eof())
+    m_find.run(key.params());
+    if (!m_find.query().next())
         return false;
+    const QVariant row = m_find.query().value(0);
+    m_find.query().finish();
     // A pass has no defect: empty text, not Null, so the lists show empty cells.
     const bool failed = isFail(result);
     const QVariantList stored{result.pass, result.actual, DateValue::toStored(result.date),
                               failed ? result.severity : QStringLiteral(""),
                               failed ? result.category : QStringLiteral("")};
-    const QStringList columns{"qv_zr_pass", "qv_zr_rslt_act", "qv_zr_dt_tst", "qv_zr_def_severity", "qv_zr_def_cat"};
-    for (int i = 0; i < columns.size(); ++i)
-        rs.setField(columns.at(i), stored.at(i));
-    rs.update();
+    m_result.run(stored + QVariantList{row});
     m_history.run(stored + key.params() + QVariantList{m_savedAt});
     return true;
 }

@@ -48,8 +48,10 @@ public:
     static QString savedAtNow();
 
 private:
-    Connection &m_cn;
     QString m_savedAt;
+    // Prepared once: an import writes thousands of results.
+    SqlStatement m_find;
+    SqlStatement m_result;
     SqlStatement m_history;
 };
 

@@ -7,11 +7,13 @@
 
 namespace {
 
-QList<Check> caseChecks()
+const QList<Check> &caseChecks()
 {
-    return caseKeyChecks(Check::TooLong)
-           + QList<Check>{{Field::CaseDescription, Check::Blank}, {Field::CaseDescription, Check::TooLong},
-                          {Field::ExpectedResult, Check::Blank}, {Field::ExpectedResult, Check::TooLong}};
+    static const QList<Check> checks =
+        caseKeyChecks(Check::TooLong)
+        + QList<Check>{{Field::CaseDescription, Check::Blank}, {Field::CaseDescription, Check::TooLong},
+                       {Field::ExpectedResult, Check::Blank}, {Field::ExpectedResult, Check::TooLong}};
+    return checks;
 }
 
 QString textOf(const CaseFields &c, Field field)
@@ -37,26 +39,39 @@ QList<Problem> caseProblems(const CaseFields &fields)
 
 SaveResult saveCase(Connection &cn, const CaseFields &fields)
 {
+    cn.followFile(); // a file put in place of the open one is the one written
+    return CaseWriter(cn).save(fields);
+}
+
+CaseWriter::CaseWriter(Connection &cn)
+    : m_cn(cn)
+    , m_find(cn, caseKeySelect(QStringLiteral("rowid")) + QStringLiteral(" limit 1"),
+             QStringLiteral("Cannot find the test case"))
+    , m_change(cn, QStringLiteral("update qv_zr_tst_cases set qv_zr_rslt_exp=?, qv_zr_tst_case_desc=? where rowid=?"),
+               QStringLiteral("Cannot save the test case"))
+{
+}
+
+SaveResult CaseWriter::save(const CaseFields &fields)
+{
     if (auto problem = caseProblem(fields))
         return {SaveResult::Refused, problem};
-    RecordSet rs;
-    rs.open(caseKeySelect(QStringLiteral("*")), fields.key.params(), cn, LockType::Optimistic,
-            QStringLiteral("qv_zr_tst_cases"));
-    const bool adding = rs.eof();
-    if (adding) {
-        const TestCaseKey &k = fields.key;
-        rs.addNew();
-        rs.setField(QStringLiteral("qv_zr_prjid"), k.project);
-        rs.setField(QStringLiteral("qv_zr_component"), k.component);
-        rs.setField(QStringLiteral("qv_zr_component_type"), k.componentType);
-        rs.setField(QStringLiteral("qv_zr_tst_type"), k.testType);
-        rs.setField(QStringLiteral("qv_zr_tst_case_id"), k.id);
-        rs.setField(QStringLiteral("qv_zr_pass"), QStringLiteral("Fail"));
+    m_find.run(fields.key.params());
+    if (!m_find.query().next()) {
+        if (!m_add)
+            m_add.emplace(m_cn,
+                          QStringLiteral("insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_component, "
+                                         "qv_zr_component_type, qv_zr_tst_type, qv_zr_tst_case_id, "
+                                         "qv_zr_tst_case_desc, qv_zr_rslt_exp, qv_zr_pass) "
+                                         "values (?, ?, ?, ?, ?, ?, ?, 'Fail')"),
+                          QStringLiteral("Cannot save the test case"));
+        m_add->run(fields.key.params() + QVariantList{fields.description, fields.expected});
+        return {SaveResult::Added, std::nullopt};
     }
-    rs.setField(QStringLiteral("qv_zr_rslt_exp"), fields.expected);
-    rs.setField(QStringLiteral("qv_zr_tst_case_desc"), fields.description);
-    rs.update();
-    return {adding ? SaveResult::Added : SaveResult::Changed, std::nullopt};
+    const QVariant row = m_find.query().value(0);
+    m_find.query().finish();
+    m_change.run({fields.expected, fields.description, row});
+    return {SaveResult::Changed, std::nullopt};
 }
 
 bool deleteCase(Connection &cn, const TestCaseKey &key)

@@ -11,6 +11,12 @@
 
 namespace {
 
+// The key texts after the project: test type, component, component type, id.
+QStringList keyTexts(const TestCaseKey &key)
+{
+    return {key.testType, key.component, key.componentType, key.id};
+}
+
 // The key texts after the project of every test case the project has.
 QSet<QStringList> storedKeys(Connection &cn, const QString &project)
 {
@@ -61,15 +67,18 @@ CasesPreview previewCases(Connection &cn, const QString &project, const CsvTable
         CaseRow row;
         row.line = table.rowLines.at(r);
         const auto field = [&](CaseField f) { return CsvReader::unescapedText(fields.at(columns[f])); };
-        row.texts = {field(CaseField::TestType),  field(CaseField::Component),   field(CaseField::ComponentType),
-                     field(CaseField::Id),        field(CaseField::Description), field(CaseField::Expected)};
+        row.texts = {{project, field(CaseField::TestType), field(CaseField::Component), field(CaseField::ComponentType),
+                      field(CaseField::Id)},
+                     field(CaseField::Description),
+                     field(CaseField::Expected)};
         // Text read from bytes that are not UTF-8 is not what the file meant: never stored.
         QStringList problems;
         if (const qint64 invalid = table.invalidUtf8Lines.value(r); invalid > 0)
             problems << QStringLiteral("line %1 is not valid UTF-8").arg(invalid);
         else
-            problems = caseTextProblems(row.texts);
-        const QStringList key = row.texts.key();
+            for (const Problem &problem : caseProblems(row.texts))
+                problems << problem.message;
+        const QStringList key = keyTexts(row.texts.key);
         if (problems.isEmpty()) {
             if (const auto earlier = seen.constFind(key); earlier != seen.cend())
                 problems << QStringLiteral("the same test case as line %1").arg(*earlier);
@@ -104,13 +113,13 @@ CasesImportCounts importCases(Connection &cn, const CasesPreview &preview)
     const QSet<QStringList> stored = storedKeys(cn, preview.project);
     QList<const CaseRow *> gone;
     for (const CaseRow &row : preview.rows) {
-        if (row.action == RowAction::Update && !stored.contains(row.texts.key()))
+        if (row.action == RowAction::Update && !stored.contains(keyTexts(row.texts.key)))
             gone << &row;
     }
     if (!gone.isEmpty()) {
         const QString first = QStringLiteral("line %1 (%2)")
                                   .arg(gone.first()->line)
-                                  .arg(gone.first()->texts.key().join(QStringLiteral(", ")));
+                                  .arg(keyTexts(gone.first()->texts.key).join(QStringLiteral(", ")));
         throw ExchangeError(gone.size() == 1 ? QStringLiteral("The test case to update on %1 was deleted after the "
                                                               "preview; nothing was imported.")
                                                    .arg(first)
@@ -119,28 +128,21 @@ CasesImportCounts importCases(Connection &cn, const CasesPreview &preview)
                                                    .arg(gone.size())
                                                    .arg(first));
     }
-    const QString context = QStringLiteral("Cannot save the test cases of project %1").arg(preview.project);
-    SqlStatement insert(cn,
-                        QStringLiteral("insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
-                                       "qv_zr_component_type, qv_zr_tst_case_id, qv_zr_tst_case_desc, qv_zr_rslt_exp, "
-                                       "qv_zr_pass) values (?, ?, ?, ?, ?, ?, ?, 'Fail')"),
-                        context);
-    // A stored case keeps its key and its logged result.
-    SqlStatement update(cn,
-                        QStringLiteral("update qv_zr_tst_cases set qv_zr_tst_case_desc=?, qv_zr_rslt_exp=? "
-                                       "where qv_zr_prjid=? and qv_zr_tst_type=? and qv_zr_component=? "
-                                       "and qv_zr_component_type=? and qv_zr_tst_case_id=?"),
-                        context);
+    CaseWriter writer(cn);
     for (const CaseRow &row : preview.rows) {
         if (row.action == RowAction::Error)
             continue;
-        const CaseTexts &t = row.texts;
-        if (stored.contains(t.key())) {
-            update.run({t.description, t.expected, preview.project, t.testType, t.component, t.componentType, t.id});
-            ++counts.updated;
-        } else {
-            insert.run({preview.project, t.testType, t.component, t.componentType, t.id, t.description, t.expected});
+        // A key stored since the preview changes the stored case, as the window's save does.
+        switch (writer.save(row.texts).outcome) {
+        case SaveResult::Added:
             ++counts.added;
+            break;
+        case SaveResult::Changed:
+            ++counts.updated;
+            break;
+        default:
+            ++counts.leftOut;
+            break;
         }
     }
     transaction.commit();

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "casecolumns.h"
-#include "caserules.h"
 #include "csvreader.h"
+#include "testcases.h"
 
 class Connection;
 
@@ -18,11 +18,11 @@ struct CaseRow
     qint64 line = 0; // in the file
     RowAction action = RowAction::Error;
     QString reason;
-    CaseTexts texts;
+    CaseFields texts; // kept as read: the key is compared untrimmed and with case
 };
 
 // Every row of a file, classified for one project by the rules of the test case
-// save. A key seen on an earlier row of the file, not itself left out, makes
+// save, in its words. A key seen on an earlier row of the file, not itself left out, makes
 // the later row an error: a file never changes a case twice.
 struct CasesPreview
 {
@@ -43,8 +43,9 @@ struct CasesImportCounts
 // stored keys cannot be read.
 CasesPreview previewCases(Connection &cn, const QString &project, const CsvTable &table, const CaseColumns &columns);
 
-// Writes the new and update rows in one transaction: all of them, or on a
-// DbError none. A key stored since the preview is updated, not added twice.
+// Saves the new and update rows with the test case window's save, in one
+// transaction: all of them, or on a DbError none. A key stored since the
+// preview is updated, not added twice.
 // ExchangeError, with nothing written, when the project or a case to update
 // was deleted since the preview.
 CasesImportCounts importCases(Connection &cn, const CasesPreview &preview);

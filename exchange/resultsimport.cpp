@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "datevalue.h"
 #include "exchangeerror.h"
+#include "results.h"
 #include "sqlstatement.h"
 #include "textcount.h"
 #include "transaction.h"
@@ -11,8 +12,6 @@
 #include <QHash>
 
 namespace {
-
-constexpr int kCategoryLimit = 50;
 
 bool isWordChar(QChar c)
 {
@@ -39,7 +38,7 @@ public:
         select.run({project, testType});
         QSqlQuery &q = select.query();
         while (q.next()) {
-            const CaseKey key{project, testType, q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
+            const TestCaseKey key{project, testType, q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
             if (isBlank(key.id))
                 continue;
             m_cases << key;
@@ -51,7 +50,7 @@ public:
         }
     }
 
-    QList<CaseKey> find(const JUnitCase &test) const
+    QList<TestCaseKey> find(const JUnitCase &test) const
     {
         QList<int> found;
         for (const QString &text : {test.name.toCaseFolded(), test.classname.toCaseFolded()}) {
@@ -71,7 +70,7 @@ public:
         }
         std::sort(found.begin(), found.end());
         found.erase(std::unique(found.begin(), found.end()), found.end());
-        QList<CaseKey> keys;
+        QList<TestCaseKey> keys;
         for (const int i : found)
             keys << m_cases.at(i);
         return keys;
@@ -88,18 +87,19 @@ private:
         return false;
     }
 
-    QList<CaseKey> m_cases;
+    QList<TestCaseKey> m_cases;
     QHash<QString, QList<int>> m_byWord;
     QHash<QString, QList<int>> m_byText;
 };
 
-// What the test log stores of a test: its outcome, actual result and date.
-QVariantList loggedResult(const JUnitCase &test, const QDate &today)
+// What the test log stores of a test: its outcome, actual result and date,
+// for a failure the options' severity and category.
+TestResult loggedResult(const JUnitCase &test, const QDate &today, const ResultsOptions &options = {})
 {
     const bool failed = test.outcome == TestOutcome::Failed;
     return {failed ? QStringLiteral("Fail") : QStringLiteral("Pass"),
             failed ? (test.message.isEmpty() ? QStringLiteral("Failed") : test.message) : QStringLiteral("Passed"),
-            DateValue::toStored(test.date.isValid() ? test.date : today)};
+            test.date.isValid() ? test.date : today, options.severity, options.category};
 }
 
 QList<ResultMatch> matchOn(Connection &cn, const QString &project, const QString &testType,
@@ -124,9 +124,10 @@ QList<ResultMatch> matchOn(Connection &cn, const QString &project, const QString
                                                     : MatchStatus::Matched;
         }
         if (match.status == MatchStatus::Matched) {
-            const CaseKey &key = match.cases.first();
-            logged.run(QVariantList{key.project, key.testType, key.component, key.componentType, key.id}
-                       + loggedResult(test, today));
+            const TestCaseKey &key = match.cases.first();
+            const TestResult result = loggedResult(test, today);
+            logged.run({key.project, key.testType, key.component, key.componentType, key.id, result.pass,
+                        result.actual, DateValue::toStored(result.date)});
             match.alreadyLogged = logged.query().next();
         }
         matches << match;
@@ -136,19 +137,17 @@ QList<ResultMatch> matchOn(Connection &cn, const QString &project, const QString
 
 void checkOptions(const ResultsOptions &options)
 {
-    QString problem;
-    if (isBlank(options.project))
-        problem = QStringLiteral("Project Id is blank");
-    else if (isBlank(options.testType))
-        problem = QStringLiteral("Test Type is blank");
-    else if (!QStringList{"Critical", "Major", "Minor"}.contains(options.severity))
-        problem = QStringLiteral("Defect Severity must be Critical, Major or Minor");
-    else if (isBlank(options.category))
-        problem = QStringLiteral("Defect Category is blank");
-    else if (charCount(options.category) > kCategoryLimit)
-        problem = QStringLiteral("Defect Category can not have more than %1 characters").arg(kCategoryLimit);
-    if (!problem.isEmpty())
-        throw ExchangeError(problem);
+    const auto text = [&](Field field) {
+        return field == Field::ProjectId ? options.project : field == Field::TestType ? options.testType : options.category;
+    };
+    const auto refuse = [&](const QList<Check> &checks) {
+        if (const auto problem = firstProblem(checks, text))
+            throw ExchangeError(problem->message);
+    };
+    refuse({{Field::ProjectId, Check::Blank}, {Field::TestType, Check::Blank}});
+    if (!QStringList{"Critical", "Major", "Minor"}.contains(options.severity))
+        throw ExchangeError(QStringLiteral("Defect Severity must be Critical, Major or Minor"));
+    refuse({{Field::Category, Check::Blank}, {Field::Category, Check::TooLong}});
 }
 
 } // namespace
@@ -163,24 +162,12 @@ ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options,
 {
     checkOptions(options);
     ResultsImportCounts counts;
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString savedAt = now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate);
-    const QDate today = now.date();
+    const QString savedAt = ResultLog::savedAtNow();
+    const QDate today = QDateTime::fromString(savedAt, Qt::ISODate).date(); // the day of the history rows
     Transaction transaction(cn);
     // Read as the history stands before this import: a result twice in the files is logged twice.
     const QList<ResultMatch> matches = matchOn(cn, options.project, options.testType, tests, today);
-    const QString context = QStringLiteral("Cannot save the test results of project %1").arg(options.project);
-    SqlStatement update(cn,
-                        QStringLiteral("update qv_zr_tst_cases set qv_zr_pass=?, qv_zr_rslt_act=?, qv_zr_dt_tst=?, "
-                                       "qv_zr_def_severity=?, qv_zr_def_cat=? where qv_zr_prjid=? and qv_zr_tst_type=? "
-                                       "and qv_zr_component=? and qv_zr_component_type=? and qv_zr_tst_case_id=?"),
-                        context);
-    SqlStatement history(cn,
-                         QStringLiteral("insert into qv_zr_tst_history (qv_zr_pass, qv_zr_rslt_act, qv_zr_dt_tst, "
-                                        "qv_zr_def_severity, qv_zr_def_cat, qv_zr_prjid, qv_zr_tst_type, "
-                                        "qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, qv_zr_saved_at) "
-                                        "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                         context);
+    ResultLog log(cn, savedAt);
     for (qsizetype i = 0; i < tests.size(); ++i) {
         const ResultMatch &match = matches.at(i);
         if (match.status != MatchStatus::Matched) {
@@ -194,16 +181,8 @@ ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options,
             continue;
         }
         const JUnitCase &test = tests.at(i);
-        const bool failed = test.outcome == TestOutcome::Failed;
-        ++(failed ? counts.failed : counts.passed);
-        // A pass has no defect: empty text, as the test log saves it.
-        const QVariantList result = loggedResult(test, today)
-                                    + QVariantList{failed ? options.severity : QStringLiteral(""),
-                                                   failed ? options.category : QStringLiteral("")};
-        const CaseKey &key = match.cases.first();
-        const QVariantList where{key.project, key.testType, key.component, key.componentType, key.id};
-        update.run(result + where);
-        history.run(result + where + QVariantList{savedAt});
+        ++(test.outcome == TestOutcome::Failed ? counts.failed : counts.passed);
+        log.write(match.cases.first(), loggedResult(test, today, options));
     }
     transaction.commit();
     return counts;

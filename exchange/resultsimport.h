@@ -1,17 +1,11 @@
 #pragma once
 
+#include "casekey.h"
 #include "junitresults.h"
 
 #include <QStringList>
 
 class Connection;
-
-// The five texts that name one stored test case.
-struct CaseKey
-{
-    QString project, testType, component, componentType, id;
-    friend bool operator==(const CaseKey &, const CaseKey &) = default;
-};
 
 enum class MatchStatus {
     Matched,   // to exactly one stored test case
@@ -23,7 +17,7 @@ enum class MatchStatus {
 struct ResultMatch
 {
     MatchStatus status = MatchStatus::Unmatched;
-    QList<CaseKey> cases; // the one matched, or every one an ambiguous test names
+    QList<TestCaseKey> cases; // the one matched, or every one an ambiguous test names
     // Matched, and the history holds the case with this outcome, actual result and date.
     bool alreadyLogged = false;
 };
@@ -54,10 +48,11 @@ struct ResultsImportCounts
 };
 
 // Logs every matched test (one already logged only when the options say so)
-// as the test log's save does: the case's result columns and one history row,
-// all in one transaction (none on a DbError). A pass is "Pass" with the actual
+// with the test log's own write: the case's result columns and one history
+// row, all in one transaction (none on a DbError). A pass is "Pass" with the actual
 // result "Passed"; a failure or error is "Fail" with its message (or
 // "Failed"). The date is the suite's, else today's; tests naming one case are
 // logged in file order, so the last is the case's result.
-// ExchangeError for blank or over-long options, before anything is written.
+// ExchangeError for blank or over-long options, in the test log's words,
+// before anything is written.
 ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options, const QList<JUnitCase> &tests);

@@ -2,8 +2,8 @@
 
 #include "guard.h"
 #include "listfiller.h"
+#include "projects.h"
 #include "savechecks.h"
-#include "services.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,8 +13,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr int kTextLimit = 50;
 
 QLabel *fieldLabel(const QString &text, const char *name, QWidget *buddy, QWidget *parent)
 {
@@ -42,7 +40,7 @@ frm_projects::frm_projects(TestingClass &con, QWidget *parent)
 
     txt_prjid = new TextBox(Frame1);
     txt_prjid->setObjectName(QStringLiteral("txt_prjid"));
-    txt_prjid->setMaxLength(kTextLimit);
+    txt_prjid->setMaxLength(fieldLimit(Field::ProjectId));
     txt_prjid->setFocusSelect(FocusSelect::TrimmedLength);
     txt_prjid->setMinimumWidth(points(200));
 
@@ -53,7 +51,7 @@ frm_projects::frm_projects(TestingClass &con, QWidget *parent)
 
     txt_size = new TextBox(Frame1);
     txt_size->setObjectName(QStringLiteral("txt_size"));
-    txt_size->setMaxLength(8);
+    txt_size->setMaxLength(fieldLimit(Field::ProjectSize));
     txt_size->setFocusSelect(FocusSelect::TrimmedLength);
     txt_size->setFixedWidth(points(60));
     txt_size->setKeyPressHandler([this](int &keyAscii) { txt_size_KeyPress(keyAscii); });
@@ -64,7 +62,7 @@ frm_projects::frm_projects(TestingClass &con, QWidget *parent)
 
     txt_desc = new MultiLineTextBox(Frame1);
     txt_desc->setObjectName(QStringLiteral("txt_desc"));
-    txt_desc->setMaxLength(255);
+    txt_desc->setMaxLength(fieldLimit(Field::ProjectDescription));
     txt_desc->setFocusSelect(FocusSelect::TrimmedLength);
     txt_desc->setFixedSize(points(409), points(91));
 
@@ -127,7 +125,7 @@ frm_projects::frm_projects(TestingClass &con, QWidget *parent)
 
 void frm_projects::Form_Load()
 {
-    if (con.cn.state() == 0)
+    if (con.cn.state() == StateClosed)
         con.Conopen();
     init_lists();
 }
@@ -141,56 +139,44 @@ void frm_projects::init_lists()
 
 void frm_projects::fill_prj_type()
 {
-    fillDropDown(cmb_prj_type, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_prj_type) from qv_zr_projects"));
+    fillDropDown(cmb_prj_type, projectTypes(con.cn));
 }
 
 void frm_projects::fill_units()
 {
     // A stored unit equal to a fixed one is listed again, as stored.
-    fillDropDown(cmb_units, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_size_units) from qv_zr_projects"), {},
-                 {QStringLiteral("Function Points"), QStringLiteral("Object Points"), QStringLiteral("Une Case Points"),
-                  QStringLiteral("Test Points"), QStringLiteral("Software Size Units"), QStringLiteral("LOC")});
+    fillDropDown(cmb_units, sizeUnits(con.cn), fixedSizeUnits());
 }
 
 void frm_projects::fill_prjs()
 {
-    fillRecordList(LV_prjs, rs_list, con.cn, QStringLiteral("select * from qv_zr_projects"), {},
-                   {QStringLiteral("qv_zr_prjid"), QStringLiteral("qv_zr_prj_desc"), QStringLiteral("qv_zr_prj_type"),
-                    QStringLiteral("qv_zr_prj_size"), QStringLiteral("qv_zr_size_units")},
-                   row_no);
+    fillRecordList(LV_prjs, projectRows(con.cn), row_no);
+}
+
+QWidget *frm_projects::fieldControl(Field field) const
+{
+    switch (field) {
+    case Field::ProjectDescription:
+        return txt_desc;
+    case Field::ProjectType:
+        return cmb_prj_type;
+    case Field::SizeUnits:
+        return cmb_units;
+    case Field::ProjectSize:
+        return txt_size;
+    default:
+        return txt_prjid;
+    }
 }
 
 void frm_projects::cmd_save_Click()
 {
-    SaveChecks check(this);
-    check.notBlank(txt_prjid, QStringLiteral("Project Id is blank"))
-        .notBlank(txt_desc, QStringLiteral("Project Description is blank"))
-        .notBlank(cmb_prj_type, QStringLiteral("Project type is blank"))
-        .notLonger(cmb_prj_type, kTextLimit, QStringLiteral("Project type can not have more than 50 characters"))
-        .notBlank(cmb_units, QStringLiteral("Project size Units is blank"))
-        .notLonger(cmb_units, kTextLimit,
-                   QStringLiteral("Project size Units can not have more than 50 characters is blank"))
-        .notBlank(txt_size, QStringLiteral("Project size is blank"));
-    if (!check.passed())
+    const SaveResult saved = saveProject(
+        con.cn, {txt_prjid->text(), txt_desc->text(), cmb_prj_type->text(), txt_size->text(), cmb_units->text()});
+    if (const auto &problem = saved.problem) {
+        showRefusal(this, fieldControl(problem->field), problem->message, problem->cutText);
         return;
-
-    if (rs_save.state() == 1)
-        rs_save.close();
-    rs_save.open(QStringLiteral("select * from qv_zr_projects where qv_zr_prjid=?"), {txt_prjid->text()}, con.cn,
-                 LockType::Optimistic,
-                 QStringLiteral("qv_zr_projects"));
-    if (rs_save.eof()) {
-        rs_save.addNew();
-        rs_save.setField(QStringLiteral("qv_zr_prjid"), txt_prjid->text());
     }
-    rs_save.setField(QStringLiteral("qv_zr_prj_type"), cmb_prj_type->text());
-    rs_save.setField(QStringLiteral("qv_zr_prj_size"), txt_size->text());
-    rs_save.setField(QStringLiteral("qv_zr_size_units"), cmb_units->text());
-    rs_save.setField(QStringLiteral("qv_zr_prj_desc"), txt_desc->text());
-    rs_save.setField(QStringLiteral("qv_zr_closed"), QStringLiteral("NO"));
-    rs_save.update();
-    rs_save.close();
-
     init_lists();
     txt_prjid->setText(QString());
     txt_size->setText(QString());

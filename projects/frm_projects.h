@@ -2,8 +2,8 @@
 
 #include "childwindow.h"
 #include "dropdown.h"
+#include "fieldrules.h"
 #include "recordlist.h"
-#include "recordset.h"
 #include "testingclass.h"
 #include "textbox.h"
 
@@ -47,10 +47,9 @@ private:
     void fill_prj_type();
     void fill_units();
     void fill_prjs();
-    // Shows a validation message, then puts the focus on the field at fault.
+    // The box that holds a field, where a refusal puts the focus.
+    QWidget *fieldControl(Field field) const;
 
     TestingClass &con;
-    RecordSet rs_list;
-    RecordSet rs_save;
     int row_no = 0;
 };

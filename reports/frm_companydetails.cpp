@@ -1,9 +1,8 @@
 #include "frm_companydetails.h"
 
+#include "company.h"
 #include "guard.h"
 #include "savechecks.h"
-#include "services.h"
-#include "transaction.h"
 #include "windowkeys.h"
 
 #include <QGridLayout>
@@ -12,12 +11,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-const QString kSelect = QStringLiteral("select * from Tqvjx_companydetails");
-
-} // namespace
 
 Frm_CompanyDetails::Frm_CompanyDetails(TestingClass &con, QWidget *parent)
     : ChildWindow(parent)
@@ -31,7 +24,7 @@ Frm_CompanyDetails::Frm_CompanyDetails(TestingClass &con, QWidget *parent)
 
     txt_companyname = new TextBox(Frame1);
     txt_companyname->setObjectName(QStringLiteral("txt_companyname"));
-    txt_companyname->setMaxLength(50);
+    txt_companyname->setMaxLength(fieldLimit(Field::CompanyName));
     txt_companyname->setMinimumWidth(points(220));
 
     RTB_Address = new MultiLineTextBox(Frame1);
@@ -83,41 +76,17 @@ Frm_CompanyDetails::Frm_CompanyDetails(TestingClass &con, QWidget *parent)
 void Frm_CompanyDetails::Form_Load()
 {
     con.Conopen();
-    if (rs.state() == 1)
-        rs.close();
-    rs.open(kSelect, {}, con.cn, LockType::Optimistic, QStringLiteral("Tqvjx_companydetails"));
-    if (rs.recordCount() != 0) {
-        rs.moveFirst();
-        txt_companyname->setText(rs.fields(QStringLiteral("fqv_jx_companyname")).toString());
-        RTB_Address->setText(rs.fields(QStringLiteral("fqv_jx_address")).toString());
+    if (const auto stored = readCompany(con.cn)) {
+        txt_companyname->setText(stored->name);
+        RTB_Address->setText(stored->address);
     }
-    rs.close();
 }
 
 void Frm_CompanyDetails::cmd_csave_Click()
 {
-    // Only the empty text is refused: a name of blanks is the user's to keep.
-    SaveChecks check(this);
-    if (!check.that(!txt_companyname->text().isEmpty(), txt_companyname, QStringLiteral("Company Name Can not be blank"))
-             .passed())
-        return;
-
-    if (rs.state() == 1)
-        rs.close();
-    // The old row goes and the new one comes in one step: a failure between the
-    // two must never leave the company without its row.
-    Transaction transaction(con.cn);
-    rs.open(kSelect, {}, con.cn, LockType::Optimistic, QStringLiteral("Tqvjx_companydetails"));
-    if (rs.recordCount() != 0) {
-        rs.moveFirst();
-        rs.deleteCurrent();
-    }
-    rs.addNew();
-    rs.setField(QStringLiteral("fqv_jx_companyname"), txt_companyname->text());
-    rs.setField(QStringLiteral("fqv_jx_address"), RTB_Address->text());
-    rs.update();
-    transaction.commit();
-    rs.close();
+    const SaveResult saved = saveCompany(con.cn, {txt_companyname->text(), RTB_Address->text()});
+    if (const auto &problem = saved.problem)
+        showRefusal(this, txt_companyname, problem->message, problem->cutText);
 }
 
 void Frm_CompanyDetails::cmd_ccancel_Click()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "childwindow.h"
-#include "recordset.h"
 #include "testingclass.h"
 #include "textbox.h"
 
@@ -35,5 +34,4 @@ public:
 
 private:
     TestingClass &con;
-    RecordSet rs;
 };

@@ -1,9 +1,11 @@
 #include "frm_reports.h"
 
 #include "apppaths.h"
+#include "company.h"
 #include "dropdown.h"
 #include "guard.h"
 #include "listfiller.h"
+#include "projects.h"
 #include "report.h"
 #include "reportviewer.h"
 #include "services.h"
@@ -115,16 +117,11 @@ QString Frm_Reports::reportFile(const QString &kind)
 
 void Frm_Reports::Form_Load()
 {
-    if (con.cn.state() == 0)
+    if (con.cn.state() == StateClosed)
         con.Conopen();
 
-    if (rs_look.state() == 1)
-        rs_look.close();
-    rs_look.open(QStringLiteral("select fqv_jx_companyname from tqvjx_companydetails"), {}, con.cn);
-    m_companyName.clear();
-    if (!rs_look.eof())
-        m_companyName = rs_look.fields(0).toString();
-    rs_look.close();
+    const auto company = readCompany(con.cn);
+    m_companyName = company ? company->name : QString();
 
     fill_prjid();
 
@@ -134,7 +131,7 @@ void Frm_Reports::Form_Load()
 
 void Frm_Reports::fill_prjid()
 {
-    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select qv_zr_prjid from qv_zr_projects"));
+    fillDropDown(cmb_prjid, projectIds(con.cn));
 }
 
 void Frm_Reports::Command4_Click()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "childwindow.h"
-#include "recordset.h"
 #include "testingclass.h"
 
 #include <memory>
@@ -58,8 +57,6 @@ private:
     void placeExitButton();
 
     TestingClass &con;
-    RecordSet rs_look; // the company name
-    RecordSet rs_list; // the project ids
     QString m_companyName;
     std::unique_ptr<ReportEngine> m_engine;
     std::unique_ptr<Report> m_report;

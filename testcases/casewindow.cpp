@@ -2,17 +2,14 @@
 
 #include "guard.h"
 #include "listfiller.h"
+#include "projects.h"
+#include "savechecks.h"
+#include "testcases.h"
 
 #include <QGroupBox>
 #include <QLabel>
 
 namespace {
-
-// Rows written by other tools may hold Null; a text box shows that as empty text.
-QString boxText(const QVariant &value)
-{
-    return value.isNull() ? QString() : value.toString();
-}
 
 QLabel *makeLabel(const QString &caption, const char *name, QWidget *buddy)
 {
@@ -58,8 +55,8 @@ CaseWindow::CaseWindow(TestingClass &con, const QString &frameCaption, DropDown:
     Label9 = makeLabel(QStringLiteral("Expected Result"), "Label9", txt_rslt_exp);
     txt_size->setDisplayOnly(true);
     txt_desc->setDisplayOnly(true);
-    for (MultiLineTextBox *box : {txt_tst_case_desc, txt_rslt_exp})
-        box->setMaxLength(255);
+    txt_tst_case_desc->setMaxLength(fieldLimit(Field::CaseDescription));
+    txt_rslt_exp->setMaxLength(fieldLimit(Field::ExpectedResult));
     LV_cases->setColumns(columns);
 
     onEvent(cmb_prjid, &DropDown::clicked, this, &CaseWindow::cmb_prjid_Click);
@@ -74,68 +71,68 @@ CaseWindow::CaseWindow(TestingClass &con, const QString &frameCaption, DropDown:
 CaseWindow::~CaseWindow()
 {
     // Destroying the widgets moves the focus away from the test type box; its
-    // handler must not run on a window whose record sets are already gone.
+    // handler must not run on a window that is already half gone.
     disconnect(cmb_tst_type, nullptr, this, nullptr);
 }
 
-QString CaseWindow::caseKeyQuery(const QString &columns, const QString &table)
+TestCaseKey CaseWindow::caseKey() const
 {
-    return QStringLiteral("select %1 from %2 where (qv_zr_prjid=?)and (qv_zr_component=?) and  "
-                          "(qv_zr_component_type=?) and  (qv_zr_tst_type=?) and  (qv_zr_tst_case_id=?)")
-        .arg(columns, table);
+    return {cmb_prjid->text(), cmb_tst_type->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_id->text()};
 }
 
-QVariantList CaseWindow::caseKey() const
+QWidget *CaseWindow::fieldControl(Field field) const
 {
-    return {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text(), cmb_tst_id->text()};
+    switch (field) {
+    case Field::TestType:
+        return cmb_tst_type;
+    case Field::Component:
+        return cmb_cmp;
+    case Field::ComponentType:
+        return cmb_cmp_type;
+    case Field::CaseId:
+        return cmb_tst_id;
+    case Field::CaseDescription:
+        return txt_tst_case_desc;
+    case Field::ExpectedResult:
+        return txt_rslt_exp;
+    default:
+        return cmb_prjid;
+    }
 }
 
-void CaseWindow::checkKey(SaveChecks &check, SaveChecks::TooLong idTooLong) const
+void CaseWindow::showProblem(const Problem &problem)
 {
-    check.notBlank(cmb_prjid, QStringLiteral("Project Id is blank"))
-        .notBlank(cmb_tst_type, QStringLiteral("Test Type is blank"))
-        .notLonger(cmb_tst_type, 50, QStringLiteral("Test Type can not have more than 50 characters"))
-        .notBlank(cmb_cmp, QStringLiteral("Component Name is blank"))
-        .notLonger(cmb_cmp, 50, QStringLiteral("Component Name can not have more than 50 characters"))
-        .notBlank(cmb_cmp_type, QStringLiteral("Component Type is blank"))
-        .notLonger(cmb_cmp_type, 50, QStringLiteral("Component Type can not have more than 50 characters"))
-        .notBlank(cmb_tst_id, QStringLiteral("Test Case Id is blank"))
-        .notLonger(cmb_tst_id, 6, QStringLiteral("Test case Id can not have more than 6 characters"), idTooLong);
+    showRefusal(this, fieldControl(problem.field), problem.message, problem.cutText);
 }
 
 void CaseWindow::fill_tst_type()
 {
-    fillDropDown(cmb_tst_type, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases"));
+    fillDropDown(cmb_tst_type, testTypes(con.cn));
 }
 
 void CaseWindow::fill_cmp_type()
 {
-    fillDropDown(cmb_cmp_type, rs_look, con.cn,
-                 QStringLiteral("select distinct(qv_zr_component_type) from qv_zr_tst_cases"));
+    fillDropDown(cmb_cmp_type, componentTypes(con.cn));
 }
 
 void CaseWindow::fill_cmp()
 {
-    fillDropDown(cmb_cmp, rs_look, con.cn,
-                 QStringLiteral("select distinct(qv_zr_component) from qv_zr_tst_cases where (qv_zr_prjid=?)"),
-                 {cmb_prjid->text()});
+    fillDropDown(cmb_cmp, components(con.cn, cmb_prjid->text()));
 }
 
 void CaseWindow::fill_tst_id()
 {
     txt_tst_case_desc->setText(QString());
     txt_rslt_exp->setText(QString());
-    fillDropDown(cmb_tst_id, rs_id, con.cn,
-                 QStringLiteral("select qv_zr_tst_case_id from qv_zr_tst_cases where (qv_zr_prjid=?)and "
-                                "(qv_zr_component=?) and  (qv_zr_component_type=?) and  (qv_zr_tst_type=?) "),
-                 {cmb_prjid->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_type->text()});
+    fillDropDown(cmb_tst_id, caseIds(con.cn, caseKey()));
 }
 
-void CaseWindow::fillCaseList(const QStringList &fields, const RecordFormat &format)
+void CaseWindow::fillCaseList(int columns, const RecordFormat &format)
 {
-    fillRecordList(LV_cases, rs_list, con.cn,
-                   QStringLiteral("select * from qv_zr_tst_cases where (qv_zr_prjid=?)and  (qv_zr_tst_type=?)"),
-                   {cmb_prjid->text(), cmb_tst_type->text()}, fields, row_no, format);
+    Rows rows = caseRows(con.cn, cmb_prjid->text(), cmb_tst_type->text());
+    for (QVariantList &values : rows)
+        values.resize(columns);
+    fillRecordList(LV_cases, std::move(rows), row_no, format);
     m_listSource = {cmb_prjid->text(), cmb_tst_type->text(), con.cn.generation(), con.cn.dataVersion()};
 }
 
@@ -181,14 +178,10 @@ bool CaseWindow::redrawSavedRow(const std::function<QVariantList(QVariantList va
 
 void CaseWindow::cmb_prjid_Click()
 {
-    if (rs_look.state() == 1)
-        rs_look.close();
-    rs_look.open(QStringLiteral("select * from qv_zr_projects where qv_zr_prjid=?"), {cmb_prjid->text()}, con.cn);
-    if (!rs_look.eof()) {
-        txt_size->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_prj_size"))));
-        txt_desc->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_prj_desc"))));
+    if (const auto project = findProject(con.cn, cmb_prjid->text())) {
+        txt_size->setText(project->size);
+        txt_desc->setText(project->description);
     }
-    rs_look.close();
     fill_cmp();
     fill_cases();
     fill_tst_id();
@@ -196,32 +189,19 @@ void CaseWindow::cmb_prjid_Click()
 
 void CaseWindow::cmb_cmp_Click()
 {
-    if (rs_id.state() == 1)
-        rs_id.close();
-    rs_id.open(QStringLiteral("select qv_zr_component_type from qv_zr_tst_cases where (qv_zr_prjid=?) and  "
-                              "(qv_zr_component=?)"),
-               {cmb_prjid->text(), cmb_cmp->text()}, con.cn);
-    QVariant type;
-    if (!rs_id.eof())
-        type = rs_id.fields(0);
-    rs_id.close();
     // Only the component type follows a component pick; the ids and the list stay.
-    if (!type.isNull())
-        cmb_cmp_type->selectEqualEntry(type.toString());
+    if (const auto type = componentTypeOf(con.cn, cmb_prjid->text(), cmb_cmp->text()))
+        cmb_cmp_type->selectEqualEntry(*type);
 }
 
 void CaseWindow::cmb_tst_id_Click()
 {
     txt_tst_case_desc->setText(QString());
     txt_rslt_exp->setText(QString());
-    if (rs_look.state() == 1)
-        rs_look.close();
-    rs_look.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn);
-    if (!rs_look.eof()) {
-        txt_tst_case_desc->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_tst_case_desc"))));
-        txt_rslt_exp->setText(boxText(rs_look.fields(QStringLiteral("qv_zr_rslt_exp"))));
+    if (const auto stored = findCase(con.cn, caseKey())) {
+        txt_tst_case_desc->setText(stored->description);
+        txt_rslt_exp->setText(stored->expected);
     }
-    rs_look.close();
 }
 
 void CaseWindow::cmb_tst_type_LostFocus()

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "casekey.h"
 #include "childwindow.h"
 #include "dropdown.h"
 #include "listfiller.h"
 #include "recordlist.h"
-#include "recordset.h"
-#include "savechecks.h"
 #include "testingclass.h"
 #include "textbox.h"
 
-#include <QVariantList>
 #include <functional>
 
 class QGroupBox;
@@ -62,7 +60,7 @@ public:
 
 protected:
     // The list's first columns; a window's own columns follow.
-    enum CaseColumn { ColSNo, ColComponent, ColComponentType, ColTestCaseId, ColDescription, ColExpected };
+    enum ListColumn { ColSNo, ColComponent, ColComponentType, ColTestCaseId, ColDescription, ColExpected };
 
     CaseWindow(TestingClass &con, const QString &frameCaption, DropDown::Kind idKind,
                const QList<RecordList::Column> &columns, QWidget *parent);
@@ -73,16 +71,16 @@ protected:
     virtual void fill_tst_id();
     virtual void fill_cases() = 0;
 
-    // The one test case the five selectors name: the query with columns, and
-    // the texts on screen in the order of its parameters.
-    static QString caseKeyQuery(const QString &columns, const QString &table = QStringLiteral("qv_zr_tst_cases"));
-    QVariantList caseKey() const;
-    // The save checks of the five key texts, in the order both windows make them.
-    void checkKey(SaveChecks &check, SaveChecks::TooLong idTooLong) const;
+    // The one test case the five selectors name, their texts as on screen.
+    TestCaseKey caseKey() const;
+    // The control that holds a field, where a refusal puts the focus.
+    virtual QWidget *fieldControl(Field field) const;
+    // Shows why a save was refused: the message, the cut text, the focus.
+    void showProblem(const Problem &problem);
 
-    // Fills the list with the fields of the project's test cases of the test
-    // type, shown by format, and notes what it was read for.
-    void fillCaseList(const QStringList &fields, const RecordFormat &format = {});
+    // Fills the list with the first columns of the project's test cases of the
+    // test type, shown by format, and notes what it was read for.
+    void fillCaseList(int columns, const RecordFormat &format = {});
     // With nothing else changed since the list was read, the saved row alone
     // is redrawn, its values as changed makes them of those read, exactly as a
     // refill would show it. False when the list must be refilled instead.
@@ -91,10 +89,6 @@ protected:
     bool showsKeyOnScreen(int row) const;
     int rowOnScreen() const;
 
-    RecordSet rs_save;
-    RecordSet rs_look;
-    RecordSet rs_list;
-    RecordSet rs_id;
     int row_no = 1;
 
 private:

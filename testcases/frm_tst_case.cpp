@@ -1,9 +1,9 @@
 #include "frm_tst_case.h"
 
 #include "guard.h"
-#include "savechecks.h"
+#include "projects.h"
 #include "services.h"
-#include "transaction.h"
+#include "testcases.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,10 +14,8 @@
 
 namespace {
 
-// The list's own columns after the shared ones.
-const QStringList kListFields{"qv_zr_component", "qv_zr_component_type", "qv_zr_tst_case_id", "qv_zr_tst_case_desc",
-                              "qv_zr_rslt_exp"};
-
+// A list row of a test case: its key texts after the project and test type,
+// its description and expected result; its result is the test log's.
 void setLines(MultiLineTextBox *box, int lines)
 {
     const int frame = 2 * (box->frameWidth() + int(box->document()->documentMargin()));
@@ -118,7 +116,7 @@ void frm_tst_case::layoutControls()
 
 void frm_tst_case::Form_Load()
 {
-    if (con.cn.state() == 0)
+    if (con.cn.state() == StateClosed)
         con.Conopen();
     init_lists();
 }
@@ -134,12 +132,12 @@ void frm_tst_case::init_lists()
 
 void frm_tst_case::fill_prjid()
 {
-    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select qv_zr_prjid from qv_zr_projects"));
+    fillDropDown(cmb_prjid, projectIds(con.cn));
 }
 
 void frm_tst_case::fill_cases()
 {
-    fillCaseList(kListFields);
+    fillCaseList(CaseColumn::Expected + 1);
 }
 
 void frm_tst_case::cmb_tst_type_Click()
@@ -170,32 +168,11 @@ void frm_tst_case::LV_cases_DblClick()
 
 void frm_tst_case::cmd_save_Click()
 {
-    SaveChecks check(this);
-    checkKey(check, SaveChecks::TooLong::Cut);
-    check.notBlank(txt_tst_case_desc, QStringLiteral("Test Case Description is blank"))
-        .notBlank(txt_rslt_exp, QStringLiteral("Expected Result is blank"));
-    if (!check.passed())
+    const SaveResult saved = saveCase(con.cn, {caseKey(), txt_tst_case_desc->text(), txt_rslt_exp->text()});
+    if (saved.problem) {
+        showProblem(*saved.problem);
         return;
-
-    if (rs_save.state() == 1)
-        rs_save.close();
-    rs_save.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, LockType::Optimistic,
-                 QStringLiteral("qv_zr_tst_cases"));
-    const bool added = rs_save.eof();
-    if (added) {
-        rs_save.addNew();
-        rs_save.setField(QStringLiteral("qv_zr_prjid"), cmb_prjid->text());
-        rs_save.setField(QStringLiteral("qv_zr_component"), cmb_cmp->text());
-        rs_save.setField(QStringLiteral("qv_zr_component_type"), cmb_cmp_type->text());
-        rs_save.setField(QStringLiteral("qv_zr_tst_type"), cmb_tst_type->text());
-        rs_save.setField(QStringLiteral("qv_zr_tst_case_id"), cmb_tst_id->text());
-        rs_save.setField(QStringLiteral("qv_zr_pass"), QStringLiteral("Fail"));
     }
-    // An existing test case keeps its key and its logged result.
-    rs_save.setField(QStringLiteral("qv_zr_rslt_exp"), txt_rslt_exp->text());
-    rs_save.setField(QStringLiteral("qv_zr_tst_case_desc"), txt_tst_case_desc->text());
-    rs_save.update();
-    rs_save.close();
     cmd_del->setEnabled(false);
 
     // A changed case is redrawn where it stands; a new one takes its place in a refill.
@@ -204,7 +181,7 @@ void frm_tst_case::cmd_save_Click()
         values[ColExpected - 1] = txt_rslt_exp->text();
         return values;
     };
-    if (!added && redrawSavedRow(withTexts))
+    if (saved.outcome == SaveResult::Changed && redrawSavedRow(withTexts))
         return;
     fill_cases();
 }
@@ -213,26 +190,7 @@ void frm_tst_case::cmd_del_Click()
 {
     // Each delete needs a fresh double click, whatever the answer.
     cmd_del->setEnabled(false);
-    if (Ui::askYesNo(this, QStringLiteral("Do you wish to delete test case - ") + cmb_tst_id->text())) {
-        // The case and its saved results go together, or neither.
-        Transaction transaction(con.cn);
-        if (rs_id.state() == 1)
-            rs_id.close();
-        rs_id.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, LockType::Optimistic,
-                   QStringLiteral("qv_zr_tst_cases"));
-        if (!rs_id.eof())
-            rs_id.deleteCurrent();
-        // A second row under the same key (written by another tool) keeps the history.
-        const bool last = rs_id.eof();
-        rs_id.close();
-        if (last) {
-            rs_id.open(caseKeyQuery(QStringLiteral("*"), QStringLiteral("qv_zr_tst_history")), caseKey(), con.cn,
-                       LockType::Optimistic, QStringLiteral("qv_zr_tst_history"));
-            while (!rs_id.eof())
-                rs_id.deleteCurrent();
-            rs_id.close();
-        }
-        transaction.commit();
-    }
+    if (Ui::askYesNo(this, QStringLiteral("Do you wish to delete test case - ") + cmb_tst_id->text()))
+        deleteCase(con.cn, caseKey());
     fill_cases();
 }

@@ -6,14 +6,12 @@
 #include "guard.h"
 #include "listfiller.h"
 #include "recordlist.h"
-#include "savechecks.h"
-#include "schema.h"
+#include "results.h"
 #include "services.h"
+#include "testcases.h"
 #include "testingclass.h"
 #include "textbox.h"
-#include "transaction.h"
 
-#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHash>
@@ -29,19 +27,8 @@
 
 namespace {
 
-// The list's columns after "S No", in the order they are shown; the date comes last.
-const QStringList kListFields{"qv_zr_component",    "qv_zr_component_type", "qv_zr_tst_case_id",
-                              "qv_zr_tst_case_desc", "qv_zr_rslt_exp",       "qv_zr_rslt_act",
-                              "qv_zr_pass",          "qv_zr_def_severity",   "qv_zr_def_cat",
-                              "qv_zr_dt_tst"};
-
+// The list's columns after "S No" are the case's columns in their order; the date comes last.
 enum ResultColumn { ColActual = 6, ColPass, ColSeverity, ColCategory, ColDate };
-
-// The five key columns in the order of caseKey(), and the result columns a save writes.
-const QStringList kKeyFields{"qv_zr_prjid", "qv_zr_component", "qv_zr_component_type", "qv_zr_tst_type",
-                             "qv_zr_tst_case_id"};
-const QStringList kResultFields{"qv_zr_pass", "qv_zr_rslt_act", "qv_zr_dt_tst", "qv_zr_def_severity",
-                                "qv_zr_def_cat"};
 
 // A stored date as the lists show it: the short form of its day, or the value
 // itself when it names no day. Each stored text is shown the same, so each
@@ -77,7 +64,7 @@ RecordFormat historyFormat()
 RecordFormat resultFormat()
 {
     const auto date = shownDates();
-    const int dateField = int(kListFields.size()) - 1;
+    const int dateField = CaseColumn::Date;
     return {true,
             [date, dateField](const QVariant &value, int field) {
                 return field == dateField ? date(value) : cellText(value);
@@ -264,7 +251,7 @@ void frm_tst_log::layoutControls()
 
 void frm_tst_log::Form_Load()
 {
-    if (con.cn.state() == 0)
+    if (con.cn.state() == StateClosed)
         con.Conopen();
     init_lists();
     if (cmb_severity->entryCount() > 0)
@@ -287,42 +274,30 @@ void frm_tst_log::init_lists()
 void frm_tst_log::fill_prjid()
 {
     // Only projects that already have test cases can have results logged.
-    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_prjid) from qv_zr_tst_cases"), {});
+    fillDropDown(cmb_prjid, projectsWithCases(con.cn));
 }
 
 void frm_tst_log::fill_def_cat()
 {
     // A case not logged yet has a Null category and is skipped; the empty
     // text stored for a pass is offered.
-    fillDropDown(cmb_cat, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_def_cat) from qv_zr_tst_cases"), {});
+    fillDropDown(cmb_cat, defectCategories(con.cn));
 }
 
 void frm_tst_log::fill_cases()
 {
-    fillCaseList(kListFields, resultFormat());
+    fillCaseList(CaseColumn::Date + 1, resultFormat());
 }
 
 bool frm_tst_log::caseIsStored()
 {
-    if (rs_look.state() == 1)
-        rs_look.close();
-    rs_look.open(caseKeyQuery(QStringLiteral("qv_zr_tst_case_id")), caseKey(), con.cn);
-    const bool found = !rs_look.eof();
-    if (rs_look.state() == 1)
-        rs_look.close();
-    return found;
+    return findCase(con.cn, caseKey()).has_value();
 }
 
 void frm_tst_log::fill_history()
 {
     int shown = 0;
-    fillRecordList(LV_history, rs_look, con.cn,
-                   caseKeyQuery(QStringLiteral("*"), QStringLiteral("qv_zr_tst_history"))
-                       + QStringLiteral(" order by %1 desc").arg(Schema::kStoredOrder),
-                   caseKey(),
-                   {QStringLiteral("qv_zr_dt_tst"), QStringLiteral("qv_zr_pass"), QStringLiteral("qv_zr_def_severity"),
-                    QStringLiteral("qv_zr_def_cat"), QStringLiteral("qv_zr_rslt_act"), QStringLiteral("qv_zr_saved_at")},
-                   shown, historyFormat());
+    fillRecordList(LV_history, historyRows(con.cn, caseKey()), shown, historyFormat());
 }
 
 void frm_tst_log::fill_tst_id()
@@ -427,62 +402,40 @@ void frm_tst_log::cmd_save_Click()
     save();
 }
 
+QWidget *frm_tst_log::fieldControl(Field field) const
+{
+    switch (field) {
+    // The description and expected result belong to the chosen id: choose another.
+    case Field::CaseDescription:
+    case Field::ExpectedResult:
+        return cmb_tst_id;
+    case Field::ActualResult:
+        return txt_rslt_act;
+    case Field::PassFail:
+        return cmb_pass;
+    case Field::Severity:
+        return cmb_severity;
+    case Field::Category:
+        return cmb_cat;
+    default:
+        return CaseWindow::fieldControl(field);
+    }
+}
+
 bool frm_tst_log::save()
 {
     if (LV_cases->rowCount() == 0)
         return false;
 
     const bool failed = cmb_pass->text() == QLatin1String("Fail");
-    SaveChecks check(this);
-    // The id list only holds stored ids: cutting one would name another test case.
-    checkKey(check, SaveChecks::TooLong::Keep);
-    // The description and expected result belong to the chosen id: choose another.
-    check.that(!isBlank(txt_tst_case_desc->text()), cmb_tst_id, QStringLiteral("Test Case Description is blank"))
-        .that(!isBlank(txt_rslt_exp->text()), cmb_tst_id, QStringLiteral("Expected Result is blank"))
-        .notBlank(txt_rslt_act, QStringLiteral("Actual Result is blank"))
-        .notBlank(cmb_pass, QStringLiteral("Pass/Fail is blank"));
-    if (failed)
-        check.notBlank(cmb_severity, QStringLiteral("Defect Severity is blank"))
-            .notBlank(cmb_cat, QStringLiteral("Defect Category is blank"))
-            .notLonger(cmb_cat, 50, QStringLiteral("Defect Category can not have more than 50 characters"));
-    if (!check.passed())
+    const SaveResult saved =
+        logResult(con.cn, {caseKey(), txt_tst_case_desc->text(), txt_rslt_exp->text(),
+                           {cmb_pass->text(), txt_rslt_act->text(), dt_tst->date(), cmb_severity->text(), cmb_cat->text()}});
+    if (saved.problem) {
+        showProblem(*saved.problem);
         return false;
-
-    // The result and its history row are saved together, or neither.
-    const QVariantList result{cmb_pass->text(), txt_rslt_act->text(), dt_tst->date(),
-                              // A pass has no defect: empty text, not Null, so the list shows empty cells.
-                              failed ? cmb_severity->text() : QStringLiteral(""),
-                              failed ? cmb_cat->text() : QStringLiteral("")};
-    bool written = false;
-    {
-        Transaction transaction(con.cn);
-        if (rs_save.state() == 1)
-            rs_save.close();
-        rs_save.open(caseKeyQuery(QStringLiteral("*")), caseKey(), con.cn, LockType::Optimistic,
-                     QStringLiteral("qv_zr_tst_cases"));
-        written = !rs_save.eof();
-        if (written) {
-            for (int i = 0; i < kResultFields.size(); ++i)
-                rs_save.setField(kResultFields.at(i), result.at(i));
-            rs_save.update();
-            rs_save.close();
-            rs_save.open(QStringLiteral("select * from qv_zr_tst_history where 0"), {}, con.cn, LockType::Optimistic,
-                         QStringLiteral("qv_zr_tst_history"));
-            rs_save.addNew();
-            const QVariantList key = caseKey();
-            for (int i = 0; i < kKeyFields.size(); ++i)
-                rs_save.setField(kKeyFields.at(i), key.at(i));
-            for (int i = 0; i < kResultFields.size(); ++i)
-                rs_save.setField(kResultFields.at(i), result.at(i));
-            const QDateTime now = QDateTime::currentDateTime();
-            rs_save.setField(QStringLiteral("qv_zr_saved_at"),
-                             now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate));
-            rs_save.update();
-        }
-        if (rs_save.state() == 1)
-            rs_save.close();
-        transaction.commit();
     }
+    const bool written = saved.written();
     if (written) {
         fill_history();
     } else {

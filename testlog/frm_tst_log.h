@@ -55,6 +55,7 @@ private:
     void fill_def_cat();
     void fill_tst_id() override;
     void fill_history();
+    QWidget *fieldControl(Field field) const override;
 
     // Whether a test case with the key on screen is stored now.
     bool caseIsStored();

@@ -1,9 +1,8 @@
-// Every field's rule on save, in every data window: the order of the checks,
-// the message, the limit, whether the save cuts an over-long text, where the
-// focus goes. Then one round trip of odd texts per window, and the report
+// How each data window shows a save's refusal (the rules themselves are the
+// core's): the message, the focus, what the box holds, and the limits its
+// boxes keep. Then one round trip of odd texts per window, and the report
 // engine's handling of texts that look like its own placeholders or markup.
 #include "frm_about.h"
-#include "frm_backup.h"
 #include "frm_companydetails.h"
 #include "frm_projects.h"
 #include "frm_reports.h"
@@ -15,72 +14,19 @@
 #include "windowtest.h"
 
 #include <QLabel>
-#include <QTimer>
 
 namespace {
 
-struct Rule
-{
-    const char *window;
-    const char *control;
-    const char *column;  // where the save stores the text; empty: not stored
-    int limit;           // in characters; 0: none
-    bool boxCuts;        // the box itself keeps no more than the limit
-    const char *blank;   // the message for a blank text; empty: a blank is stored
-    const char *tooLong; // the message for a text over the limit; empty: none
-    bool cuts;           // the refused text is cut to the limit
-    const char *focus;   // where the focus goes on a refusal
-};
-
-// Each window's fields in the order its save checks them.
-const QList<Rule> rules{
-    {"projects", "txt_prjid", "qv_zr_prjid", 50, true, "Project Id is blank", "", false, "txt_prjid"},
-    {"projects", "txt_desc", "qv_zr_prj_desc", 255, true, "Project Description is blank", "", false, "txt_desc"},
-    {"projects", "cmb_prj_type", "qv_zr_prj_type", 50, false, "Project type is blank",
-     "Project type can not have more than 50 characters", true, "cmb_prj_type"},
-    {"projects", "cmb_units", "qv_zr_size_units", 50, false, "Project size Units is blank",
-     "Project size Units can not have more than 50 characters is blank", true, "cmb_units"},
-    {"projects", "txt_size", "qv_zr_prj_size", 8, true, "Project size is blank", "", false, "txt_size"},
-    {"cases", "cmb_prjid", "qv_zr_prjid", 0, false, "Project Id is blank", "", false, "cmb_prjid"},
-    {"cases", "cmb_tst_type", "qv_zr_tst_type", 50, false, "Test Type is blank",
-     "Test Type can not have more than 50 characters", true, "cmb_tst_type"},
-    {"cases", "cmb_cmp", "qv_zr_component", 50, false, "Component Name is blank",
-     "Component Name can not have more than 50 characters", true, "cmb_cmp"},
-    {"cases", "cmb_cmp_type", "qv_zr_component_type", 50, false, "Component Type is blank",
-     "Component Type can not have more than 50 characters", true, "cmb_cmp_type"},
-    {"cases", "cmb_tst_id", "qv_zr_tst_case_id", 6, false, "Test Case Id is blank",
-     "Test case Id can not have more than 6 characters", true, "cmb_tst_id"},
-    {"cases", "txt_tst_case_desc", "qv_zr_tst_case_desc", 255, true, "Test Case Description is blank", "", false,
-     "txt_tst_case_desc"},
-    {"cases", "txt_rslt_exp", "qv_zr_rslt_exp", 255, true, "Expected Result is blank", "", false, "txt_rslt_exp"},
-    {"log", "cmb_prjid", "qv_zr_prjid", 0, false, "Project Id is blank", "", false, "cmb_prjid"},
-    {"log", "cmb_tst_type", "qv_zr_tst_type", 50, false, "Test Type is blank",
-     "Test Type can not have more than 50 characters", true, "cmb_tst_type"},
-    {"log", "cmb_cmp", "qv_zr_component", 50, false, "Component Name is blank",
-     "Component Name can not have more than 50 characters", true, "cmb_cmp"},
-    {"log", "cmb_cmp_type", "qv_zr_component_type", 50, false, "Component Type is blank",
-     "Component Type can not have more than 50 characters", true, "cmb_cmp_type"},
-    // Cutting a picked id would name another stored case: it stays.
-    {"log", "cmb_tst_id", "qv_zr_tst_case_id", 6, false, "Test Case Id is blank",
-     "Test case Id can not have more than 6 characters", false, "cmb_tst_id"},
-    // The texts belong to the picked id: the user picks another.
-    {"log", "txt_tst_case_desc", "", 255, true, "Test Case Description is blank", "", false,
-     "cmb_tst_id"},
-    {"log", "txt_rslt_exp", "", 255, true, "Expected Result is blank", "", false, "cmb_tst_id"},
-    {"log", "txt_rslt_act", "qv_zr_rslt_act", 0, false, "Actual Result is blank", "", false, "txt_rslt_act"},
-    {"log", "cmb_pass", "qv_zr_pass", 0, false, "Pass/Fail is blank", "", false, "cmb_pass"},
-    {"log", "cmb_severity", "qv_zr_def_severity", 0, false, "Defect Severity is blank", "", false, "cmb_severity"},
-    {"log", "cmb_cat", "qv_zr_def_cat", 50, false, "Defect Category is blank",
-     "Defect Category can not have more than 50 characters", true, "cmb_cat"},
-    // Only the empty name is refused: blanks are the user's to keep.
-    {"company", "txt_companyname", "fqv_jx_companyname", 50, true, "Company Name Can not be blank", "", false,
-     "txt_companyname"},
-    {"company", "RTB_Address", "fqv_jx_address", 0, false, "", "", false, ""},
-    {"backup", "txt_destname", "", 0, false, "Select destination file", "", false, ""},
-    {"backup", "txt_restore", "", 0, false, "Select restore file", "", false, ""},
-};
-
 const QStringList logKey{"Prj", "Functional", "Login", "UI", "T1"};
+
+// "#N" is N characters ending in an emoji, which a cut must keep whole; "#N+" one more.
+QString expand(const QString &text)
+{
+    if (!text.startsWith('#'))
+        return text;
+    const bool over = text.endsWith('+');
+    return QString(text.mid(1, text.size() - (over ? 2 : 1)).toInt() - 1, 'x') + "🐞" + (over ? "y" : "");
+}
 
 // One of the data windows on a database of its own, every field valid.
 struct Form
@@ -90,40 +36,28 @@ struct Form
     TestingClass con;
     std::unique_ptr<ChildWindow> w;
     QMap<QString, QString> valid;
-    QString table;
-    // key: the stored test case the test log window opens on.
-    Form(const QString &window, const QStringList &key = logKey)
+    explicit Form(const QString &window)
     {
         if (window == "projects") {
             w = std::make_unique<frm_projects>(con);
             valid = {{"txt_prjid", "P1"}, {"txt_desc", "Desc"}, {"cmb_prj_type", "Web"}, {"cmb_units", "LOC"},
                      {"txt_size", "10"}};
-            table = "qv_zr_projects";
         } else if (window == "cases") {
             db.addProject("Alpha");
             w = std::make_unique<frm_tst_case>(con);
             valid = {{"cmb_prjid", "Alpha"}, {"cmb_tst_type", "Functional"}, {"cmb_cmp", "Login"},
                      {"cmb_cmp_type", "UI"}, {"cmb_tst_id", "T1"}, {"txt_tst_case_desc", "desc"},
                      {"txt_rslt_exp", "expected"}};
-            table = "qv_zr_tst_cases";
         } else if (window == "log") {
-            db.addProject(key[0]);
-            db.addCase(key[0], key[1], key[2], key[3], key[4], "desc", "expected");
+            db.addProject(logKey[0]);
+            db.addCase(logKey[0], logKey[1], logKey[2], logKey[3], logKey[4], "desc", "expected");
             w = std::make_unique<frm_tst_log>(con);
-            valid = {{"cmb_prjid", key[0]}, {"cmb_tst_type", key[1]}, {"cmb_cmp", key[2]}, {"cmb_cmp_type", key[3]},
-                     {"cmb_tst_id", key[4]}, {"txt_tst_case_desc", "desc"}, {"txt_rslt_exp", "expected"},
-                     {"txt_rslt_act", "worked"}, {"cmb_pass", "Fail"}, {"cmb_severity", "Critical"},
+            valid = {{"txt_rslt_act", "worked"}, {"cmb_pass", "Fail"}, {"cmb_severity", "Critical"},
                      {"cmb_cat", "Crash"}};
-            table = "qv_zr_tst_cases";
-        } else if (window == "company") {
+        } else {
             db.setCompany("Old name", "Old address");
             w = std::make_unique<Frm_CompanyDetails>(con);
             valid = {{"txt_companyname", "Acme"}, {"RTB_Address", "1 Road"}};
-            table = "Tqvjx_companydetails";
-        } else {
-            w = std::make_unique<frm_backup>(con);
-            valid = {{"txt_destname", db.folder() + "/saved.mdb"}, {"txt_restore", db.folder() + "/saved.mdb"}};
-            table = "qv_zr_projects";
         }
         w->Form_Load();
         w->resize(1200, 800);
@@ -134,46 +68,15 @@ struct Form
     }
     QWidget *control(const QString &name) const { return w->findChild<QWidget *>(name); }
     QStringList messages() const { return services.messages->texts(); }
-    // Every field valid but the given texts; pressed with the focus already on
-    // the button, so that no box is left on the way.
-    void save(const Rule &rule, const QMap<QString, QString> &texts)
+    // Save pressed with the focus already on the button, so that no box is left on the way.
+    void save()
     {
-        const char *name = rule.control == QByteArray("txt_restore")      ? "cmd_restore"
-                           : rule.control == QByteArray("txt_destname")   ? "cmd_backup"
-                           : qobject_cast<Frm_CompanyDetails *>(w.get()) ? "cmd_csave"
-                                                                         : "cmd_save";
-        auto *button = w->findChild<QPushButton *>(name);
-        for (auto it = valid.cbegin(); it != valid.cend(); ++it)
-            setTextOf(control(it.key()), it.value());
+        auto *button = w->findChild<QPushButton *>(qobject_cast<Frm_CompanyDetails *>(w.get()) ? "cmd_csave" : "cmd_save");
         button->setFocus();
-        for (auto it = texts.cbegin(); it != texts.cend(); ++it)
-            setTextOf(control(it.key()), it.value());
         services.messages->boxes.clear();
         press(button);
     }
-    // A blank text as the user can enter it: a list is left without a pick.
-    QString blank(const Rule &rule) const
-    {
-        auto *box = qobject_cast<DropDown *>(control(rule.control));
-        const bool empty = rule.control == QByteArray("txt_companyname") || (box && box->kind() == DropDown::Kind::PickOnly);
-        return empty ? "" : "  ";
-    }
-    QStringList stored() const { return db.rows("select * from " + table); }
-    // How many rows hold text in the rule's column (the test log: with a result logged).
-    int rowsWith(const Rule &rule, const QString &text) const
-    {
-        const QString logged = table == "qv_zr_tst_cases" && valid.contains("txt_rslt_act")
-                                   ? " and qv_zr_rslt_act is not null" : "";
-        return db.value(QStringLiteral("select count(*) from %1 where %2 = ?%3").arg(table, rule.column, logged),
-                        {text}).toInt();
-    }
 };
-
-// n characters ending in last, an emoji counted as one.
-QString ofLength(int n, const QString &last)
-{
-    return QString(n - int(last.toUcs4().size()), QLatin1Char('1')) + last;
-}
 
 std::unique_ptr<Frm_Reports> generate(TestingClass &con, const QString &project, const QString &kind)
 {
@@ -193,8 +96,8 @@ class TestFieldRules : public QObject
     Q_OBJECT
 
 private slots:
-    void eachFieldsRuleOnSave_data();
-    void eachFieldsRuleOnSave();
+    void windowShowsTheRefusalAndItsBoxesHoldTheLimits_data();
+    void windowShowsTheRefusalAndItsBoxesHoldTheLimits();
     void projectTextsAreStoredAndShownAsTyped();
     void testCaseTextsFindTheirRowEverywhere();
     void loggedTextsAreStoredOnTheirRowOnly();
@@ -203,71 +106,78 @@ private slots:
     void reportShowsPlaceholdersAndMarkupAsTyped();
 };
 
-void TestFieldRules::eachFieldsRuleOnSave_data()
+void TestFieldRules::windowShowsTheRefusalAndItsBoxesHoldTheLimits_data()
 {
-    QTest::addColumn<int>("at");
-    for (int i = 0; i < rules.size(); ++i)
-        QTest::addRow("%s %s", rules[i].window, rules[i].control) << i;
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message"); // empty: the box itself keeps no more than the limit
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("kept");   // what the control holds afterwards
+    QTest::addColumn<QString>("stored"); // "table.column" the next press stores the kept text in
+    const auto refusal = [](const char *window, const char *control, const QString &typed, const QString &message,
+                            const char *focus, const QString &kept, const QString &stored = {}) {
+        QTest::addRow("%s: %s", window, qPrintable(message)) << window << control << typed << message << focus << kept << stored;
+    };
+    const auto box = [](const char *window, const char *control, const QString &typed, const QString &kept) {
+        QTest::addRow("%s %s", window, control) << window << control << typed << "" << "" << kept << "";
+    };
+    refusal("projects", "cmb_prj_type", "#50+", "Project type can not have more than 50 characters", "cmb_prj_type",
+            "#50", "qv_zr_projects.qv_zr_prj_type");
+    refusal("cases", "cmb_tst_id", "#6+", "Test case Id can not have more than 6 characters", "cmb_tst_id", "#6",
+            "qv_zr_tst_cases.qv_zr_tst_case_id");
+    // The texts belong to the picked id: the user picks another.
+    refusal("log", "txt_tst_case_desc", " ", "Test Case Description is blank", "cmb_tst_id", " ");
+    // Cutting a picked id would name another stored case: it stays.
+    refusal("log", "cmb_tst_id", "#6+", "Test case Id can not have more than 6 characters", "cmb_tst_id", "#6+");
+    refusal("log", "cmb_cat", "#50+", "Defect Category can not have more than 50 characters", "cmb_cat", "#50",
+            "qv_zr_tst_cases.qv_zr_def_cat");
+    // Only the empty name is refused: blanks are the user's to keep.
+    refusal("company", "txt_companyname", "", "Company Name Can not be blank", "txt_companyname", "");
+    box("projects", "txt_prjid", "#50+", "#50");
+    box("projects", "txt_desc", "#255+", "#255");
+    box("projects", "txt_size", "123456789", "12345678");
+    box("cases", "txt_tst_case_desc", "#255+", "#255");
+    box("cases", "txt_rslt_exp", "#255+", "#255");
+    box("company", "txt_companyname", "#50+", "#50");
 }
 
-void TestFieldRules::eachFieldsRuleOnSave()
+void TestFieldRules::windowShowsTheRefusalAndItsBoxesHoldTheLimits()
 {
-    QFETCH(int, at);
-    const Rule &rule = rules[at];
-    QList<Rule> later;
-    for (int i = at + 1; i < rules.size() && rules[i].window == QByteArray(rule.window); ++i)
-        later << rules[i];
-    // A text over the limit ends in an emoji that must stay whole; the size box takes digits.
-    const QString last = rule.control == QByteArray("txt_size") ? "9" : "🐞";
-    const QString cut = ofLength(rule.limit, last);
-    QStringList key = logKey;
-    const int keyAt = QStringList{"cmb_prjid", "cmb_tst_type", "cmb_cmp", "cmb_cmp_type"}.indexOf(rule.control);
-    if (rule.window == QByteArray("log") && keyAt > 0)
-        key[keyAt] = cut; // the cut text names the stored case
-    Form f(rule.window, key);
-    QWidget *control = f.control(rule.control);
-    QVERIFY(control);
-    const QStringList before = f.stored();
-    // Every field checked later blank too: this field's message must come first.
-    QMap<QString, QString> texts{{rule.control, f.blank(rule)}};
-    for (const Rule &r : later)
-        texts[r.control] = f.blank(r);
-    f.save(rule, texts);
-    if (*rule.blank) {
-        QCOMPARE(f.messages(), QStringList{rule.blank});
-        QCOMPARE(f.services.messages->boxes.first().caption,
-                 rule.window == QByteArray("backup") ? QString("information") : Ui::appTitle());
-        QVERIFY(!*rule.focus || hasFocusIn(f.control(rule.focus)));
-        QCOMPARE(textOf(control), f.blank(rule));
-        QCOMPARE(f.stored(), before);
-        if (auto *backup = qobject_cast<frm_backup *>(f.w.get()))
-            QVERIFY(!backup->Timer->isActive());
-    } else {
-        QCOMPARE(f.messages(), QStringList());
-        QCOMPARE(f.rowsWith(rule, f.blank(rule)), 1);
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    QFETCH(QString, kept);
+    QFETCH(QString, stored);
+    Form f(window);
+    QWidget *box = f.control(control);
+    QVERIFY(box);
+    setTextOf(box, expand(typed));
+    if (message.isEmpty()) {
+        QCOMPARE(textOf(box), expand(kept));
+        return;
     }
-    if (rule.window == QByteArray("backup") || (!rule.limit && qobject_cast<DropDown *>(control)))
-        return; // a list's own texts, or a key that names no stored case
-    // One character over the limit; a text without limit is stored whole, however long.
-    const QString over = rule.limit ? ofLength(rule.limit + 1, last + "y") : ofLength(300, last);
-    setTextOf(control, over);
-    if (rule.boxCuts) {
-        QCOMPARE(textOf(control), cut);
-        if (!*rule.column)
-            return; // texts the window shows and does not store
-    } else if (*rule.tooLong) {
-        texts[rule.control] = over;
-        f.save(rule, texts);
-        QCOMPARE(f.messages(), QStringList{rule.tooLong});
-        QVERIFY(hasFocusIn(f.control(rule.focus)));
-        QCOMPARE(textOf(control), rule.cuts ? cut : over);
-        QCOMPARE(f.stored(), before);
-        if (!rule.cuts)
-            return;
-    }
-    f.save(rule, {{rule.control, textOf(control)}});
+    const auto all = [&f] {
+        QStringList rows;
+        for (const char *table : {"qv_zr_projects", "qv_zr_tst_cases", "qv_zr_tst_history", "Tqvjx_companydetails"})
+            rows << f.db.rows(QString("select * from ") + table);
+        return rows;
+    };
+    const QStringList before = all();
+    f.save();
+    QCOMPARE(f.messages(), QStringList{message});
+    QCOMPARE(f.services.messages->boxes.first().caption, Ui::appTitle());
+    QVERIFY(hasFocusIn(f.control(focus)));
+    QCOMPARE(textOf(box), expand(kept));
+    QCOMPARE(all(), before);
+    if (stored.isEmpty())
+        return;
+    f.save();
     QCOMPARE(f.messages(), QStringList());
-    QCOMPARE(f.rowsWith(rule, rule.limit ? cut : over), 1);
+    const QStringList at = stored.split('.');
+    QCOMPARE(f.db.value(QString("select count(*) from %1 where %2 = ?").arg(at[0], at[1]), {expand(kept)}).toInt(), 1);
 }
 
 void TestFieldRules::projectTextsAreStoredAndShownAsTyped()

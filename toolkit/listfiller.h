@@ -23,3 +23,8 @@ void fillDropDown(DropDown *box, RecordSet &rs, Connection &cn, const QString &s
 // by format.
 void fillRecordList(RecordList *list, RecordSet &rs, Connection &cn, const QString &sql, const QVariantList &params,
                     const QStringList &fields, int &row_no, const RecordFormat &format = {});
+
+// The same fillers over what was already read: the selector's entries (the
+// fixed ones first), and the list's rows, each a row's values in column order.
+void fillDropDown(DropDown *box, const QStringList &entries, const QStringList &fixed = {});
+void fillRecordList(RecordList *list, QList<QVariantList> rows, int &row_no, const RecordFormat &format = {});

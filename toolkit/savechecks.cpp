@@ -61,3 +61,11 @@ SaveChecks &SaveChecks::that(bool ok, QWidget *focus, const QString &message)
         fail(focus, message);
     return *this;
 }
+
+void showRefusal(QWidget *window, QWidget *field, const QString &message, const std::optional<QString> &cutText)
+{
+    Ui::information(window, message);
+    if (cutText)
+        setFieldText(field, *cutText);
+    field->setFocus();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -39,3 +40,7 @@ private:
 // The text of a text box, a multi-line box or a drop-down, and its setter.
 QString fieldText(const QWidget *field);
 void setFieldText(QWidget *field, const QString &text);
+
+// Shows a save's refusal as a failed check does: the message, an over-long
+// text cut back into the field when one is given, the focus on the field.
+void showRefusal(QWidget *window, QWidget *field, const QString &message, const std::optional<QString> &cutText);

@@ -5,6 +5,7 @@
 #include "exchangeerror.h"
 #include "guard.h"
 #include "listfiller.h"
+#include "projects.h"
 #include "services.h"
 #include "testingclass.h"
 #include "windowkeys.h"
@@ -42,9 +43,9 @@ frm_export_cases::frm_export_cases(TestingClass &con, QWidget *parent)
 
 void frm_export_cases::Form_Load()
 {
-    if (con.cn.state() == 0)
+    if (con.cn.state() == StateClosed)
         con.Conopen();
-    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select qv_zr_prjid from qv_zr_projects"));
+    fillDropDown(cmb_prjid, projectIds(con.cn));
 }
 
 void frm_export_cases::cmd_export_Click()

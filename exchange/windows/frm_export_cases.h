@@ -1,7 +1,6 @@
 #pragma once
 
 #include "childwindow.h"
-#include "recordset.h"
 
 class DropDown;
 class QPushButton;
@@ -26,5 +25,4 @@ public:
 
 private:
     TestingClass &con;
-    RecordSet rs_list;
 };

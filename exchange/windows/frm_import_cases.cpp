@@ -7,6 +7,7 @@
 #include "guard.h"
 #include "importframe.h"
 #include "listfiller.h"
+#include "projects.h"
 #include "recordlist.h"
 #include "services.h"
 #include "testingclass.h"
@@ -114,10 +115,10 @@ frm_import_cases::frm_import_cases(TestingClass &con, QWidget *parent)
 
 void frm_import_cases::Form_Load()
 {
-    if (con.cn.state() == 0)
+    if (con.cn.state() == StateClosed)
         con.Conopen();
     m_filling = true;
-    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select qv_zr_prjid from qv_zr_projects"));
+    fillDropDown(cmb_prjid, projectIds(con.cn));
     cmb_delimiter->setListIndex(0);
     cmb_encoding->setListIndex(0);
     fillColumnChoices({});
@@ -197,9 +198,9 @@ void frm_import_cases::preview()
     QList<ListRow> rows;
     rows.reserve(m_preview.rows.size());
     for (const CaseRow &row : std::as_const(m_preview.rows)) {
-        const CaseTexts &t = row.texts;
-        QStringList cells{QString::number(row.line), actionText(row.action), row.reason, t.testType, t.component,
-                          t.componentType, t.id, t.description, t.expected};
+        const TestCaseKey &k = row.texts.key;
+        QStringList cells{QString::number(row.line), actionText(row.action), row.reason, k.testType, k.component,
+                          k.componentType, k.id, row.texts.description, row.texts.expected};
         for (QString &cell : cells)
             cell = previewCell(cell);
         rows.append({cells, {}});

@@ -3,7 +3,6 @@
 #include "casesimport.h"
 #include "csvreader.h"
 #include "childwindow.h"
-#include "recordset.h"
 
 class DropDown;
 class QLabel;
@@ -51,7 +50,6 @@ private:
     const CsvTable &table();
 
     TestingClass &con;
-    RecordSet rs_list;
     CasesPreview m_preview;
     CsvTable m_table;
     QString m_tableRead; // file, delimiter and encoding m_table was read with

@@ -8,6 +8,7 @@
 #include "recordlist.h"
 #include "resultsimport.h"
 #include "services.h"
+#include "testcases.h"
 #include "testingclass.h"
 
 #include <QCheckBox>
@@ -104,18 +105,16 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
 
 void frm_import_results::Form_Load()
 {
-    if (con.cn.state() == 0)
+    if (con.cn.state() == StateClosed)
         con.Conopen();
     cmb_severity->setListIndex(1);
     // Only projects with test cases can take results.
-    fillDropDown(cmb_prjid, rs_list, con.cn, QStringLiteral("select distinct(qv_zr_prjid) from qv_zr_tst_cases"));
+    fillDropDown(cmb_prjid, projectsWithCases(con.cn));
 }
 
 void frm_import_results::cmb_prjid_Click()
 {
-    fillDropDown(cmb_tst_type, rs_list, con.cn,
-                 QStringLiteral("select distinct(qv_zr_tst_type) from qv_zr_tst_cases where qv_zr_prjid=?"),
-                 {cmb_prjid->text()});
+    fillDropDown(cmb_tst_type, testTypesOf(con.cn, cmb_prjid->text()));
 }
 
 void frm_import_results::cmd_add_Click()
@@ -164,7 +163,7 @@ void frm_import_results::preview()
         const JUnitCase &test = m_tests.at(i);
         const ResultMatch &match = matches.at(i);
         QStringList cases;
-        for (const CaseKey &key : match.cases)
+        for (const TestCaseKey &key : match.cases)
             cases << QStringLiteral("%1 (%2, %3)").arg(key.id, key.component, key.componentType);
         const QString name = test.classname.isEmpty() ? test.name : test.classname + QLatin1Char('.') + test.name;
         rows.append({{names.at(i), QString::number(test.line), previewCell(name), statusText(test, match, logAgain),

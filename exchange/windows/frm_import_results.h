@@ -2,7 +2,6 @@
 
 #include "childwindow.h"
 #include "junitresults.h"
-#include "recordset.h"
 
 class DropDown;
 class QCheckBox;
@@ -46,6 +45,5 @@ public:
 
 private:
     TestingClass &con;
-    RecordSet rs_list;
     QList<JUnitCase> m_tests;
 };
