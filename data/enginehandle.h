@@ -53,13 +53,6 @@ public:
     // sound, else the first problem. Empty, or the failure of the check itself.
     QString checkIntegrity(QString &verdict);
 
-    // Empty on success, else the engine's message.
-    QString exec(const char *sql);
-
-    // The first column of every row, with param (unless null) bound to the one "?".
-    // False, with the engine's message in failure, when the query fails.
-    bool column(const char *sql, const QString &param, QStringList &out, QString &failure);
-
     // Copies the open database into the empty file at path, open as fd. Byte
     // for byte when the file alone holds the database (rollback journal), which
     // is as fast as the file system copies; otherwise page by page through the
@@ -70,6 +63,13 @@ public:
 
 private:
     QString copyPages(int fd, const QString &path);
+
+    // Empty on success, else the engine's message.
+    QString exec(const char *sql);
+
+    // The first column of every row, with param (unless null) bound to the one "?".
+    // False, with the engine's message in failure, when the query fails.
+    bool column(const char *sql, const QString &param, QStringList &out, QString &failure);
 
     sqlite3 *m_db = nullptr;
 };

@@ -93,7 +93,7 @@ QIODevice &SideFile::device()
 
 QString SideFile::create(QFileDevice::Permissions permissions)
 {
-    return createWithMode(modeOf(permissions));
+    return createWithMode(modeOf(permissions), Sweep::StaleCopies);
 }
 
 QString SideFile::create()
@@ -110,15 +110,15 @@ QString SideFile::create()
         // What a new file gets: everyone may read and write, less the umask.
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        return createWithMode(0666 & ~mask);
+        return createWithMode(0666 & ~mask, Sweep::None);
     }
     // A file that may not be written is not replaced either.
     if (::access(target.constData(), W_OK) != 0)
         return systemError(errno);
-    return createWithMode(old.st_mode & 07777);
+    return createWithMode(old.st_mode & 07777, Sweep::None);
 }
 
-QString SideFile::createWithMode(unsigned mode)
+QString SideFile::createWithMode(unsigned mode, Sweep sweep)
 {
     const QByteArray name = QFile::encodeName(m_path);
     // Unlink rather than truncate: a leftover may be a link planted to point elsewhere.
@@ -129,7 +129,8 @@ QString SideFile::createWithMode(unsigned mode)
         return systemError(errno);
     // Held until the file is closed: a copy that is killed lets go of it.
     ::flock(m_fd, LOCK_EX | LOCK_NB);
-    removeStale(QFileInfo(m_final).absolutePath());
+    if (sweep == Sweep::StaleCopies)
+        removeStale(QFileInfo(m_final).absolutePath());
     // The umask may have narrowed the mode the copy is to have.
     ::fchmod(m_fd, mode_t(mode));
     return QString();
@@ -156,6 +157,10 @@ QString SideFile::putInPlace()
     if (std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(m_final).constData()) != 0)
         return systemError(errno);
     m_placed = true;
+    // Its name is gone, and with it the need for the lock.
+    m_device.close();
+    ::close(m_fd);
+    m_fd = -1;
     // The new file is in place now whatever the folder's flush says; a failed
     // flush only risks the rename itself on a power cut, not a mixed file.
     syncPath(QFileInfo(m_final).absolutePath(), true);

@@ -10,8 +10,8 @@
 // file or the new one. Backups, restores and every export write this way.
 // The file being written has a fixed name and is locked while it is written,
 // so a leftover of a copy that was killed is known as such: the next write to
-// the same name replaces it, and the next copy to the folder, or the next
-// start for the database's folder, removes a leftover copy of a database.
+// the same name replaces it, and the next copy of the database to the folder,
+// or the next start for the database's folder, removes a leftover copy.
 class SideFile
 {
 public:
@@ -34,9 +34,9 @@ public:
     // Removes a leftover and makes the file anew, empty, with the given
     // permissions. Empty on success, else why not.
     QString create(QFileDevice::Permissions permissions);
-    // The same for a file that replaces one the user named: refused when that
-    // file may not be written; the new file takes its permissions, or those
-    // a new file gets when there is none.
+    // The same for an export, which replaces a file the user named: refused
+    // when that file may not be written; the new file takes its permissions,
+    // or those a new file gets when there is none.
     QString create();
     // Writes out what device() buffers and flushes the contents to the disk.
     // Empty on success, else why not.
@@ -46,7 +46,10 @@ public:
     QString putInPlace();
 
 private:
-    QString createWithMode(unsigned mode);
+    // A copy of a database also clears the folder of stale copies; an export,
+    // which may go to a folder of many files, leaves the folder unread.
+    enum class Sweep { None, StaleCopies };
+    QString createWithMode(unsigned mode, Sweep sweep);
 
     QString m_final;
     QString m_path;
