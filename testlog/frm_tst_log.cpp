@@ -66,8 +66,7 @@ std::function<QString(const QVariant &)> shownDates()
 // actual result, saved at.
 RecordFormat historyFormat()
 {
-    const auto date = shownDates();
-    return {false, [date](const QVariant &value, int field) { return field == 0 ? date(value) : cellText(value); }, {}};
+    return {false, {shownDates()}, {}};
 }
 
 // A list row of a test case and its result, the date last. The row keeps the
@@ -75,13 +74,11 @@ RecordFormat historyFormat()
 // get back exactly this day.
 RecordFormat resultFormat()
 {
-    const auto date = shownDates();
-    const int dateField = int(kListFields.size()) - 1;
-    return {true,
-            [date, dateField](const QVariant &value, int field) {
-                return field == dateField ? date(value) : cellText(value);
-            },
-            [](const QVariantList &values) { return QVariant(DateValue::fromStored(values.last())); }};
+    RecordFormat format;
+    format.fieldText.resize(kListFields.size());
+    format.fieldText.last() = shownDates();
+    format.data = [](const QVariantList &values) { return QVariant(DateValue::fromStored(values.last())); };
+    return format;
 }
 
 // An editor's text for a list cell: the one blank that shows Null is empty.

@@ -449,9 +449,7 @@ void TestControls::listSortComparesTextAndStaysInForce()
     list.setColumns({{"S No", 22.5}, {"Name", 72}, {"Size", 40}});
     list.setSortKey(2);
     RecordFormat kb;
-    kb.text = [](const QVariant &value, int field) {
-        return field == 1 && !value.isNull() ? value.toString() + " KB" : cellText(value);
-    };
+    kb.fieldText = {{}, [](const QVariant &value) { return value.isNull() ? cellText(value) : value.toString() + " KB"; }};
     kb.data = [](const QVariantList &values) { return values.first(); };
     list.setRecords({{"b", 2}, {QVariant(), 10}, {"a", QVariant()}}, kb);
     QCOMPARE(list.rowCells(0), (QStringList{"3", "a", " "}));
