@@ -69,9 +69,9 @@ RecordFormat historyFormat()
     return {false, {shownDates()}, {}};
 }
 
-// A list row of a test case and its result, the date last. The row keeps the
-// date itself: the short form may drop the century, and a double click must
-// get back exactly this day.
+// A list row of a test case and its result, the date last. The row's own value
+// is the day itself, read from the stored value: the short form may drop the
+// century, and a double click must get back exactly this day.
 RecordFormat resultFormat()
 {
     RecordFormat format;
@@ -518,9 +518,16 @@ void frm_tst_log::saveAndNext()
         lbl_status->setText(QStringLiteral("Saved. That was the last test case in the list."));
         return;
     }
+    // Found by its component, component type and id: a refill may have moved it.
+    const auto isNext = [&](int r) {
+        for (int c = ColComponent; c <= ColTestCaseId; ++c) {
+            if (LV_cases->cell(r, c) != nextCells.at(c))
+                return false;
+        }
+        return true;
+    };
     for (int r = 0; r < LV_cases->rowCount(); ++r) {
-        const QStringList cells = LV_cases->rowCells(r);
-        if (cells.mid(ColComponent, 3) == nextCells.mid(ColComponent, 3)) {
+        if (isNext(r)) {
             LV_cases->selectRow(r);
             LV_cases_DblClick();
             txt_rslt_act->setFocus();
