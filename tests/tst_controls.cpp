@@ -458,6 +458,9 @@ void TestControls::listSortComparesTextAndStaysInForce()
     list.changeRecord(2, {"b", 1});
     QCOMPARE(column(&list, 2), (QStringList{" ", "1 KB", "10 KB"}));
     QCOMPARE(list.rowCells(1), (QStringList{"1", "b", "1 KB"}));
+    list.setRecords(QList<QVariantList>(12, {"x", 5}));
+    list.filterBox(&list)->setText("12"); // a filter finds the numbers too
+    QCOMPARE(list.shownRowCount(), 1);
 }
 
 void TestControls::columnsShareTheSpareWidthAndNeverCutTheirHeaders()

@@ -117,9 +117,16 @@ QString RecordListModel::text(int row, int column) const
 
 bool RecordListModel::textContains(int row, int column, const QString &part) const
 {
-    // A text as read is searched where it stands, without a copy: a filter
-    // looks at every cell of every row.
+    // A filter looks at every cell of every row: "S No" and texts as read are
+    // searched without making a text.
     const int field = fieldOf(column);
+    if (m_format.numbered && field == -1) {
+        char16_t digits[12];
+        qsizetype start = std::size(digits);
+        for (int number = m_order.at(row) + 1; number > 0; number /= 10)
+            digits[--start] = char16_t(u'0' + number % 10);
+        return QStringView(digits + start, digits + std::size(digits)).contains(part, Qt::CaseInsensitive);
+    }
     if (field >= 0 && field < m_values.at(row).size() && showsAsRead(field)) {
         const QVariant &value = m_values.at(row).at(field);
         if (value.typeId() == QMetaType::QString)
