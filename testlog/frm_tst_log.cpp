@@ -520,7 +520,7 @@ void frm_tst_log::saveAndNext()
     }
     // Found by its component, component type and id: a refill may have moved it.
     const auto isNext = [&](int r) {
-        for (int c = ColComponent; c <= ColTestCaseId; ++c) {
+        for (int c : {ColTestCaseId, ColComponent, ColComponentType}) {
             if (LV_cases->cell(r, c) != nextCells.at(c))
                 return false;
         }
