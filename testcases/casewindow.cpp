@@ -145,9 +145,10 @@ bool CaseWindow::listIsCurrent() const
 
 bool CaseWindow::showsKeyOnScreen(int row) const
 {
-    return LV_cases->cell(row, ColComponent) == cmb_cmp->text()
-           && LV_cases->cell(row, ColComponentType) == cmb_cmp_type->text()
-           && LV_cases->cell(row, ColTestCaseId) == cmb_tst_id->text();
+    // The id first: it tells most rows apart.
+    return LV_cases->cell(row, ColTestCaseId) == cmb_tst_id->text()
+           && LV_cases->cell(row, ColComponent) == cmb_cmp->text()
+           && LV_cases->cell(row, ColComponentType) == cmb_cmp_type->text();
 }
 
 int CaseWindow::rowOnScreen() const
@@ -163,9 +164,10 @@ bool CaseWindow::redrawSavedRow(const std::function<QVariantList(QVariantList va
 {
     if (!listIsCurrent())
         return false;
-    // The save wrote the first stored row of the key, the first of them in query order.
+    // The save wrote the first stored row of the key, the first of them in query
+    // order: unsorted, the list stands in that order.
     int saved = -1;
-    for (int r = 0; r < LV_cases->rowCount(); ++r) {
+    for (int r = 0; r < LV_cases->rowCount() && (saved < 0 || LV_cases->isSorted()); ++r) {
         if (showsKeyOnScreen(r) && (saved < 0 || LV_cases->givenOrder(r) < LV_cases->givenOrder(saved)))
             saved = r;
     }

@@ -54,22 +54,19 @@ std::function<QString(const QVariant &)> shownDates()
 // actual result, saved at.
 RecordFormat historyFormat()
 {
-    const auto date = shownDates();
-    return {false, [date](const QVariant &value, int field) { return field == 0 ? date(value) : cellText(value); }, {}};
+    return {false, {shownDates()}, {}};
 }
 
-// A list row of a test case and its result, the date last. The row keeps the
-// date itself: the short form may drop the century, and a double click must
-// get back exactly this day.
+// A list row of a test case and its result, the date last. The row's own value
+// is the day itself, read from the stored value: the short form may drop the
+// century, and a double click must get back exactly this day.
 RecordFormat resultFormat()
 {
-    const auto date = shownDates();
-    const int dateField = CaseColumn::Date;
-    return {true,
-            [date, dateField](const QVariant &value, int field) {
-                return field == dateField ? date(value) : cellText(value);
-            },
-            [](const QVariantList &values) { return QVariant(DateValue::fromStored(values.last())); }};
+    RecordFormat format;
+    format.fieldText.resize(CaseColumn::Date + 1);
+    format.fieldText[CaseColumn::Date] = shownDates();
+    format.data = [](const QVariantList &values) { return QVariant(DateValue::fromStored(values.last())); };
+    return format;
 }
 
 // An editor's text for a list cell: the one blank that shows Null is empty.
@@ -475,9 +472,16 @@ void frm_tst_log::saveAndNext()
         lbl_status->setText(QStringLiteral("Saved. That was the last test case in the list."));
         return;
     }
+    // Found by its component, component type and id: a refill may have moved it.
+    const auto isNext = [&](int r) {
+        for (int c : {ColTestCaseId, ColComponent, ColComponentType}) {
+            if (LV_cases->cell(r, c) != nextCells.at(c))
+                return false;
+        }
+        return true;
+    };
     for (int r = 0; r < LV_cases->rowCount(); ++r) {
-        const QStringList cells = LV_cases->rowCells(r);
-        if (cells.mid(ColComponent, 3) == nextCells.mid(ColComponent, 3)) {
+        if (isNext(r)) {
             LV_cases->selectRow(r);
             LV_cases_DblClick();
             txt_rslt_act->setFocus();

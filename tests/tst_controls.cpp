@@ -449,9 +449,7 @@ void TestControls::listSortComparesTextAndStaysInForce()
     list.setColumns({{"S No", 22.5}, {"Name", 72}, {"Size", 40}});
     list.setSortKey(2);
     RecordFormat kb;
-    kb.text = [](const QVariant &value, int field) {
-        return field == 1 && !value.isNull() ? value.toString() + " KB" : cellText(value);
-    };
+    kb.fieldText = {{}, [](const QVariant &value) { return value.isNull() ? cellText(value) : value.toString() + " KB"; }};
     kb.data = [](const QVariantList &values) { return values.first(); };
     list.setRecords({{"b", 2}, {QVariant(), 10}, {"a", QVariant()}}, kb);
     QCOMPARE(list.rowCells(0), (QStringList{"3", "a", " "}));
@@ -460,6 +458,9 @@ void TestControls::listSortComparesTextAndStaysInForce()
     list.changeRecord(2, {"b", 1});
     QCOMPARE(column(&list, 2), (QStringList{" ", "1 KB", "10 KB"}));
     QCOMPARE(list.rowCells(1), (QStringList{"1", "b", "1 KB"}));
+    list.setRecords(QList<QVariantList>(12, {"x", 5}));
+    list.filterBox(&list)->setText("12"); // a filter finds the numbers too
+    QCOMPARE(list.shownRowCount(), 1);
 }
 
 void TestControls::columnsShareTheSpareWidthAndNeverCutTheirHeaders()

@@ -439,6 +439,9 @@ void TestTestLog::filtersShowTheMatchingRowsAndSaveAndNextWalksThem()
     QCOMPARE(shownIds(), all.filter(QRegularExpression(":S[345]$")));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QCOMPARE(shownIds(), all);
+    QTest::keyClicks(QApplication::focusWidget(), QLocale().toString(QDate(2025, 1, 2), QLocale::ShortFormat));
+    QCOMPARE(shownIds(), all.filter(":S3")); // a date as the list shows it
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     pick(w.cmb_show, "Passed");
     QCOMPARE(shownIds(), all.filter(":S3"));
     pick(w.cmb_show, "Failed");

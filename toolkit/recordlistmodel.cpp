@@ -13,7 +13,7 @@ QString cellText(const QVariant &value)
 
 RecordFormat RecordFormat::texts()
 {
-    return {false, [](const QVariant &value, int) { return value.toString(); }, {}};
+    return {false, {}, {}};
 }
 
 void RecordListModel::setHeaders(const QStringList &headers, const QList<Qt::Alignment> &alignments)
@@ -106,16 +106,33 @@ QString RecordListModel::text(int row, int column) const
 {
     if (row < 0 || row >= m_values.size())
         return {};
-    int field = column;
-    if (m_format.numbered) {
-        if (column == 0)
-            return QString::number(m_order.at(row) + 1);
-        --field;
-    }
+    const int field = fieldOf(column);
+    if (m_format.numbered && field == -1)
+        return QString::number(m_order.at(row) + 1);
     const QVariantList &values = m_values.at(row);
     if (field < 0 || field >= values.size())
         return {};
-    return m_format.text ? m_format.text(values.at(field), field) : cellText(values.at(field));
+    return showsAsRead(field) ? cellText(values.at(field)) : m_format.fieldText.at(field)(values.at(field));
+}
+
+bool RecordListModel::textContains(int row, int column, const QString &part) const
+{
+    // A filter looks at every cell of every row: "S No" and texts as read are
+    // searched without making a text.
+    const int field = fieldOf(column);
+    if (m_format.numbered && field == -1) {
+        char16_t digits[12];
+        qsizetype start = std::size(digits);
+        for (int number = m_order.at(row) + 1; number > 0; number /= 10)
+            digits[--start] = char16_t(u'0' + number % 10);
+        return QStringView(digits + start, digits + std::size(digits)).contains(part, Qt::CaseInsensitive);
+    }
+    if (field >= 0 && field < m_values.at(row).size() && showsAsRead(field)) {
+        const QVariant &value = m_values.at(row).at(field);
+        if (value.typeId() == QMetaType::QString)
+            return static_cast<const QString *>(value.constData())->contains(part, Qt::CaseInsensitive);
+    }
+    return text(row, column).contains(part, Qt::CaseInsensitive);
 }
 
 QVariant RecordListModel::rowData(int row) const
@@ -177,7 +194,7 @@ bool RecordListFilter::filterAcceptsRow(int sourceRow, const QModelIndex &) cons
         return true;
     const auto *model = static_cast<const RecordListModel *>(sourceModel());
     for (int c = 0; c < model->columnCount(); ++c) {
-        if (model->text(sourceRow, c).contains(m_text, Qt::CaseInsensitive))
+        if (model->textContains(sourceRow, c, m_text))
             return true;
     }
     return false;

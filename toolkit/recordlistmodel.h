@@ -22,8 +22,8 @@ struct RecordFormat
 {
     // A first column "S No" numbers the rows 1, 2, 3 in the order given.
     bool numbered = true;
-    // The text of a row's field (0 its first); none: cellText.
-    std::function<QString(const QVariant &value, int field)> text;
+    // Per field (0 the first), the text its value shows when not cellText's.
+    QList<std::function<QString(const QVariant &value)>> fieldText;
     // The window's own value of a row, worked out from its fields; none: the
     // value given with the row.
     std::function<QVariant(const QVariantList &values)> data;
@@ -54,6 +54,8 @@ public:
     int order(int row) const { return m_order.at(row); }
 
     QString text(int row, int column) const;
+    // Whether the cell's text holds part, case ignored.
+    bool textContains(int row, int column, const QString &part) const;
     QVariant rowData(int row) const;
     // Ascending by the column's text; rows of equal text keep their order.
     void sortBy(int column);
@@ -66,6 +68,9 @@ public:
 private:
     enum class Ties { AsTheyStand, AsGiven };
     void arrange(int column, Ties ties);
+    // The field a column shows (-1 for "S No"), and whether its value shows as read.
+    int fieldOf(int column) const { return m_format.numbered ? column - 1 : column; }
+    bool showsAsRead(int field) const { return field >= m_format.fieldText.size() || !m_format.fieldText.at(field); }
 
     QStringList m_headers;
     QList<Qt::Alignment> m_alignments;
