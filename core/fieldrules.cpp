@@ -42,7 +42,8 @@ std::optional<Problem> failure(const Check &check, const QString &text)
         break;
     case Check::TooLong:
     case Check::TooLongKept:
-        if (rule.limit > 0 && charCount(text) > rule.limit)
+        // A text of no more UTF-16 units than the limit holds no more characters: no count.
+        if (rule.limit > 0 && text.size() > rule.limit && charCount(text) > rule.limit)
             return Problem{check.field, rule.tooLong,
                            check.kind == Check::TooLong ? std::optional(leftChars(text, rule.limit)) : std::nullopt};
         break;

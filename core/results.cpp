@@ -49,11 +49,10 @@ std::optional<Problem> resultProblem(const ResultEntry &entry)
 
 ResultLog::ResultLog(Connection &cn, const QString &savedAt)
     : m_savedAt(savedAt)
-    , m_find(cn, caseKeySelect(QStringLiteral("rowid")) + QStringLiteral(" limit 1"),
-             QStringLiteral("Cannot find the test case"))
     , m_result(cn,
                QStringLiteral("update qv_zr_tst_cases set qv_zr_pass=?, qv_zr_rslt_act=?, qv_zr_dt_tst=?, "
-                              "qv_zr_def_severity=?, qv_zr_def_cat=? where rowid=?"),
+                              "qv_zr_def_severity=?, qv_zr_def_cat=? where rowid=(")
+                   + caseKeySelect(QStringLiteral("rowid")) + QStringLiteral(" limit 1)"),
                QStringLiteral("Cannot save the test result"))
     , m_history(cn,
                 QStringLiteral("insert into qv_zr_tst_history (qv_zr_pass, qv_zr_rslt_act, qv_zr_dt_tst, "
@@ -72,17 +71,15 @@ QString ResultLog::savedAtNow()
 
 bool ResultLog::write(const TestCaseKey &key, const TestResult &result)
 {
-    m_find.run(key.params());
-    if (!m_find.query().next())
-        return false;
-    const QVariant row = m_find.query().value(0);
-    m_find.query().finish();
     // A pass has no defect: empty text, not Null, so the lists show empty cells.
     const bool failed = isFail(result);
     const QVariantList stored{result.pass, result.actual, DateValue::toStored(result.date),
                               failed ? result.severity : QStringLiteral(""),
                               failed ? result.category : QStringLiteral("")};
-    m_result.run(stored + QVariantList{row});
+    // The first stored row of the key takes the result; with none, nothing is written.
+    m_result.run(stored + key.params());
+    if (m_result.query().numRowsAffected() == 0)
+        return false;
     m_history.run(stored + key.params() + QVariantList{m_savedAt});
     return true;
 }

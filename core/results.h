@@ -50,7 +50,6 @@ public:
 private:
     QString m_savedAt;
     // Prepared once: an import writes thousands of results.
-    SqlStatement m_find;
     SqlStatement m_result;
     SqlStatement m_history;
 };
