@@ -124,7 +124,7 @@ GeneratedSizes generateDatabase(const QString &path, int total, int historyRows)
         check(sqlite3_prepare_v2(db,
                                  "insert into qv_zr_tst_history select qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
                                  "qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass, qv_zr_rslt_act, "
-                                 "qv_zr_def_severity, qv_zr_def_cat, qv_zr_dt_tst, ? from qv_zr_tst_cases "
+                                 "qv_zr_def_severity, qv_zr_def_cat, qv_zr_dt_tst, ?, null from qv_zr_tst_cases "
                                  "where rowid = ? and qv_zr_dt_tst is not null",
                                  -1, &h, nullptr),
               db, "prepare history");

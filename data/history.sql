@@ -1,6 +1,7 @@
 -- Every result saved, oldest first: the result columns of qv_zr_tst_cases under
--- the same names, and the moment of the save (ISO 8601, local time with its
--- offset). Files made before it get it when a connection opens them.
+-- the same names, the moment of the save (ISO 8601, local time with its
+-- offset) and the build tested (Null or empty: none given). Files made before
+-- it get it, or its build column, when a connection opens them.
 CREATE TABLE IF NOT EXISTS qv_zr_tst_history (
   qv_zr_prjid           TEXT,
   qv_zr_tst_type        TEXT,
@@ -12,7 +13,10 @@ CREATE TABLE IF NOT EXISTS qv_zr_tst_history (
   qv_zr_def_severity    TEXT,
   qv_zr_def_cat         TEXT,
   qv_zr_dt_tst          DATE,
-  qv_zr_saved_at        TEXT
+  qv_zr_saved_at        TEXT,
+  qv_zr_build           TEXT
 );
 -- The history of one test case, by its five-text key.
 CREATE INDEX IF NOT EXISTS ix_history_case ON qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id);
+-- The builds of a project, and one build's results.
+CREATE INDEX IF NOT EXISTS ix_history_build ON qv_zr_tst_history (qv_zr_prjid, qv_zr_build);

@@ -27,8 +27,9 @@ const QList<Table> &tables()
          {QStringLiteral("qv_zr_prjid"), QStringLiteral("qv_zr_tst_type"), QStringLiteral("qv_zr_component"),
           QStringLiteral("qv_zr_component_type"), QStringLiteral("qv_zr_tst_case_id"), QStringLiteral("qv_zr_pass"),
           QStringLiteral("qv_zr_rslt_act"), QStringLiteral("qv_zr_def_severity"), QStringLiteral("qv_zr_def_cat"),
-          QStringLiteral("qv_zr_dt_tst"), QStringLiteral("qv_zr_saved_at")},
-         true},
+          QStringLiteral("qv_zr_dt_tst"), QStringLiteral("qv_zr_saved_at"), QStringLiteral("qv_zr_build")},
+         true,
+         {QStringLiteral("qv_zr_build")}},
     };
     return all;
 }
@@ -62,19 +63,62 @@ void createDatabase(const QString &path)
     }
 }
 
-QString addMissingTables(sqlite3 *db)
+namespace {
+
+bool hasColumn(sqlite3 *db, const QString &table, const QString &column)
 {
     sqlite3_stmt *st = nullptr;
     bool present = false;
-    if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type='table' and name='qv_zr_tst_history'", -1, &st,
-                           nullptr)
-        == SQLITE_OK)
+    if (sqlite3_prepare_v2(db, "select 1 from pragma_table_info(?) where lower(name)=lower(?)", -1, &st, nullptr)
+        == SQLITE_OK) {
+        const QByteArray t = table.toUtf8(), c = column.toUtf8();
+        sqlite3_bind_text(st, 1, t.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 2, c.constData(), -1, SQLITE_TRANSIENT);
         present = sqlite3_step(st) == SQLITE_ROW;
+    }
     sqlite3_finalize(st);
-    if (present)
+    return present;
+}
+
+bool hasIndex(sqlite3 *db, const char *name)
+{
+    sqlite3_stmt *st = nullptr;
+    bool present = false;
+    if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type='index' and name=?", -1, &st, nullptr)
+        == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, name, -1, SQLITE_STATIC);
+        present = sqlite3_step(st) == SQLITE_ROW;
+    }
+    sqlite3_finalize(st);
+    return present;
+}
+
+} // namespace
+
+QString addMissingTables(sqlite3 *db)
+{
+    QStringList missing;
+    bool tableMissing = false;
+    for (const Table &table : tables()) {
+        if (!table.addedLater)
+            continue;
+        if (!hasColumn(db, table.name, table.columns.first())) {
+            tableMissing = true;
+            continue;
+        }
+        for (const QString &column : table.laterColumns) {
+            if (!hasColumn(db, table.name, column))
+                missing << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT").arg(table.name, column);
+        }
+    }
+    if (!tableMissing && missing.isEmpty() && hasIndex(db, "ix_history_build"))
         return QString();
-    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK
-        || sqlite3_exec(db, kHistorySql, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    for (const QString &statement : std::as_const(missing))
+        ok = ok && sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    // The table, then every index it lacks: each statement makes only what is missing.
+    ok = ok && sqlite3_exec(db, kHistorySql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok) {
         const QString error = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         return error;

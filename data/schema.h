@@ -13,6 +13,9 @@ struct Table
     QString name;
     QStringList columns;
     bool addedLater = false; // a file made before it may lack it
+    // Columns a file made before them may lack, the last ones of the table;
+    // a connection adds them, empty, when it opens the file.
+    QStringList laterColumns = {};
 };
 const QList<Table> &tables();
 
@@ -31,8 +34,9 @@ enum class Check {
 // stand beside the program's), otherwise what differs, in words.
 QString differences(sqlite3 *db, Check check = Check::Exact);
 
-// Makes the tables a file made by an earlier version lacks (the result
-// history), in one transaction. Empty on success, else the engine's message.
+// Makes the tables and columns a file made by an earlier version lacks (the
+// result history, its build), with their indexes, in one transaction. Empty
+// on success, else the engine's message.
 QString addMissingTables(sqlite3 *db);
 
 // True when the file starts with the engine's header.

@@ -90,8 +90,9 @@ const QList<Entry> &ours()
 }
 
 // Column by column, what a table's definition changes; empty when nothing
-// the pragmas show differs (a constraint of the whole table, say).
-QStringList columnDifferences(sqlite3 *db, const Schema::Table &table)
+// the pragmas show differs (a constraint of the whole table, say). The later
+// columns the table lacks go to absentLater: opening the file adds them.
+QStringList columnDifferences(sqlite3 *db, const Schema::Table &table, QStringList &absentLater)
 {
     QStringList found;
     sqlite3_stmt *st = nullptr;
@@ -134,7 +135,11 @@ QStringList columnDifferences(sqlite3 *db, const Schema::Table &table)
     }
     sqlite3_finalize(st);
     for (const QString &column : table.columns) {
-        if (!present.contains(column.toLower()))
+        if (present.contains(column.toLower()))
+            continue;
+        if (table.laterColumns.contains(column))
+            absentLater << column.toLower();
+        else
             found << QStringLiteral("no column %1.%2").arg(table.name, column);
     }
     return found;
@@ -153,6 +158,7 @@ QString differences(sqlite3 *db, Check check)
 
     QStringList found;
     QSet<QString> absent;           // tables added later that the file lacks
+    QStringList absentColumns;      // columns added later that the file lacks
     QHash<QString, QString> tables; // lower-case name: definition
     for (const Entry &e : ours()) {
         if (e.type == QLatin1String("table"))
@@ -175,13 +181,15 @@ QString differences(sqlite3 *db, Check check)
         }
         if (normalized(it->sql) == tables.value(table.name.toLower()))
             continue;
-        QStringList columns = columnDifferences(db, table);
+        const qsizetype laterBefore = absentColumns.size();
+        QStringList columns = columnDifferences(db, table, absentColumns);
         if (check == Check::Presence) {
             columns.removeIf([](const QString &c) { return !c.startsWith(QLatin1String("no column")); });
             found << columns;
             continue;
         }
-        if (columns.isEmpty())
+        // A file of an earlier version: the table as that version made it.
+        if (columns.isEmpty() && absentColumns.size() == laterBefore)
             columns << QStringLiteral("table %1 defined otherwise: %2").arg(table.name, it->sql.simplified());
         found << columns;
     }
@@ -193,7 +201,10 @@ QString differences(sqlite3 *db, Check check)
     QSet<QString> wanted;
     QHash<QString, QString> names;
     for (const Entry &e : ours()) {
-        if (e.type == QLatin1String("index") && !absent.contains(e.table.toLower())) {
+        const bool onAbsentColumn = std::any_of(absentColumns.begin(), absentColumns.end(), [&](const QString &c) {
+            return normalized(e.sql).contains(c);
+        });
+        if (e.type == QLatin1String("index") && !absent.contains(e.table.toLower()) && !onAbsentColumn) {
             wanted.insert(indexShape(e.sql));
             names.insert(indexShape(e.sql), e.name);
         }

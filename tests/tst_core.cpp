@@ -281,7 +281,7 @@ void TestCore::caseDeleteTakesItsHistoryWhenNoRowIsLeft()
     if (stored == 2)
         d.addSecondRowOfTheKey();
     d.db.exec("insert into qv_zr_tst_history select qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
-              "qv_zr_component_type, qv_zr_tst_case_id, 'Fail', 'bad', 'Major', 'Crash', '2024-01-02', 'then' "
+              "qv_zr_component_type, qv_zr_tst_case_id, 'Fail', 'bad', 'Major', 'Crash', '2024-01-02', 'then', null "
               "from qv_zr_tst_cases");
     if (stored == 0)
         d.db.exec("delete from qv_zr_tst_cases where rowid = 1");

@@ -278,21 +278,31 @@ void TestDatabaseFile::staleSideFilesGoAtTheNextCopyOrStart()
 
 void TestDatabaseFile::restoreTakesOlderAndLongerFiles()
 {
-    // A backup of an earlier version, without the result history, restores,
-    // and the connection that opens it adds the history, empty.
-    {
+    // Backups of earlier versions, without the result history or without its
+    // build, restore; the connection that opens one adds what it lacks, empty,
+    // and the next backup takes it as it then is.
+    const QList<QStringList> earlier = {
+        {"drop table qv_zr_tst_history"},
+        {"drop index ix_history_build", "alter table qv_zr_tst_history drop column qv_zr_build"},
+    };
+    for (const QStringList &older : earlier) {
         TempDatabase db;
         fill(db, 3);
+        db.exec("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_case_id, qv_zr_pass) values ('P1', '1', 'Pass')");
         QTemporaryDir in;
         const QString old = in.filePath("old.mdb");
         DatabaseFile(db.path()).backupTo(old);
-        execOn(old, {"drop table qv_zr_tst_history"});
+        execOn(old, older);
         const QStringList rows = everything(db);
+        const QStringList history = older.size() == 1 ? QStringList() : QStringList{"P1|1|Pass|<null>"};
         DatabaseFile(db.path()).restoreFrom(old);
         Connection cn;
         cn.open(db.path());
         QCOMPARE(everything(db), rows);
-        QCOMPARE(db.count("qv_zr_tst_history"), 0);
+        QCOMPARE(db.rows("select qv_zr_prjid, qv_zr_tst_case_id, qv_zr_pass, qv_zr_build from qv_zr_tst_history"),
+                 history);
+        DatabaseFile(db.path()).backupTo(in.filePath("again.mdb"));
+        DatabaseFile(db.path()).restoreFrom(in.filePath("again.mdb"));
     }
     TempDatabase db;
     fill(db, 3);
