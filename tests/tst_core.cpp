@@ -1,5 +1,6 @@
 // The core library: each save's field rules in one table, then what the saves,
 // deletes and result logging write, and the rows the windows' lists are read from.
+#include "builds.h"
 #include "company.h"
 #include "connection.h"
 #include "dberror.h"
@@ -404,6 +405,13 @@ void TestCore::listsReturnTheRowsAsStored()
     QVERIFY(std::any_of(cases.cbegin(), cases.cend(), [](const QVariantList &r) { return r[CaseColumn::Id].isNull(); }));
     QCOMPARE(readCompany(d.cn)->address, QString());
     QVERIFY(companySecondColumn(d.cn).isNull());
+
+    // Builds: the project's own, newest result first, none for results without one.
+    for (const char *build : {"1.0", "2.0-rc1", "", "1.0", "b", "2.0"})
+        d.db.exec("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_build) values ('A', nullif(?, 'b'))", {build});
+    d.db.exec("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_build) values ('B', '9.9')");
+    QCOMPARE(projectBuilds(d.cn, "A"), (QStringList{"2.0", "1.0", "2.0-rc1"}));
+    QCOMPARE(projectBuilds(d.cn, "N"), QStringList());
 }
 
 QTEST_MAIN(TestCore)
