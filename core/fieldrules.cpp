@@ -26,6 +26,7 @@ const QList<FieldRule> kRules{
     {Field::Severity, 0, "Defect Severity is blank", ""},
     {Field::Category, 50, "Defect Category is blank", "Defect Category can not have more than 50 characters"},
     {Field::CompanyName, 50, "Company Name Can not be blank", "Company Name can not have more than 50 characters"},
+    {Field::Build, 50, "", "Build can not have more than 50 characters"}, // may stay empty
 };
 
 std::optional<Problem> failure(const Check &check, const QString &text)

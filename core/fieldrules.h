@@ -23,6 +23,7 @@ enum class Field {
     Severity,
     Category,
     CompanyName,
+    Build,
 };
 
 // A field's limit and the words a refusal shows. The words are the windows'

@@ -23,6 +23,8 @@ QString textOf(const ResultEntry &e, Field field)
         return e.result.severity;
     case Field::Category:
         return e.result.category;
+    case Field::Build:
+        return e.result.build;
     default:
         return caseKeyText(e.key, field);
     }
@@ -44,6 +46,7 @@ std::optional<Problem> resultProblem(const ResultEntry &entry)
     if (isFail(entry.result))
         checks << Check{Field::Severity, Check::Blank} << Check{Field::Category, Check::Blank}
                << Check{Field::Category, Check::TooLong};
+    checks << Check{Field::Build, Check::TooLong};
     return firstProblem(checks, [&](Field f) { return textOf(entry, f); });
 }
 
@@ -57,8 +60,8 @@ ResultLog::ResultLog(Connection &cn, const QString &savedAt)
     , m_history(cn,
                 QStringLiteral("insert into qv_zr_tst_history (qv_zr_pass, qv_zr_rslt_act, qv_zr_dt_tst, "
                                "qv_zr_def_severity, qv_zr_def_cat, qv_zr_prjid, qv_zr_component, "
-                               "qv_zr_component_type, qv_zr_tst_type, qv_zr_tst_case_id, qv_zr_saved_at) "
-                               "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                               "qv_zr_component_type, qv_zr_tst_type, qv_zr_tst_case_id, qv_zr_saved_at, qv_zr_build) "
+                               "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                 QStringLiteral("Cannot save the test result"))
 {
 }
@@ -80,7 +83,8 @@ bool ResultLog::write(const TestCaseKey &key, const TestResult &result)
     m_result.run(stored + key.params());
     if (m_result.query().numRowsAffected() == 0)
         return false;
-    m_history.run(stored + key.params() + QVariantList{m_savedAt});
+    const QVariant build = result.build.isEmpty() ? QVariant() : QVariant(result.build);
+    m_history.run(stored + key.params() + QVariantList{m_savedAt, build});
     return true;
 }
 

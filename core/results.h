@@ -18,6 +18,8 @@ struct TestResult
     // Stored for "Fail" only; a pass stores empty text for both.
     QString severity;
     QString category;
+    // The build tested, empty when none: stored in the history row only.
+    QString build;
 };
 
 // What the test log's save checks: the case it names, that case's texts as

@@ -55,7 +55,8 @@ struct Forms
             return key(result.key)
                    + Fields{{Field::CaseDescription, &result.description}, {Field::ExpectedResult, &result.expected},
                             {Field::ActualResult, &result.result.actual},   {Field::PassFail, &result.result.pass},
-                            {Field::Severity, &result.result.severity},     {Field::Category, &result.result.category}};
+                            {Field::Severity, &result.result.severity},     {Field::Category, &result.result.category},
+                            {Field::Build, &result.result.build}};
         return {{Field::CompanyName, &company.name}};
     }
     std::optional<Problem> check(const QString &save) const
@@ -79,7 +80,7 @@ struct Db
     QStringList history() const
     {
         return db.rows("select qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, "
-                       "qv_zr_pass, qv_zr_rslt_act, qv_zr_def_severity, qv_zr_def_cat, qv_zr_dt_tst "
+                       "qv_zr_pass, qv_zr_rslt_act, qv_zr_def_severity, qv_zr_def_cat, qv_zr_dt_tst, qv_zr_build "
                        "from qv_zr_tst_history order by rowid");
     }
     // The key and rows that differ from it in one key text only.
@@ -177,6 +178,8 @@ void TestCore::fieldRules_data()
     row("result", Field::Category, " ", "Defect Category is blank");
     ok("result", Field::Category, "#50");
     row("result", Field::Category, "#50+", "Defect Category can not have more than 50 characters", "#50");
+    ok("result", Field::Build, "#50");
+    row("result", Field::Build, "#50+", "Build can not have more than 50 characters", "#50");
     // A pass looks at neither severity nor category.
     row("result", Field::PassFail, "Pass", "", "-", true);
     row("company", Field::CompanyName, "", "Company Name Can not be blank");
@@ -308,14 +311,15 @@ void TestCore::resultLogWritesItsCaseAndAHistoryRow()
     const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
     QCOMPARE(logResult(d.cn, entry).outcome, SaveResult::Changed);
     // A pass stores empty severity and category, whatever the selectors held.
-    entry.result = {"Pass", "fixed", QDate(2024, 5, 7), "Major", "Crash"};
+    entry.result = {"Pass", "fixed", QDate(2024, 5, 7), "Major", "Crash", "2.0-rc1"};
     QCOMPARE(logResult(d.cn, entry).outcome, SaveResult::Changed);
 
     QStringList after = before;
     after[0] = "Alpha|Functional|Login|UI|T1|d|e|Pass|fixed|||2024-05-07";
     QCOMPARE(d.cases(), after);
-    QCOMPARE(d.history(), (QStringList{"Alpha|Functional|Login|UI|T1|Fail| total off|Major|Crash|2024-05-06",
-                                       "Alpha|Functional|Login|UI|T1|Pass|fixed|||2024-05-07"}));
+    // The build goes to the history only; none is Null.
+    QCOMPARE(d.history(), (QStringList{"Alpha|Functional|Login|UI|T1|Fail| total off|Major|Crash|2024-05-06|<null>",
+                                       "Alpha|Functional|Login|UI|T1|Pass|fixed|||2024-05-07|2.0-rc1"}));
     const Rows shown = historyRows(d.cn, kKey);
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown[0].mid(0, HistoryColumn::SavedAt), (QVariantList{"2024-05-07", "Pass", "", "", "fixed"}));
