@@ -52,26 +52,28 @@ CaseWriter::CaseWriter(Connection &cn)
 {
 }
 
-SaveResult CaseWriter::save(const CaseFields &fields)
+SaveResult CaseWriter::save(const CaseFields &fields, Key key)
 {
     if (auto problem = caseProblem(fields))
         return {SaveResult::Refused, problem};
-    m_find.run(fields.key.params());
-    if (!m_find.query().next()) {
-        if (!m_add)
-            m_add.emplace(m_cn,
-                          QStringLiteral("insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_component, "
-                                         "qv_zr_component_type, qv_zr_tst_type, qv_zr_tst_case_id, "
-                                         "qv_zr_tst_case_desc, qv_zr_rslt_exp, qv_zr_pass) "
-                                         "values (?, ?, ?, ?, ?, ?, ?, 'Fail')"),
-                          QStringLiteral("Cannot save the test case"));
-        m_add->run(fields.key.params() + QVariantList{fields.description, fields.expected});
-        return {SaveResult::Added, std::nullopt};
+    if (key == Key::Unknown) {
+        m_find.run(fields.key.params());
+        if (m_find.query().next()) {
+            const QVariant row = m_find.query().value(0);
+            m_find.query().finish();
+            m_change.run({fields.expected, fields.description, row});
+            return {SaveResult::Changed, std::nullopt};
+        }
     }
-    const QVariant row = m_find.query().value(0);
-    m_find.query().finish();
-    m_change.run({fields.expected, fields.description, row});
-    return {SaveResult::Changed, std::nullopt};
+    if (!m_add)
+        m_add.emplace(m_cn,
+                      QStringLiteral("insert into qv_zr_tst_cases (qv_zr_prjid, qv_zr_component, "
+                                     "qv_zr_component_type, qv_zr_tst_type, qv_zr_tst_case_id, "
+                                     "qv_zr_tst_case_desc, qv_zr_rslt_exp, qv_zr_pass) "
+                                     "values (?, ?, ?, ?, ?, ?, ?, 'Fail')"),
+                      QStringLiteral("Cannot save the test case"));
+    m_add->run(fields.key.params() + QVariantList{fields.description, fields.expected});
+    return {SaveResult::Added, std::nullopt};
 }
 
 bool deleteCase(Connection &cn, const TestCaseKey &key)

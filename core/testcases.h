@@ -32,7 +32,10 @@ class CaseWriter
 {
 public:
     explicit CaseWriter(Connection &cn);
-    SaveResult save(const CaseFields &fields);
+    // New: the caller knows no stored case has the key (an import that read
+    // the keys in this transaction), so the row is added without a look-up.
+    enum class Key { Unknown, New };
+    SaveResult save(const CaseFields &fields, Key key = Key::Unknown);
 
 private:
     Connection &m_cn;

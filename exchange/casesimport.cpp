@@ -129,11 +129,16 @@ CasesImportCounts importCases(Connection &cn, const CasesPreview &preview)
                                                    .arg(first));
     }
     CaseWriter writer(cn);
+    QSet<QStringList> added;
     for (const CaseRow &row : preview.rows) {
         if (row.action == RowAction::Error)
             continue;
         // A key stored since the preview changes the stored case, as the window's save does.
-        switch (writer.save(row.texts).outcome) {
+        QStringList key = keyTexts(row.texts.key);
+        const bool isNew = !stored.contains(key) && !added.contains(key);
+        if (isNew)
+            added.insert(std::move(key));
+        switch (writer.save(row.texts, isNew ? CaseWriter::Key::New : CaseWriter::Key::Unknown).outcome) {
         case SaveResult::Added:
             ++counts.added;
             break;
