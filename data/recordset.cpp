@@ -28,7 +28,7 @@ void RecordSet::open(const QString &sql, const QVariantList &params, Connection 
     const QString context = QStringLiteral("Cannot run the query \"%1\"").arg(sql);
     if (m_open)
         fail(context, QStringLiteral("the record set is already open"));
-    if (cn.state() != 1)
+    if (cn.state() != StateOpen)
         fail(context, QStringLiteral("the database connection is not open"));
     cn.followFile();
 
