@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "databasefile.h"
 #include "dberror.h"
+#include "errorof.h"
 #include "exchangeerror.h"
 #include "frm_backup.h"
 #include "frm_export_cases.h"
@@ -21,17 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The message of the ExchangeError f throws, or "no error".
-template <class F> QString errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const ExchangeError &e) {
-        return e.message();
-    }
-    return QStringLiteral("no error");
-}
 
 // Whether the layout, or one inside it, holds the widget.
 bool holds(const QLayout *layout, const QWidget *widget)

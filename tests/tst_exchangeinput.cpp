@@ -1,5 +1,6 @@
 #include "csvreader.h"
 #include "dropdown.h"
+#include "errorof.h"
 #include "exchangeerror.h"
 #include "frm_import_cases.h"
 #include "frm_import_results.h"
@@ -24,17 +25,6 @@ QString shown(const CsvTable &table)
     for (qsizetype r = 0; r < table.rows.size(); ++r)
         out << QStringLiteral("%1:%2").arg(table.rowLines.at(r)).arg(table.rows.at(r).join(u'|'));
     return out.join(u'\n');
-}
-
-// The message of the ExchangeError f throws, or "no error".
-template <class F> QString errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const ExchangeError &e) {
-        return e.message();
-    }
-    return QStringLiteral("no error");
 }
 
 const QByteArray kCasesHeader = "ID,Description,Type,Component,Component Type,Expected\n";
