@@ -355,17 +355,22 @@ void benchBuilds(const QString &folder, const QString &size)
                medianMs(g_runs, [&] { builds = projectBuilds(cn, kLargest); }), 0, QStringLiteral("none"));
         std::printf("    (%lld builds, newest %s)\n", qlonglong(builds.size()), qPrintable(builds.value(0)));
         const Rows first = readRows(cn,
-                                    "select qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id "
-                                    "from qv_zr_tst_cases where qv_zr_prjid=? limit 1",
+                                    "select qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, "
+                                    "qv_zr_tst_case_desc, qv_zr_rslt_exp from qv_zr_tst_cases where qv_zr_prjid=? limit 1",
                                     {kLargest});
         ResultEntry entry;
         const QVariantList &k = first.at(0);
         entry.key = {kLargest, k[0].toString(), k[1].toString(), k[2].toString(), k[3].toString()};
+        entry.description = k[4].toString();
+        entry.expected = k[5].toString();
         entry.result = {QStringLiteral("Fail"), QString(), QDate(2026, 12, 6), QStringLiteral("Major"),
                         QStringLiteral("GUI"), generatedBuild(kBuilds - 1)};
         int n = 0;
         record(QStringLiteral("result save with its build @%1").arg(size),
-               medianMs(g_runs, [&] { logResult(cn, entry); },
+               medianMs(g_runs, [&] {
+                   if (!logResult(cn, entry).written())
+                       std::fprintf(stderr, "the result was not saved\n");
+               },
                         [&] { entry.result.actual = QStringLiteral("ran %1").arg(++n); }),
                medianMs(g_runs, [&] {
                    Floor::write(db, {"update qv_zr_tst_cases set qv_zr_rslt_act='x' where qv_zr_prjid=? and "

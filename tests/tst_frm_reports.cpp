@@ -255,9 +255,9 @@ void TestFrmReports::buildPickersDefaultsAndMessages()
     fillBuildHistory(f.db);
     f.load();
     QVERIFY(f.w->cmb_prjid->selectEqualEntry("Builds"));
-    QCOMPARE(entries(f.w->cmb_newer), (QStringList{"b4", "b3", "b2", "b1"}));
+    QCOMPARE(entries(f.w->cmb_newer), (QStringList{"b4", "b3", "b10", "b9"}));
     QCOMPARE(f.w->cmb_newer->text() + f.w->cmb_older->text(), QStringLiteral("b4b3"));
-    QCOMPARE(entries(f.w->cmb_build), (QStringList{"All builds", "b4", "b3", "b2", "b1"}));
+    QCOMPARE(entries(f.w->cmb_build), (QStringList{"All builds", "b4", "b3", "b10", "b9"}));
     QCOMPARE(f.w->cmb_build->text(), QStringLiteral("All builds"));
     QVERIFY(!f.w->cmb_build->isHidden() && f.w->cmb_older->isHidden());
     f.w->cmb_build->setListIndex(2);

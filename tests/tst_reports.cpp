@@ -478,6 +478,7 @@ void TestReports::buildComparisonAndTheLogOfOneBuild()
     QCOMPARE(cmp.column("qv_zr_tst_case_id"), (QStringList{"c6", "c1", "c2", "c7", "c3", "c4", "c5"}));
     QCOMPARE(cmp.column("older_result"), (QStringList{"Pass", "Pass", "Fail", "Fail", "Fail", "Not run", "Pass"}));
     QCOMPARE(cmp.column("newer_result"), (QStringList{"Fail", "Fail", "Pass", "Fail", "Fail", "Pass", "Not run"}));
+    QCOMPARE(cmp.column("flips"), (QStringList{"3", "1", "1", "2", "0", "0", "0"})); // in the order tested
     QCOMPARE(itemLines(cmp.layout, PageItem::Kind::GroupHeader),
              (QStringList{"New failures (2)", "Severity: Critical (1)", "Severity: Minor (1)", "Fixed (1)",
                           "Severity: Major (1)", "Still failing (2)", "Severity: Major (1)", "Severity: Minor (1)",
