@@ -7,6 +7,7 @@
 //   verolan_bench [--quick] [--sizes 1000,10000,100000] [--only <word in a figure's name>]
 #include "apppaths.h"
 #include "apppathsoverride.h"
+#include "builds.h"
 #include "casecolumns.h"
 #include "casesexport.h"
 #include "casesimport.h"
@@ -24,6 +25,7 @@
 #include "frm_tst_log.h"
 #include "generator.h"
 #include "recordlist.h"
+#include "results.h"
 #include "reportviewer.h"
 #include "services.h"
 #include "startup.h"
@@ -160,6 +162,8 @@ QString firstTestType(const QString &db)
     Q_UNUSED(db);
     return QStringLiteral("Functional");
 }
+
+void benchBuilds(const QString &folder, const QString &size);
 
 void benchSize(int cases, const QString &folder)
 {
@@ -319,6 +323,9 @@ void benchSize(int cases, const QString &folder)
         w.Cmdrepexit_Click();
     }
 
+    if (cases >= 100000)
+        benchBuilds(folder, size);
+
     if (cases >= 100000 && (wanted(QStringLiteral("backup")) || wanted(QStringLiteral("restore")))) {
         const QString copy = QDir(folder).filePath(QStringLiteral("copy.mdb"));
         const QString backup = QDir(folder).filePath(QStringLiteral("backup.mdb"));
@@ -333,6 +340,62 @@ void benchSize(int cases, const QString &folder)
         record(QStringLiteral("restore @%1").arg(size), medianMs(g_runs, [&] { file.restoreFrom(backup); }), cpMs,
                QStringLiteral("cp + sync"));
     }
+}
+
+// The builds: the largest project's build list, a result saved with its
+// build, and the comparison of its two latest builds.
+void benchBuilds(const QString &folder, const QString &size)
+{
+    const QString db = QDir(folder).filePath(QStringLiteral("testing.mdb"));
+    {
+        Connection cn;
+        cn.open(db);
+        QStringList builds;
+        record(QStringLiteral("build list of the largest project @%1").arg(size),
+               medianMs(g_runs, [&] { builds = projectBuilds(cn, kLargest); }), 0, QStringLiteral("none"));
+        std::printf("    (%lld builds, newest %s)\n", qlonglong(builds.size()), qPrintable(builds.value(0)));
+        const Rows first = readRows(cn,
+                                    "select qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, "
+                                    "qv_zr_tst_case_desc, qv_zr_rslt_exp from qv_zr_tst_cases where qv_zr_prjid=? limit 1",
+                                    {kLargest});
+        ResultEntry entry;
+        const QVariantList &k = first.at(0);
+        entry.key = {kLargest, k[0].toString(), k[1].toString(), k[2].toString(), k[3].toString()};
+        entry.description = k[4].toString();
+        entry.expected = k[5].toString();
+        entry.result = {QStringLiteral("Fail"), QString(), QDate(2026, 12, 6), QStringLiteral("Major"),
+                        QStringLiteral("GUI"), generatedBuild(kBuilds - 1)};
+        int n = 0;
+        record(QStringLiteral("result save with its build @%1").arg(size),
+               medianMs(g_runs, [&] {
+                   if (!logResult(cn, entry).written())
+                       std::fprintf(stderr, "the result was not saved\n");
+               },
+                        [&] { entry.result.actual = QStringLiteral("ran %1").arg(++n); }),
+               medianMs(g_runs, [&] {
+                   Floor::write(db, {"update qv_zr_tst_cases set qv_zr_rslt_act='x' where qv_zr_prjid=? and "
+                                     "qv_zr_tst_case_id=?",
+                                     {kLargest, entry.key.id}});
+               }),
+               QStringLiteral("C API update"));
+    }
+    if (!wanted(QStringLiteral("Build comparison of largest project: first page shown")))
+        return;
+    TestingClass con;
+    Frm_Reports w(con);
+    showLoaded(w);
+    w.cmb_prjid->setListIndex(indexOf(w.cmb_prjid, kLargest));
+    w.TypeofReport->setListIndex(indexOf(w.TypeofReport, Frm_Reports::kBuildComparison));
+    record(QStringLiteral("Build comparison of largest project: first page shown @%1").arg(size),
+           medianMs(3, [&] { w.Command4_Click(); w.RptView->repaint(); }, [&] {
+               if (w.RptView->isVisible())
+                   w.Cmdrepexit_Click();
+               w.TypeofReport->setListIndex(indexOf(w.TypeofReport, Frm_Reports::kBuildComparison));
+           }),
+           0, QStringLiteral("none"));
+    std::printf("    (%s against %s: %d pages)\n", qPrintable(w.cmb_older->text()), qPrintable(w.cmb_newer->text()),
+                w.RptView->pageCount());
+    w.Cmdrepexit_Click();
 }
 
 // Data in and out: 100,000 test cases from a CSV file into an empty project,

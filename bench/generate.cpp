@@ -1,6 +1,6 @@
 // Writes a realistic large testing.mdb for the benchmark.
 //
-//   verolan_bench_generate <file> <test cases>
+//   verolan_bench_generate <file> <test cases> [<history rows>]
 #include "generator.h"
 
 #include <QCoreApplication>
@@ -11,8 +11,8 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: verolan_bench_generate <file> <test cases>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: verolan_bench_generate <file> <test cases> [<history rows>]\n");
         return 2;
     }
     const QString path = QString::fromLocal8Bit(argv[1]);
@@ -21,7 +21,8 @@ int main(int argc, char **argv)
         return 1;
     }
     try {
-        const GeneratedSizes sizes = generateDatabase(path, QString::fromLocal8Bit(argv[2]).toInt());
+        const GeneratedSizes sizes = generateDatabase(path, QString::fromLocal8Bit(argv[2]).toInt(),
+                                                         argc == 4 ? QString::fromLocal8Bit(argv[3]).toInt() : 0);
         std::printf("%s: %d projects, %d test cases, largest project %d\n", argv[1], sizes.projects, sizes.cases,
                     sizes.largestProject);
     } catch (const std::exception &e) {

@@ -50,6 +50,11 @@ void bindText(sqlite3_stmt *st, int i, const QString &text)
 
 } // namespace
 
+QString generatedBuild(int index)
+{
+    return QStringLiteral("3.%1.0").arg(index + 1);
+}
+
 GeneratedSizes generateDatabase(const QString &path, int total, int historyRows)
 {
     Schema::createDatabase(path);
@@ -119,13 +124,15 @@ GeneratedSizes generateDatabase(const QString &path, int total, int historyRows)
     }
     sqlite3_finalize(tc);
     if (historyRows > 0) {
-        // Earlier results of the logged cases, about ten a case.
+        // Earlier results of the logged cases, about ten a case, over kBuilds
+        // builds tested one after the other; each result passes or fails anew,
+        // so outcomes change from build to build.
         sqlite3_stmt *h = nullptr;
         check(sqlite3_prepare_v2(db,
                                  "insert into qv_zr_tst_history select qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
-                                 "qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass, qv_zr_rslt_act, "
-                                 "qv_zr_def_severity, qv_zr_def_cat, qv_zr_dt_tst, ?, null from qv_zr_tst_cases "
-                                 "where rowid = ? and qv_zr_dt_tst is not null",
+                                 "qv_zr_component_type, qv_zr_tst_case_id, ?3, qv_zr_rslt_act, ?4, ?5, "
+                                 "qv_zr_dt_tst, ?1, ?6 from qv_zr_tst_cases "
+                                 "where rowid = ?2 and qv_zr_dt_tst is not null",
                                  -1, &h, nullptr),
               db, "prepare history");
         for (int i = 0; i < historyRows; ++i) {
@@ -135,6 +142,11 @@ GeneratedSizes generateDatabase(const QString &path, int total, int historyRows)
                                       .toUtf8();
             sqlite3_bind_text(h, 1, at.constData(), int(at.size()), SQLITE_TRANSIENT);
             sqlite3_bind_int64(h, 2, 1 + rng.bounded(total));
+            const bool pass = rng.bounded(100) < 70;
+            bindText(h, 3, pass ? QStringLiteral("Pass") : QStringLiteral("Fail"));
+            bindText(h, 4, pass ? QString(QLatin1String("")) : severities.at(rng.bounded(int(severities.size()))));
+            bindText(h, 5, pass ? QString(QLatin1String("")) : categories.at(rng.bounded(int(categories.size()))));
+            bindText(h, 6, generatedBuild(int(qint64(i) * kBuilds / historyRows)));
             check(sqlite3_step(h), db, "insert history");
             sqlite3_reset(h);
         }

@@ -13,5 +13,9 @@ struct GeneratedSizes
 // projects, the largest ("PRJ-LARGEST") holding a fifth of the cases up to
 // 20,000, four test types, 48 components, four in five cases logged with a mix
 // of passes and failures, texts of realistic length; historyRows earlier
-// results spread over the logged cases. Throws on failure.
+// results spread over the logged cases and over kBuilds builds, named
+// generatedBuild(0) (the first tested) to generatedBuild(kBuilds - 1). Throws on failure.
+constexpr int kBuilds = 20;
+QString generatedBuild(int index);
+
 GeneratedSizes generateDatabase(const QString &path, int testCases, int historyRows = 0);

@@ -1,6 +1,7 @@
 #include "frm_reports.h"
 
 #include "apppaths.h"
+#include "builds.h"
 #include "company.h"
 #include "dropdown.h"
 #include "guard.h"
@@ -31,6 +32,12 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     , Label6(new QLabel(QStringLiteral("Select Type of Report"), Frame5))
     , TypeofReport(new DropDown(DropDown::Kind::PickOnly, false, Frame5))
     , Command4(new QPushButton(QStringLiteral("Generate"), Frame5))
+    , lbl_build(new QLabel(QStringLiteral("Build"), Frame5))
+    , cmb_build(new DropDown(DropDown::Kind::PickOnly, false, Frame5))
+    , lbl_older(new QLabel(QStringLiteral("Older build"), Frame5))
+    , cmb_older(new DropDown(DropDown::Kind::PickOnly, false, Frame5))
+    , lbl_newer(new QLabel(QStringLiteral("Newer build"), Frame5))
+    , cmb_newer(new DropDown(DropDown::Kind::PickOnly, false, Frame5))
     , con(con)
 {
     setObjectName(QStringLiteral("Frm_Reports"));
@@ -46,11 +53,18 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     Label6->setObjectName(QStringLiteral("Label6"));
     TypeofReport->setObjectName(QStringLiteral("TypeofReport"));
     Command4->setObjectName(QStringLiteral("Command4"));
+    cmb_build->setObjectName(QStringLiteral("cmb_build"));
+    cmb_older->setObjectName(QStringLiteral("cmb_older"));
+    cmb_newer->setObjectName(QStringLiteral("cmb_newer"));
     Label1->setBuddy(cmb_prjid);
     Label6->setBuddy(TypeofReport);
+    lbl_build->setBuddy(cmb_build);
+    lbl_older->setBuddy(cmb_older);
+    lbl_newer->setBuddy(cmb_newer);
 
     TypeofReport->addEntries({QStringLiteral("Test Log"), QStringLiteral("Test Log - Failed Cases"),
-                              QStringLiteral("Test Log - Passed Cases"), QStringLiteral("Test Plan")});
+                              QStringLiteral("Test Log - Passed Cases"), QStringLiteral("Test Plan"),
+                              kBuildComparison});
 
     // The selection screen: a title over a frame with the two choices and the button.
     QFont titleFont = Label52->font();
@@ -66,7 +80,13 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     frameLayout->addWidget(cmb_prjid, 0, 1);
     frameLayout->addWidget(Label6, 1, 0);
     frameLayout->addWidget(TypeofReport, 1, 1);
-    frameLayout->addWidget(Command4, 2, 1, Qt::AlignRight);
+    frameLayout->addWidget(lbl_build, 2, 0);
+    frameLayout->addWidget(cmb_build, 2, 1);
+    frameLayout->addWidget(lbl_older, 3, 0);
+    frameLayout->addWidget(cmb_older, 3, 1);
+    frameLayout->addWidget(lbl_newer, 4, 0);
+    frameLayout->addWidget(cmb_newer, 4, 1);
+    frameLayout->addWidget(Command4, 5, 1, Qt::AlignRight);
 
     auto *selection = new QGridLayout(Picture5);
     selection->setRowStretch(0, 1);
@@ -81,7 +101,10 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     layout->addWidget(Picture5);
     layout->addWidget(RptView);
 
-    setTabOrder(TypeofReport, Command4);
+    setTabOrder(TypeofReport, cmb_build);
+    setTabOrder(cmb_build, cmb_older);
+    setTabOrder(cmb_older, cmb_newer);
+    setTabOrder(cmb_newer, Command4);
     setTabOrder(Command4, cmb_prjid);
 
     RptView->hide();
@@ -93,6 +116,9 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     keys()->setDefaultButton(Command4);
 
     onEvent(Command4, &QPushButton::clicked, this, &Frm_Reports::Command4_Click);
+    onEvent(cmb_prjid, &DropDown::clicked, this, &Frm_Reports::fill_builds);
+    onEvent(TypeofReport, &DropDown::clicked, this, &Frm_Reports::showBuildChoices);
+    showBuildChoices();
     onEvent(Cmdrepexit, &QPushButton::clicked, this, &Frm_Reports::Cmdrepexit_Click);
 }
 
@@ -112,6 +138,8 @@ QString Frm_Reports::reportFile(const QString &kind)
         return QStringLiteral("rpt_tst_log_pass.rpt");
     if (kind == QLatin1String("Test Plan"))
         return QStringLiteral("rpt_tst_plan.rpt");
+    if (kind == kBuildComparison)
+        return QStringLiteral("rpt_build_cmp.rpt");
     return QString();
 }
 
@@ -132,10 +160,53 @@ void Frm_Reports::Form_Load()
 void Frm_Reports::fill_prjid()
 {
     fillDropDown(cmb_prjid, projectIds(con.cn));
+    if (cmb_prjid->entryCount() == 0)
+        fill_builds();
+}
+
+// The newer build defaults to the latest, the older to the one before it.
+void Frm_Reports::fill_builds()
+{
+    m_builds = projectBuilds(con.cn, cmb_prjid->text());
+    fillDropDown(cmb_build, m_builds, {kAllBuilds});
+    fillDropDown(cmb_newer, m_builds);
+    fillDropDown(cmb_older, m_builds);
+    if (m_builds.size() > 1)
+        cmb_older->setListIndex(1);
+}
+
+void Frm_Reports::showBuildChoices()
+{
+    const bool log = TypeofReport->text() == QLatin1String("Test Log");
+    const bool comparison = TypeofReport->text() == kBuildComparison;
+    lbl_build->setVisible(log);
+    cmb_build->setVisible(log);
+    for (QWidget *w : {static_cast<QWidget *>(lbl_older), static_cast<QWidget *>(cmb_older),
+                       static_cast<QWidget *>(lbl_newer), static_cast<QWidget *>(cmb_newer)})
+        w->setVisible(comparison);
+}
+
+QString Frm_Reports::comparisonProblem() const
+{
+    if (m_builds.size() < 2)
+        return QStringLiteral("This project has results for fewer than two builds.");
+    if (cmb_older->text() == cmb_newer->text())
+        return QStringLiteral("Pick two different builds to compare.");
+    return QString();
 }
 
 void Frm_Reports::Command4_Click()
 {
+    const bool comparison = TypeofReport->text() == kBuildComparison;
+    if (comparison) {
+        // An empty comparison would look like "nothing changed".
+        const QString problem = comparisonProblem();
+        if (!problem.isEmpty()) {
+            Ui::information(this, problem);
+            (m_builds.size() < 2 ? static_cast<QWidget *>(cmb_prjid) : cmb_older)->setFocus();
+            return;
+        }
+    }
     Frame5->hide();
     Picture5->hide();
     RptView->show();
@@ -153,6 +224,12 @@ void Frm_Reports::Command4_Click()
         m_report->setParameterValue(1, m_companyName);
         m_report->clearParameter(2);
         m_report->setParameterValue(2, cmb_prjid->text());
+        if (comparison) {
+            m_report->setParameterValue(3, cmb_older->text());
+            m_report->setParameterValue(4, cmb_newer->text());
+        } else if (TypeofReport->text() == QLatin1String("Test Log") && cmb_build->listIndex() > 0) {
+            m_report->setParameterValue(3, cmb_build->text());
+        }
         RptView->viewReport();
     } catch (...) {
         // A report that cannot be shown must not leave the user on an empty screen.

@@ -31,6 +31,8 @@ public:
 
     // The definition file each report kind opens, in the program's folder.
     static QString reportFile(const QString &kind);
+    static inline const QString kBuildComparison = QStringLiteral("Build comparison");
+    static inline const QString kAllBuilds = QStringLiteral("All builds");
 
     ReportViewer *RptView;
     QPushButton *Cmdrepexit;
@@ -42,6 +44,13 @@ public:
     QLabel *Label6;
     DropDown *TypeofReport;
     QPushButton *Command4;
+    // The Test Log's build ("All builds" first), and the comparison's two builds.
+    QLabel *lbl_build;
+    DropDown *cmb_build;
+    QLabel *lbl_older;
+    DropDown *cmb_older;
+    QLabel *lbl_newer;
+    DropDown *cmb_newer;
 
     const QString &companyName() const { return m_companyName; }
     ReportEngine *engine() const { return m_engine.get(); }
@@ -52,12 +61,17 @@ protected:
 
 private:
     void fill_prjid();
+    void fill_builds();
+    void showBuildChoices();
+    // What keeps the comparison from being made; empty when nothing does.
+    QString comparisonProblem() const;
     void showSelection();
     void releaseReport();
     void placeExitButton();
 
     TestingClass &con;
     QString m_companyName;
+    QStringList m_builds; // the picked project's, newest first
     std::unique_ptr<ReportEngine> m_engine;
     std::unique_ptr<Report> m_report;
 };

@@ -206,7 +206,7 @@ void TestInstall::installedFilesAndPortableLayout()
     const AppPaths::Paths installed = AppPaths::pathsFor(prefix.filePath("bin"));
     QCOMPARE(installed.layout, AppPaths::Layout::Installed);
     QCOMPARE(installed.reportFolder, prefix.filePath("share/verolan"));
-    for (const char *file : {"rpt_tst_plan.rpt", "rpt_tst_log.rpt", "rpt_tst_log_failed.rpt", "rpt_tst_log_pass.rpt"})
+    for (const char *file : {"rpt_tst_plan.rpt", "rpt_tst_log.rpt", "rpt_tst_log_failed.rpt", "rpt_tst_log_pass.rpt", "rpt_build_cmp.rpt"})
         QVERIFY2(QFileInfo::exists(QDir(installed.reportFolder).filePath(file)), file);
     // The shipped database is empty, whatever the build folder's file holds, and
     // never named as a user's database is.

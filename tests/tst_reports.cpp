@@ -43,8 +43,9 @@ struct Shown
     }
 };
 
+// more: the values of the parameters after the project.
 Shown show(const QString &definition, const QString &database, const QString &project,
-           const QString &company = "Acme Testing Ltd")
+           const QString &company = "Acme Testing Ltd", const QStringList &more = {})
 {
     Shown s;
     s.report = ReportEngine().openReport(definition);
@@ -52,6 +53,8 @@ Shown show(const QString &definition, const QString &database, const QString &pr
     s.report->setPromptForParameters(false);
     s.report->setParameterValue(1, company);
     s.report->setParameterValue(2, project);
+    for (int i = 0; i < more.size(); ++i)
+        s.report->setParameterValue(3 + i, more.at(i));
     s.layout = layoutReport(s.report->definition(), s.report->content(), s.report->parameterValues(), QDate(2024, 4, 1));
     return s;
 }
@@ -140,6 +143,7 @@ private slots:
     void shippedReportOnTheFixture_data();
     void shippedReportOnTheFixture();
     void parametersAreTakenByPosition();
+    void buildComparisonAndTheLogOfOneBuild();
     void reportReadsThroughItsOwnReadOnlyConnection();
     void discardingShowsTheDatabaseAsItIsNow();
     void brokenQueryOrDatabaseIsReported();
@@ -400,7 +404,7 @@ void TestReports::shippedReportOnTheFixture()
     const Shown s = show(shipped(file), fixture->path(), fixtureProject);
     const ReportDefinition &def = s.report->definition();
     QVERIFY(def.parameters.at(0).heading);
-    QCOMPARE(def.query.parameters, QStringList{"project"});
+    QCOMPARE(def.query.parameters.first(), QStringLiteral("project"));
     QCOMPARE(s.column("qv_zr_tst_case_id"), ids);
     QCOMPARE(s.column(field), values);
     QCOMPARE(itemLines(s.layout, PageItem::Kind::GroupHeader), headers);
@@ -453,15 +457,51 @@ void TestReports::parametersAreTakenByPosition()
         QVERIFY2(e.problem().contains("parameter 1 (\"company\") has no value"), qPrintable(e.problem()));
     }
     report->setPromptForParameters(false);
-    QCOMPARE(report->parameterValues(), (QStringList{"", fixtureProject}));
+    QCOMPARE(report->parameterValues(), (QStringList{"", fixtureProject, ""}));
     QCOMPARE(report->content().rows.size(), 5);
     // A cleared value is gone; positions past the declared ones are refused.
     report->clearParameter(2);
     QCOMPARE(report->parameterValue(2), std::nullopt);
     QCOMPARE(report->content().rows.size(), 0);
-    QVERIFY_THROWS_EXCEPTION(ReportError, report->setParameterValue(3, "x"));
+    QVERIFY_THROWS_EXCEPTION(ReportError, report->setParameterValue(4, "x"));
     QVERIFY_THROWS_EXCEPTION(ReportError, report->clearParameter(0));
     QCOMPARE(engine.reportsOpened(), 1);
+}
+
+void TestReports::buildComparisonAndTheLogOfOneBuild()
+{
+    TempDatabase db;
+    fillBuildHistory(db);
+    logResult(db, {"Builds", "Functional", "Login", "Screen", "c1"}, "Pass", "own row", "", "", "2024-03-05");
+    const Shown cmp = show(shipped("rpt_build_cmp.rpt"), db.path(), "Builds", "Acme", {"b3", "b4"});
+    // By group in its order, then severity, then the key; passing both times or never run: counted only.
+    QCOMPARE(cmp.column("qv_zr_tst_case_id"), (QStringList{"c6", "c1", "c2", "c7", "c3", "c4", "c5"}));
+    QCOMPARE(cmp.column("older_result"), (QStringList{"Pass", "Pass", "Fail", "Fail", "Fail", "Not run", "Pass"}));
+    QCOMPARE(cmp.column("newer_result"), (QStringList{"Fail", "Fail", "Pass", "Fail", "Fail", "Pass", "Not run"}));
+    QCOMPARE(cmp.column("flips"), (QStringList{"3", "1", "1", "2", "0", "0", "0"})); // in the order tested
+    QCOMPARE(itemLines(cmp.layout, PageItem::Kind::GroupHeader),
+             (QStringList{"New failures (2)", "Severity: Critical (1)", "Severity: Minor (1)", "Fixed (1)",
+                          "Severity: Major (1)", "Still failing (2)", "Severity: Major (1)", "Severity: Minor (1)",
+                          "Newly run (1)", "Severity: None (1)", "Not run under the newer (1)", "Severity: None (1)"}));
+    QCOMPARE(summaryRows(cmp.layout),
+             (QStringList{"Test cases|9| / New failures|2|22.2 % of all / Fixed|1|11.1 % of all / "
+                          "Still failing|2|22.2 % of all / Newly run|1|11.1 % of all / "
+                          "Not run under the newer|1|11.1 % of all / Pass rate, older build|57.1 %|4 of 7 / "
+                          "Pass rate, newer build|42.9 %|3 of 7 / Unstable (3 flips or more)|1|11.1 % of all",
+                          cmp.layout.tables.last().title + ": Functional / Login / Screen / c6 (3 flips)"}));
+    QCOMPARE(cmp.layout.captionLines, (QStringList{"Project Id: Builds \u2014 desc", "Older build: b3", "Newer build: b4"}));
+
+    // The Test Log of one build: each case's latest result under it; of none, every build's as before.
+    const Shown b4 = show(shipped("rpt_tst_log.rpt"), db.path(), "Builds", "Acme", {"b4"});
+    QCOMPARE(b4.column("result"), (QStringList{"Fail", "Pass", "Fail", "Pass", "Not run", "Fail", "Fail", "Pass", "Not run"}));
+    QCOMPARE(b4.column("qv_zr_rslt_act"), (QStringList{"b4 Fail", "b4 Pass", "b4 Fail", "b4 Pass", "Not run in this build",
+                                                      "b4 Fail", "b4 Fail", "b4 Pass", "Not run in this build"}));
+    QCOMPARE(b4.layout.captionLines.last(), QStringLiteral("Build: b4"));
+    QCOMPARE(b4.layout.tables.first().rows.at(2), (QStringList{"Passed", "3", "33.3 % of all"}));
+    const Shown all = show(shipped("rpt_tst_log.rpt"), db.path(), "Builds", "Acme", {""});
+    QCOMPARE(all.column("result"), QStringList{"Pass"} + QStringList(8, "Not run"));
+    QCOMPARE(all.layout.captionLines, QStringList{"Project Id: Builds \u2014 desc"});
+    QCOMPARE(all.layout.footerCaption, QStringLiteral("Test Log \u2014 Project Id: Builds"));
 }
 
 void TestReports::reportReadsThroughItsOwnReadOnlyConnection()

@@ -262,7 +262,8 @@ void Parser::readParameters(ReportDefinition &def)
     while (nextChild()) {
         if (m_xml.name() != QLatin1String("parameter"))
             fail(QStringLiteral("<parameters> cannot hold %1").arg(element()));
-        allowOnly({QStringLiteral("name"), QStringLiteral("caption"), QStringLiteral("show"), QStringLiteral("detail")});
+        allowOnly({QStringLiteral("name"), QStringLiteral("caption"), QStringLiteral("show"), QStringLiteral("detail"),
+                   QStringLiteral("optional")});
         ReportParameter p;
         p.name = required(QStringLiteral("name"));
         if (!identifier.match(p.name).hasMatch())
@@ -278,6 +279,7 @@ void Parser::readParameters(ReportDefinition &def)
         else if (!show.isEmpty())
             fail(QStringLiteral("show must be \"heading\", not \"%1\"").arg(show));
         p.detail = attribute(QStringLiteral("detail"));
+        p.optional = yesNo(QStringLiteral("optional"));
         if (!p.detail.isEmpty() && !p.heading && p.caption.isEmpty())
             fail(QStringLiteral("parameter \"%1\" has a detail but is shown neither as the heading nor with a caption").arg(p.name));
         def.parameters.append(p);
@@ -434,7 +436,8 @@ ReportSummaryItem Parser::readSummaryItem()
                                            {QStringLiteral("barChart"), Kind::BarChart},
                                            {QStringLiteral("breakdown"), Kind::Breakdown},
                                            {QStringLiteral("crossTab"), Kind::CrossTab},
-                                           {QStringLiteral("period"), Kind::Period}};
+                                           {QStringLiteral("period"), Kind::Period},
+                                           {QStringLiteral("list"), Kind::List}};
     const auto kind = kinds.constFind(m_xml.name().toString());
     if (kind == kinds.cend())
         fail(QStringLiteral("<summary> cannot hold %1").arg(element()));
@@ -466,6 +469,9 @@ ReportSummaryItem Parser::readSummaryItem()
         break;
     case Kind::Period:
         allowOnly(filter + QStringList{QStringLiteral("by")});
+        break;
+    case Kind::List:
+        allowOnly(filter + QStringList{QStringLiteral("by"), QStringLiteral("header")});
         break;
     }
     item.label = item.kind == Kind::BarChart ? attribute(QStringLiteral("label")) : required(QStringLiteral("label"));

@@ -28,6 +28,7 @@ struct ReportParameter
     QString caption;      // shown as "caption: value" under the title; none when empty
     bool heading = false; // its value heads every page
     QString detail;       // a field of the intro query shown with the value: under the heading, or after the caption's
+    bool optional = false; // left empty, its caption is not shown
 };
 
 struct ReportQuery
@@ -77,13 +78,13 @@ struct ReportBar
 
 struct ReportSummaryItem
 {
-    enum class Kind { Count, CountBy, Rate, BarChart, Breakdown, CrossTab, Period };
+    enum class Kind { Count, CountBy, Rate, BarChart, Breakdown, CrossTab, Period, List };
 
     Kind kind = Kind::Count;
     QString label;
     QString header;         // CountBy, Breakdown, CrossTab: the heading of the values' column
     ReportCondition where;  // the rows counted (all when unset)
-    QString by;             // the field whose values are counted (Period: the dates)
+    QString by;             // the field whose values are counted (Period: the dates; List: the values listed)
     QStringList order;      // CountBy, CrossTab: values listed first, in this order
     bool byCount = false;   // CountBy: the most frequent value first
     bool chart = false;     // CountBy: a bar beside each count

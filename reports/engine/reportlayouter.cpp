@@ -204,7 +204,7 @@ void ReportLayouter::Steps::setUpPage(const QStringList &parameterValues, const 
         if (parameter.heading && layout.heading.isEmpty()) {
             layout.heading = value;
             address = detail;
-        } else if (!parameter.caption.isEmpty()) {
+        } else if (!parameter.caption.isEmpty() && !(parameter.optional && value.isEmpty())) {
             const QString caption = parameter.caption + QStringLiteral(": ") + value;
             layout.captionLines += wrapText(detail.isEmpty() ? caption : caption + QStringLiteral(" \u2014 ") + detail,
                                             layout.bodyFont, width);

@@ -3,6 +3,7 @@
 #include <QCollator>
 #include <QLocale>
 #include <QMap>
+#include <QSet>
 
 namespace {
 
@@ -264,6 +265,28 @@ public:
         return table;
     }
 
+    // Each value of by among the matching rows, once, in the rows' order.
+    SummaryTable listTable(const ReportSummaryItem &item) const
+    {
+        SummaryTable table;
+        table.title = item.label;
+        if (!item.header.isEmpty())
+            table.header << item.header;
+        const Filter filter(m_content, item.where);
+        const int by = column(item.by);
+        QSet<QString> seen;
+        for (qsizetype r = 0; r < m_rows.size(); ++r) {
+            const QString &value = m_rows.at(r, by);
+            if (filter.matches(m_rows, r) && !seen.contains(value)) {
+                seen.insert(value);
+                table.rows << QStringList{shown(value)};
+            }
+        }
+        if (table.rows.isEmpty())
+            table.rows << QStringList{QStringLiteral("(none)")};
+        return table;
+    }
+
 private:
     const ReportContent &m_content;
     const ReportRows &m_rows;
@@ -309,6 +332,9 @@ QList<SummaryTable> summaryTables(const ReportDefinition &definition, const Repo
             break;
         case Kind::Period:
             tables << maker.periodTable(item);
+            break;
+        case Kind::List:
+            tables << maker.listTable(item);
             break;
         case Kind::Count:
         case Kind::Rate:

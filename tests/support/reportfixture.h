@@ -48,6 +48,33 @@ inline void fillReportFixture(const TempDatabase &db)
     logResult(db, {"Other", "Functional", "Login", "Screen", "1"}, "Pass", "fine", "", "", "2024-01-01");
 }
 
+// Project "Builds" tested under b9, b10, b3 and b4, in that order; against b3,
+// under b4 c1 and c6 newly fail, c2 is fixed, c3 and c7 still fail, c4 is newly
+// run, c5 not run, c8 passes both times and c9 was never run. c6 flips three
+// times (b9's latest result passed), c7 twice. Project "Once" has one build.
+inline void fillBuildHistory(const TempDatabase &db)
+{
+    db.addProject(QStringLiteral("Builds"));
+    db.addProject(QStringLiteral("Once"));
+    QList<QStringList> cases{{"Once", "Functional", "Login", "Screen", "c1", "d", "e"}};
+    for (int i = 1; i <= 9; ++i)
+        cases.append({"Builds", "Functional", "Login", "Screen", "c" + QString::number(i), "d", "e"});
+    db.addCases(cases);
+    const QStringList history{"Builds b9 c6 Fail Minor", "Builds b9 c6 Pass", "Builds b9 c7 Fail Minor",
+        "Builds b10 c6 Fail Major", "Builds b10 c7 Pass", "Builds b3 c1 Pass", "Builds b3 c2 Fail Major",
+        "Builds b3 c3 Fail Minor", "Builds b3 c5 Pass", "Builds b3 c6 Pass", "Builds b3 c7 Fail Major",
+        "Builds b3 c8 Pass", "Builds b4 c1 Pass", "Builds b4 c1 Fail Minor", "Builds b4 c2 Pass",
+        "Builds b4 c3 Fail Minor", "Builds b4 c4 Pass", "Builds b4 c6 Fail Critical", "Builds b4 c7 Fail Major",
+        "Builds b4 c8 Pass", "Once b9 c1 Pass"};
+    for (const QString &line : history) {
+        const QStringList h = line.split(QLatin1Char(' '));
+        db.exec(QStringLiteral("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
+                               "qv_zr_component_type, qv_zr_tst_case_id, qv_zr_build, qv_zr_pass, qv_zr_def_severity, "
+                               "qv_zr_rslt_act) values (?, 'Functional', 'Login', 'Screen', ?, ?, ?, ?, ?)"),
+                {h[0], h[2], h[1], h[3], h.value(4), h[1] + QLatin1Char(' ') + h[3]});
+    }
+}
+
 // Every text line of the given kind of item, page after page.
 inline QStringList itemLines(const ReportLayout &layout, PageItem::Kind kind)
 {
