@@ -33,7 +33,7 @@ struct Forms
 {
     ProjectFields project{"P1", "Desc", "Web", "10", "LOC"};
     CaseFields testCase{kKey, "desc", "expected"};
-    ResultEntry result{kKey, "desc", "expected", {"Fail", "worked", QDate(2024, 5, 6), "Major", "Crash"}};
+    ResultEntry result{kKey, "desc", "expected", {"Fail", "worked", QDate(2024, 5, 6), "Major", "Crash", ""}};
     CompanyDetails company{"Acme", "1 Road"};
 
     using Fields = QList<QPair<Field, QString *>>;
@@ -307,7 +307,7 @@ void TestCore::resultLogWritesItsCaseAndAHistoryRow()
     d.addKeyAndNearKeys();
     d.addSecondRowOfTheKey();
     const QStringList before = d.cases();
-    ResultEntry entry{kKey, "d", "e", {"Fail", " total off", QDate(2024, 5, 6), "Major", "Crash"}};
+    ResultEntry entry{kKey, "d", "e", {"Fail", " total off", QDate(2024, 5, 6), "Major", "Crash", ""}};
     const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
     QCOMPARE(logResult(d.cn, entry).outcome, SaveResult::Changed);
     // A pass stores empty severity and category, whatever the selectors held.
@@ -350,7 +350,7 @@ void TestCore::resultAndHistoryAreBothWrittenOrNeither()
     d.addKeyAndNearKeys();
     const QStringList before = d.cases();
     d.db.exec("create trigger refuse " + refusing + " begin select raise(abort, 'refused'); end");
-    QVERIFY_THROWS_EXCEPTION(DbError, logResult(d.cn, {kKey, "d", "e", {"Pass", "ok", QDate(2024, 5, 6), "", ""}}));
+    QVERIFY_THROWS_EXCEPTION(DbError, logResult(d.cn, {kKey, "d", "e", {"Pass", "ok", QDate(2024, 5, 6), "", "", ""}}));
     QCOMPARE(d.cases(), before);
     QCOMPARE(d.history(), QStringList());
 }
