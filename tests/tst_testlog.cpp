@@ -101,6 +101,7 @@ private slots:
     void saveOnAnEmptyListDoesNothing();
     void listNumbersRowsPastSixteenBits();
     void closingWithFocusInTestTypeRunsNoHandler();
+    void buildIsKeptOfferedPerProjectAndRemembered();
 };
 
 void TestTestLog::opensOnItsStartUpCascade()
@@ -229,8 +230,8 @@ void TestTestLog::failThenPassOnTheSameCase()
                                                             .toString(), Qt::ISODate);
         QVERIFY(qAbs(savedAt.secsTo(QDateTime::currentDateTime())) < 600);
         QCOMPARE(w.LV_history->rowCount(), 2);
-        QCOMPARE(w.LV_history->rowCells(0).mid(1, 4), (QStringList{"Pass", "", "", "fixed"}));
-        QCOMPARE(w.LV_history->cell(1, 4), QStringLiteral("  total off by one"));
+        QCOMPARE(w.LV_history->rowCells(0).mid(1, 5), (QStringList{" ", "Pass", "", "", "fixed"})); // no build
+        QCOMPARE(w.LV_history->cell(1, 5), QStringLiteral("  total off by one"));
     }
     QCOMPARE(db->count("qv_zr_tst_cases"), 5);
     QCOMPARE(db->rows(others), othersBefore);
@@ -469,6 +470,55 @@ void TestTestLog::filtersShowTheMatchingRowsAndSaveAndNextWalksThem()
                       "qv_zr_rslt_act like 'ran%' order by 1"),
              (QStringList{"S1=ran S1", "S2=ran S2", "S4=ran S4", "S5=ran S5"}));
     QCOMPARE(db->count("qv_zr_tst_history"), 4);
+}
+
+void TestTestLog::buildIsKeptOfferedPerProjectAndRemembered()
+{
+    addSampleData(*db);
+    for (const char *build : {"1.0", "1.1", "1.0-hotfix"})
+        db->exec("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_build) values ('Alpha', ?)", {build});
+    db->exec("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_build) values ('Beta', 'B-9')");
+    const QString builds =
+        "select ifnull(qv_zr_build, '-') from qv_zr_tst_history where qv_zr_tst_case_id is not null order by rowid";
+    {
+        LoadedWindow lw;
+        frm_tst_log &w = lw.w;
+        QVERIFY(showActive(&w));
+        // Newest first, this project's only; the window opens on the newest.
+        QCOMPARE(entries(w.cmb_build), (QStringList{"1.0-hotfix", "1.1", "1.0"}));
+        QCOMPARE(w.cmb_build->text(), QStringLiteral("1.0-hotfix"));
+        QWidget *afterDate = w.dt_tst->nextInFocusChain(); // Tab steps through the date's parts first
+        while (w.dt_tst->isAncestorOf(afterDate))
+            afterDate = afterDate->nextInFocusChain();
+        QCOMPARE(afterDate, w.cmb_build);
+
+        w.cmb_build->setText(QString(50, u'b') + "!");
+        w.txt_rslt_act->setText("ran");
+        w.cmd_save->click();
+        QCOMPARE(takeMessages(), QStringList{"Build can not have more than 50 characters"});
+        QCOMPARE(w.cmb_build->text(), QString(50, u'b'));
+        QVERIFY(hasFocusIn(w.cmb_build));
+        QCOMPARE(db->rows(builds), QStringList());
+
+        // Save, then save and next: each result takes the build, the box keeps it and offers it first.
+        w.cmb_build->setText("2.0-rc1");
+        w.cmd_save->click();
+        QCOMPARE(column(w.LV_history, 1), QStringList{"2.0-rc1"});
+        QTest::keyClick(w.txt_rslt_act, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(w.cmb_build->text(), QStringLiteral("2.0-rc1"));
+        QCOMPARE(entries(w.cmb_build), (QStringList{"2.0-rc1", "1.0-hotfix", "1.1", "1.0"}));
+        w.cmb_build->setText("");
+        w.txt_rslt_act->setText("ran");
+        pick(w.cmb_pass, "Pass");
+        w.cmd_save->click();
+        QCOMPARE(db->rows(builds), (QStringList{"2.0-rc1", "2.0-rc1", "-"}));
+        w.cmb_build->setText("2.0-rc1");
+        pick(w.cmb_prjid, "Beta");
+        QCOMPARE(w.cmb_build->text(), QStringLiteral("2.0-rc1"));
+        QCOMPARE(entries(w.cmb_build), QStringList{"B-9"});
+    }
+    LoadedWindow reopened;
+    QCOMPARE(reopened.w.cmb_build->text(), QStringLiteral("2.0-rc1"));
 }
 
 QTEST_MAIN(TestTestLog)
