@@ -98,9 +98,8 @@ private slots:
     void listAfterASaveIsWhatARefillShows_data();
     void listAfterASaveIsWhatARefillShows();
     void storedDateIsADateAndReadsBackInAnyLocale();
-    void saveOnAnEmptyListDoesNothing();
+    void saveOnAnEmptyListDoesNothingAndClosingRunsNoHandler();
     void listNumbersRowsPastSixteenBits();
-    void closingWithFocusInTestTypeRunsNoHandler();
     void buildIsKeptOfferedPerProjectAndRemembered();
 };
 
@@ -371,7 +370,7 @@ void TestTestLog::storedDateIsADateAndReadsBackInAnyLocale()
     QLocale::setDefault(original);
 }
 
-void TestTestLog::saveOnAnEmptyListDoesNothing()
+void TestTestLog::saveOnAnEmptyListDoesNothingAndClosingRunsNoHandler()
 {
     addSampleData(*db);
     LoadedWindow lw;
@@ -387,6 +386,8 @@ void TestTestLog::saveOnAnEmptyListDoesNothing()
     QCOMPARE(w.cmb_tst_id->text(), QStringLiteral("S1"));
     w.cmd_save->click(); // the blank actual result would fail a check if any ran
     QCOMPARE(db->rows("select * from qv_zr_tst_cases"), before);
+    w.cmb_tst_type->setFocus();
+    QVERIFY(hasFocusIn(w.cmb_tst_type)); // the window goes while its test type box has the focus
 }
 
 void TestTestLog::listNumbersRowsPastSixteenBits()
@@ -401,17 +402,6 @@ void TestTestLog::listNumbersRowsPastSixteenBits()
         numbers.insert(lw.w.LV_cases->cell(r, 0));
     QCOMPARE(numbers.size(), 33000);
     QVERIFY(numbers.contains("1") && numbers.contains("33000"));
-}
-
-void TestTestLog::closingWithFocusInTestTypeRunsNoHandler()
-{
-    addSampleData(*db);
-    {
-        LoadedWindow lw;
-        QVERIFY(showActive(&lw.w));
-        lw.w.cmb_tst_type->setFocus();
-        QVERIFY(hasFocusIn(lw.w.cmb_tst_type));
-    } // the window goes while its test type box has the focus
 }
 
 void TestTestLog::filtersShowTheMatchingRowsAndSaveAndNextWalksThem()
@@ -475,9 +465,8 @@ void TestTestLog::filtersShowTheMatchingRowsAndSaveAndNextWalksThem()
 void TestTestLog::buildIsKeptOfferedPerProjectAndRemembered()
 {
     addSampleData(*db);
-    for (const char *build : {"1.0", "1.1", "1.0-hotfix"})
-        db->exec("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_build) values ('Alpha', ?)", {build});
-    db->exec("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_build) values ('Beta', 'B-9')");
+    db->exec("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_build) values ('Alpha', '1.0'), ('Alpha', '1.1'), "
+             "('Beta', 'B-9'), ('Alpha', '1.0-hotfix')");
     const QString builds =
         "select ifnull(qv_zr_build, '-') from qv_zr_tst_history where qv_zr_tst_case_id is not null order by rowid";
     {
@@ -492,16 +481,9 @@ void TestTestLog::buildIsKeptOfferedPerProjectAndRemembered()
             afterDate = afterDate->nextInFocusChain();
         QCOMPARE(afterDate, w.cmb_build);
 
-        w.cmb_build->setText(QString(50, u'b') + "!");
-        w.txt_rslt_act->setText("ran");
-        w.cmd_save->click();
-        QCOMPARE(takeMessages(), QStringList{"Build can not have more than 50 characters"});
-        QCOMPARE(w.cmb_build->text(), QString(50, u'b'));
-        QVERIFY(hasFocusIn(w.cmb_build));
-        QCOMPARE(db->rows(builds), QStringList());
-
         // Save, then save and next: each result takes the build, the box keeps it and offers it first.
         w.cmb_build->setText("2.0-rc1");
+        w.txt_rslt_act->setText("ran");
         w.cmd_save->click();
         QCOMPARE(column(w.LV_history, 1), QStringList{"2.0-rc1"});
         QTest::keyClick(w.txt_rslt_act, Qt::Key_Return, Qt::ControlModifier);
