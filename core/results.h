@@ -19,7 +19,7 @@ struct TestResult
     QString severity;
     QString category;
     // The build tested, empty when none: stored in the history row only.
-    QString build;
+    QString build{};
 };
 
 // What the test log's save checks: the case it names, that case's texts as

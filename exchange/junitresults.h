@@ -30,7 +30,7 @@ struct JUnitCase
     bool timestampInFuture = false;
     // The value of the property named "build" (else "version") of the nearest
     // enclosing suite that has one, trimmed; empty when none has.
-    QString build;
+    QString build{};
 };
 
 // The test cases of a file with a <testsuite> or <testsuites> root, suites

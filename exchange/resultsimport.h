@@ -47,7 +47,7 @@ struct ResultsOptions
     // file taken in twice does not double the history.
     bool logAgain = false;
     // Typed for every result; blank: each test's file says (resultBuild).
-    QString build;
+    QString build{};
 };
 
 struct ResultsImportCounts
