@@ -102,7 +102,7 @@ SaveResult logResult(Connection &cn, const ResultEntry &entry)
 Rows historyRows(Connection &cn, const TestCaseKey &key)
 {
     return readRows(cn,
-                    caseKeySelect(QStringLiteral("qv_zr_dt_tst, qv_zr_pass, qv_zr_def_severity, qv_zr_def_cat, "
+                    caseKeySelect(QStringLiteral("qv_zr_dt_tst, qv_zr_build, qv_zr_pass, qv_zr_def_severity, qv_zr_def_cat, "
                                                  "qv_zr_rslt_act, qv_zr_saved_at"),
                                   QStringLiteral("qv_zr_tst_history"))
                         + QStringLiteral(" order by rowid desc"),

@@ -19,7 +19,7 @@ struct TestResult
     QString severity;
     QString category;
     // The build tested, empty when none: stored in the history row only.
-    QString build;
+    QString build{};
 };
 
 // What the test log's save checks: the case it names, that case's texts as
@@ -60,9 +60,10 @@ private:
 // one transaction: both, or on a failure neither.
 SaveResult logResult(Connection &cn, const ResultEntry &entry);
 
-// The results saved for a test case, newest first, with these columns.
+// The results saved for a test case, newest first, with these columns; the
+// build is Null for a result logged without one.
 namespace HistoryColumn {
-enum { Date, Pass, Severity, Category, Actual, SavedAt };
+enum { Date, Build, Pass, Severity, Category, Actual, SavedAt };
 }
 Rows historyRows(Connection &cn, const TestCaseKey &key);
 

@@ -83,13 +83,17 @@ public:
     }
 
 private:
-    // What an open element is to the reader; the date is its suite's.
-    enum class Kind { Suite, Case, Failure, Other };
+    // What an open element is to the reader; the date and build are its suite's.
+    enum class Kind { Suite, Case, Failure, Properties, Other };
     struct Element
     {
         Kind kind = Kind::Other;
         QDate date;
         bool dateInFuture = false;
+        QString build;
+        // What named the build in this very suite: 0 nothing (an outer suite's
+        // build holds), 1 "version", 2 "build", which wins.
+        int buildNamedBy = 0;
     };
 
     [[noreturn]] void fail(const QString &what, qint64 line = -1)
@@ -111,8 +115,8 @@ private:
                          .arg(name));
         }
         // The root stands in a suite of no date.
-        const Element parent = m_open.isEmpty() ? Element{Kind::Suite, {}, false} : m_open.last();
-        Element element{Kind::Other, parent.date, parent.dateInFuture};
+        const Element parent = m_open.isEmpty() ? Element{Kind::Suite, {}, false, {}, 0} : m_open.last();
+        Element element{Kind::Other, parent.date, parent.dateInFuture, parent.build, 0};
         if (parent.kind == Kind::Suite && isSuite) {
             element.kind = Kind::Suite;
             dateSuite(element);
@@ -124,6 +128,10 @@ private:
             openFailure();
         } else if (parent.kind == Kind::Case) {
             m_skipped = m_skipped || name == u"skipped";
+        } else if (parent.kind == Kind::Suite && name == u"properties") {
+            element.kind = Kind::Properties;
+        } else if (parent.kind == Kind::Properties && name == u"property") {
+            nameBuild(m_open[m_open.size() - 2]); // the suite of the properties
         }
         m_open << element;
     }
@@ -151,6 +159,20 @@ private:
         suite.date = suite.dateInFuture ? QDate() : own;
     }
 
+    // The suite's properties come before its test cases, as the schema has them.
+    void nameBuild(Element &suite) const
+    {
+        const QXmlStreamAttributes attributes = m_xml.attributes();
+        const QStringView name = attributes.value(QLatin1String("name"));
+        const int namedBy = name.compare(u"build", Qt::CaseInsensitive) == 0     ? 2
+                            : name.compare(u"version", Qt::CaseInsensitive) == 0 ? 1
+                                                                                  : 0;
+        if (namedBy == 0 || namedBy < suite.buildNamedBy)
+            return;
+        suite.build = attributes.value(QLatin1String("value")).trimmed().toString();
+        suite.buildNamedBy = namedBy;
+    }
+
     void openCase(const Element &suite)
     {
         const QXmlStreamAttributes attributes = m_xml.attributes();
@@ -159,6 +181,7 @@ private:
         m_case.name = attributes.value(QLatin1String("name")).toString();
         m_case.classname = attributes.value(QLatin1String("classname")).toString();
         m_case.date = suite.date;
+        m_case.build = suite.build;
         m_case.timestampInFuture = suite.dateInFuture;
         m_failed = false;
         // CTest marks tests it did not run by their status alone.

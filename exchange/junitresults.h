@@ -28,6 +28,9 @@ struct JUnitCase
     qint64 line = 0;
     bool messageCut = false;
     bool timestampInFuture = false;
+    // The value of the property named "build" (else "version") of the nearest
+    // enclosing suite that has one, trimmed; empty when none has.
+    QString build{};
 };
 
 // The test cases of a file with a <testsuite> or <testsuites> root, suites

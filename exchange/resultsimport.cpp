@@ -92,24 +92,26 @@ private:
     QHash<QString, QList<int>> m_byText;
 };
 
-// What the test log stores of a test: its outcome, actual result and date,
-// for a failure the options' severity and category.
-TestResult loggedResult(const JUnitCase &test, const QDate &today, const ResultsOptions &options = {})
+// What the test log stores of a test: its outcome, actual result, date and
+// build, for a failure the options' severity and category.
+TestResult loggedResult(const JUnitCase &test, const QDate &today, const ResultsOptions &options)
 {
     const bool failed = test.outcome == TestOutcome::Failed;
     return {failed ? QStringLiteral("Fail") : QStringLiteral("Pass"),
             failed ? (test.message.isEmpty() ? QStringLiteral("Failed") : test.message) : QStringLiteral("Passed"),
-            test.date.isValid() ? test.date : today, options.severity, options.category};
+            test.date.isValid() ? test.date : today, options.severity, options.category,
+            resultBuild(options.build, test)};
 }
 
 QList<ResultMatch> matchOn(Connection &cn, const QString &project, const QString &testType,
-                           const QList<JUnitCase> &tests, const QDate &today)
+                           const QList<JUnitCase> &tests, const QDate &today, const QString &typedBuild)
 {
     const CaseIndex index(cn, project, testType);
     SqlStatement logged(cn,
                         QStringLiteral("select 1 from qv_zr_tst_history where qv_zr_prjid=? and qv_zr_tst_type=? and "
                                        "qv_zr_component=? and qv_zr_component_type=? and qv_zr_tst_case_id=? and "
-                                       "qv_zr_pass=? and qv_zr_rslt_act=? and qv_zr_dt_tst=? limit 1"),
+                                       "qv_zr_pass=? and qv_zr_rslt_act=? and qv_zr_dt_tst=? and "
+                                       "coalesce(qv_zr_build, '')=? limit 1"),
                         QStringLiteral("Cannot read the test history of project %1").arg(project));
     QList<ResultMatch> matches;
     matches.reserve(tests.size());
@@ -125,9 +127,14 @@ QList<ResultMatch> matchOn(Connection &cn, const QString &project, const QString
         }
         if (match.status == MatchStatus::Matched) {
             const TestCaseKey &key = match.cases.first();
-            const TestResult result = loggedResult(test, today);
+            ResultsOptions options;
+            options.build = typedBuild;
+            const TestResult result = loggedResult(test, today, options);
+            // No build is Null in the history, or empty in files of other tools;
+            // a null text would be bound as Null, so it is made empty.
             logged.run({key.project, key.testType, key.component, key.componentType, key.id, result.pass,
-                        result.actual, DateValue::toStored(result.date)});
+                        result.actual, DateValue::toStored(result.date),
+                        result.build.isEmpty() ? QStringLiteral("") : result.build});
             match.alreadyLogged = logged.query().next();
         }
         matches << match;
@@ -150,23 +157,38 @@ void checkOptions(const ResultsOptions &options)
     refuse({{Field::Category, Check::Blank}, {Field::Category, Check::TooLong}});
 }
 
+void checkBuilds(const ResultsOptions &options, const QList<JUnitCase> &tests)
+{
+    for (const JUnitCase &test : tests) {
+        const QString build = resultBuild(options.build, test);
+        if (const auto problem = firstProblem({{Field::Build, Check::TooLong}}, [&](Field) { return build; }))
+            throw ExchangeError(problem->message);
+    }
+}
+
 } // namespace
 
 QList<ResultMatch> matchResults(Connection &cn, const QString &project, const QString &testType,
-                                const QList<JUnitCase> &tests)
+                                const QList<JUnitCase> &tests, const QString &typedBuild)
 {
-    return matchOn(cn, project, testType, tests, QDate::currentDate());
+    return matchOn(cn, project, testType, tests, QDate::currentDate(), typedBuild);
+}
+
+QString resultBuild(const QString &typedBuild, const JUnitCase &test)
+{
+    return isBlank(typedBuild) ? test.build : typedBuild;
 }
 
 ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options, const QList<JUnitCase> &tests)
 {
     checkOptions(options);
+    checkBuilds(options, tests);
     ResultsImportCounts counts;
     const QString savedAt = ResultLog::savedAtNow();
     const QDate today = QDateTime::fromString(savedAt, Qt::ISODate).date(); // the day of the history rows
     Transaction transaction(cn);
     // Read as the history stands before this import: a result twice in the files is logged twice.
-    const QList<ResultMatch> matches = matchOn(cn, options.project, options.testType, tests, today);
+    const QList<ResultMatch> matches = matchOn(cn, options.project, options.testType, tests, today, options.build);
     ResultLog log(cn, savedAt);
     for (qsizetype i = 0; i < tests.size(); ++i) {
         const ResultMatch &match = matches.at(i);

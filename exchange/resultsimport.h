@@ -18,7 +18,8 @@ struct ResultMatch
 {
     MatchStatus status = MatchStatus::Unmatched;
     QList<TestCaseKey> cases; // the one matched, or every one an ambiguous test names
-    // Matched, and the history holds the case with this outcome, actual result and date.
+    // Matched, and the history holds the case with this outcome, actual result,
+    // date and build.
     bool alreadyLogged = false;
 };
 
@@ -26,9 +27,14 @@ struct ResultMatch
 // found as a whole word of the test's name or classname, without regard to
 // case. Words are split at every character that is not a letter or digit,
 // underscores too, so "test_TC001_login" and "LoginTests.TC001" both name
-// TC001. An id stored under two components names both.
+// TC001. An id stored under two components names both. A result logged under
+// another build is not yet logged.
 QList<ResultMatch> matchResults(Connection &cn, const QString &project, const QString &testType,
-                                const QList<JUnitCase> &tests);
+                                const QList<JUnitCase> &tests, const QString &typedBuild = QString());
+
+// The build a test's result is stored with: the one typed, or when none is
+// typed (blank), the one its file names; empty for none.
+QString resultBuild(const QString &typedBuild, const JUnitCase &test);
 
 struct ResultsOptions
 {
@@ -40,6 +46,8 @@ struct ResultsOptions
     // Logs a result already logged once more; left out otherwise, so that a
     // file taken in twice does not double the history.
     bool logAgain = false;
+    // Typed for every result; blank: each test's file says (resultBuild).
+    QString build{};
 };
 
 struct ResultsImportCounts
@@ -53,6 +61,6 @@ struct ResultsImportCounts
 // result "Passed"; a failure or error is "Fail" with its message (or
 // "Failed"). The date is the suite's, else today's; tests naming one case are
 // logged in file order, so the last is the case's result.
-// ExchangeError for blank or over-long options, in the test log's words,
-// before anything is written.
+// ExchangeError for blank or over-long options, or a build over its limit
+// (typed or from a file), in the test log's words, before anything is written.
 ResultsImportCounts importResults(Connection &cn, const ResultsOptions &options, const QList<JUnitCase> &tests);

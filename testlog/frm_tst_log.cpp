@@ -1,5 +1,6 @@
 #include "frm_tst_log.h"
 
+#include "builds.h"
 #include "datepicker.h"
 #include "datevalue.h"
 #include "dropdown.h"
@@ -50,8 +51,8 @@ std::function<QString(const QVariant &)> shownDates()
     };
 }
 
-// A row of one case's history: date of testing, pass/fail, severity, category,
-// actual result, saved at.
+// A row of one case's history: date of testing, build, pass/fail, severity,
+// category, actual result, saved at.
 RecordFormat historyFormat()
 {
     return {false, {shownDates()}, {}};
@@ -106,6 +107,7 @@ frm_tst_log::frm_tst_log(TestingClass &con, QWidget *parent)
     layoutControls();
     onEvent(cmb_pass, &DropDown::clicked, this, &frm_tst_log::cmb_pass_Click);
     onEvent(cmb_show, &DropDown::clicked, this, &frm_tst_log::cmb_show_Click);
+    onEvent(cmb_prjid, &DropDown::clicked, this, &frm_tst_log::fill_build);
     for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
         auto *next = new QShortcut(keys, this);
         next->setContext(Qt::WidgetWithChildrenShortcut);
@@ -143,6 +145,11 @@ void frm_tst_log::createControls()
     dt_tst->setCalendarPopup(true);
     Label14 = makeLabel("Label14", QStringLiteral("Date of Testing"), dt_tst);
 
+    // Newest first, as the project's builds come; over 50 characters the save refuses it.
+    cmb_build = new DropDown(DropDown::Kind::TypeOrPick, false);
+    cmb_build->setObjectName(QStringLiteral("cmb_build"));
+    lbl_build = makeLabel("lbl_build", QStringLiteral("Build"), cmb_build);
+
     cmd_save = new QPushButton(QStringLiteral("Save"));
     cmd_save->setObjectName(QStringLiteral("cmd_save"));
 
@@ -158,6 +165,7 @@ void frm_tst_log::createControls()
     LV_history = new RecordList;
     LV_history->setObjectName(QStringLiteral("LV_history"));
     LV_history->setColumns({{QStringLiteral("Date of Testing"), 40},
+                            {QStringLiteral("Build"), 50},
                             {QStringLiteral("Pass/Fail"), 37.5},
                             {QStringLiteral("Def Severity"), 37.5},
                             {QStringLiteral("Def Category"), 60},
@@ -215,6 +223,9 @@ void frm_tst_log::layoutControls()
     auto *dateAndSave = new QHBoxLayout;
     dateAndSave->addWidget(Label14);
     dateAndSave->addWidget(dt_tst);
+    dateAndSave->addSpacing(12);
+    dateAndSave->addWidget(lbl_build);
+    dateAndSave->addWidget(cmb_build);
     dateAndSave->addStretch();
     dateAndSave->addWidget(cmd_save);
     frame->addLayout(dateAndSave, 4, 0, 1, 6);
@@ -244,6 +255,7 @@ void frm_tst_log::layoutControls()
     auto *window = new QVBoxLayout(this);
     window->addLayout(top);
     window->addWidget(Frame1, 1);
+    setTabOrder(dt_tst, cmb_build);
 }
 
 void frm_tst_log::Form_Load()
@@ -256,6 +268,8 @@ void frm_tst_log::Form_Load()
     if (cmb_pass->entryCount() > 0)
         cmb_pass->setListIndex(0);
     dt_tst->setDate(QDate::currentDate());
+    // The window opens on the build the project's results were last logged under.
+    cmb_build->setText(cmb_build->entryCount() > 0 ? cmb_build->entry(0) : QString());
 }
 
 void frm_tst_log::init_lists()
@@ -279,6 +293,20 @@ void frm_tst_log::fill_def_cat()
     // A case not logged yet has a Null category and is skipped; the empty
     // text stored for a pass is offered.
     fillDropDown(cmb_cat, defectCategories(con.cn));
+}
+
+void frm_tst_log::fill_build()
+{
+    // The text is the tester's: a project pick only changes what is offered.
+    offerBuilds(projectBuilds(con.cn, cmb_prjid->text()));
+}
+
+void frm_tst_log::offerBuilds(const QStringList &builds)
+{
+    const QString build = cmb_build->text();
+    cmb_build->clearEntries();
+    cmb_build->addEntries(builds);
+    cmb_build->setText(build);
 }
 
 void frm_tst_log::fill_cases()
@@ -414,6 +442,8 @@ QWidget *frm_tst_log::fieldControl(Field field) const
         return cmb_severity;
     case Field::Category:
         return cmb_cat;
+    case Field::Build:
+        return cmb_build;
     default:
         return CaseWindow::fieldControl(field);
     }
@@ -427,7 +457,8 @@ bool frm_tst_log::save()
     const bool failed = cmb_pass->text() == QLatin1String("Fail");
     const SaveResult saved =
         logResult(con.cn, {caseKey(), txt_tst_case_desc->text(), txt_rslt_exp->text(),
-                           {cmb_pass->text(), txt_rslt_act->text(), dt_tst->date(), cmb_severity->text(), cmb_cat->text()}});
+                           {cmb_pass->text(), txt_rslt_act->text(), dt_tst->date(), cmb_severity->text(), cmb_cat->text(),
+                            cmb_build->text()}});
     if (saved.problem) {
         showProblem(*saved.problem);
         return false;
@@ -435,6 +466,15 @@ bool frm_tst_log::save()
     const bool written = saved.written();
     if (written) {
         fill_history();
+        // The build just saved is now the project's newest: first, without reading them all again.
+        const QString build = cmb_build->text();
+        if (!build.isEmpty()) {
+            QStringList builds{build};
+            for (int i = 0; i < cmb_build->entryCount(); ++i)
+                if (cmb_build->entry(i) != build)
+                    builds << cmb_build->entry(i);
+            offerBuilds(builds);
+        }
     } else {
         // Typed texts that name no stored case: say so, or it would look saved.
         Ui::information(this, QStringLiteral("No stored test case matches the project, test type, component, "

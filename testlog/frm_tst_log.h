@@ -35,6 +35,9 @@ public:
     DropDown *cmb_cat;
     QLabel *Label14;
     DatePicker *dt_tst;
+    // The build tested: typed, or one the project's results were logged under, newest first.
+    QLabel *lbl_build;
+    DropDown *cmb_build;
     QPushButton *cmd_save;
     // Which cases the list shows: All, Not run, Failed, Passed.
     QLabel *lbl_show;
@@ -53,6 +56,9 @@ private:
     void fill_prjid();
     void fill_cases() override;
     void fill_def_cat();
+    void fill_build();
+    // Offers the builds, the text left as typed.
+    void offerBuilds(const QStringList &builds);
     void fill_tst_id() override;
     void fill_history();
     QWidget *fieldControl(Field field) const override;

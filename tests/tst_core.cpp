@@ -322,7 +322,7 @@ void TestCore::resultLogWritesItsCaseAndAHistoryRow()
                                        "Alpha|Functional|Login|UI|T1|Pass|fixed|||2024-05-07|2.0-rc1"}));
     const Rows shown = historyRows(d.cn, kKey);
     QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown[0].mid(0, HistoryColumn::SavedAt), (QVariantList{"2024-05-07", "Pass", "", "", "fixed"}));
+    QCOMPARE(shown[0].mid(0, HistoryColumn::SavedAt), (QVariantList{"2024-05-07", "2.0-rc1", "Pass", "", "", "fixed"}));
     const QDateTime savedAt = QDateTime::fromString(shown[0][HistoryColumn::SavedAt].toString(), Qt::ISODate);
     QVERIFY(savedAt >= start && savedAt <= QDateTime::currentDateTime());
 

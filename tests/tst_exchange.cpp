@@ -305,7 +305,8 @@ void TestExchange::refusesBadResultOptions()
     const QList<QPair<ResultsOptions, QString>> bad{
         {{"P1", "Auto", "Huge"}, "Defect Severity must be Critical, Major or Minor"},
         {{"P1", "Auto", "Minor", QString(51, u'c')}, "Defect Category can not have more than 50 characters"},
-        {{"P1", " "}, "Test Type is blank"}};
+        {{"P1", " "}, "Test Type is blank"},
+        {{"P1", "Auto", "Minor", "c", false, QString(51, u'b')}, "Build can not have more than 50 characters"}};
     for (const auto &[options, message] : bad)
         QCOMPARE(errorOf([&] { importResults(cn, options, tests); }), message);
     db.exec("create trigger refuse before insert on qv_zr_tst_history begin select raise(abort, 'refused'); end");
@@ -350,7 +351,8 @@ void TestExchange::windowsPreviewImportAndExport()
     {
         QFile f(xml);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("<testsuite name=\"s\" timestamp=\"2026-05-04T10:00:00\"><testcase classname=\"Login\" name=\"test_T1\"/>"
+        f.write("<testsuite name=\"s\" timestamp=\"2026-05-04T10:00:00\"><properties><property name=\"version\" "
+                "value=\"2.0-rc1\"/></properties><testcase classname=\"Login\" name=\"test_T1\"/>"
                 "<testcase name=\"test_T2_x\"><failure>boom\nmore</failure></testcase>"
                 "<testcase name=\"other\"/></testsuite>");
     }
@@ -360,6 +362,7 @@ void TestExchange::windowsPreviewImportAndExport()
         rec.files->answers = {xml};
         w.cmd_add->click();
         QCOMPARE(column(w.LV_preview, 3), (QStringList{"Pass", "Fail", "unmatched: left out"}));
+        QCOMPARE(column(w.LV_preview, 5), QStringList(3, "2.0-rc1")); // the file's build
         // Another test type: the tests are matched again, against its cases.
         QVERIFY(pick(w.cmb_tst_type, "Web"));
         QCOMPARE(column(w.LV_preview, 3), (QStringList{"Pass", "unmatched: left out", "unmatched: left out"}));
@@ -382,11 +385,19 @@ void TestExchange::windowsPreviewImportAndExport()
                  (QStringList{"Pass (already logged)", "Fail (already logged)", "unmatched: left out"}));
         w.cmd_import->click();
         QVERIFY(!w.cmd_import->isEnabled());
+        // A typed build wins over the file's; under it nothing is logged yet.
+        QCOMPARE(entries(w.cmb_build), QStringList{"2.0-rc1"});
+        w.cmb_build->setText("2.0-rc2");
+        w.chk_log_again->click();
+        QCOMPARE(column(w.LV_preview, 3), (QStringList{"Pass", "Fail", "unmatched: left out"}));
+        QCOMPARE(column(w.LV_preview, 5), QStringList(3, "2.0-rc2"));
+        w.cmd_import->click();
     }
     QCOMPARE(db.rows("select qv_zr_tst_case_id || '=' || qv_zr_pass || '/' || qv_zr_rslt_act || '/' || qv_zr_dt_tst "
                      "from qv_zr_tst_cases where qv_zr_dt_tst is not null order by 1"),
              (QStringList{"T1=Pass/Passed/2026-05-04", "T2=Fail/boom/2026-05-04"}));
-    QCOMPARE(db.count("qv_zr_tst_history"), 4);
+    QCOMPARE(db.rows("select qv_zr_build || ':' || count(*) from qv_zr_tst_history group by qv_zr_build order by 1"),
+             (QStringList{"2.0-rc1:4", "2.0-rc2:2"}));
 
     frm_export_cases w(con);
     w.Form_Load();

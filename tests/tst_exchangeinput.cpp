@@ -49,6 +49,7 @@ private slots:
     void refusesBadJUnit_data();
     void refusesBadJUnit();
     void longFailuresAreCutAndFutureDatesLoggedAsToday();
+    void readsTheBuildOfEachSuite();
 };
 
 void TestExchangeInput::parsesCsv_data()
@@ -257,6 +258,20 @@ void TestExchangeInput::longFailuresAreCutAndFutureDatesLoggedAsToday()
     const QString today = QDate::currentDate().toString(Qt::ISODate);
     QCOMPARE(db.rows("select qv_zr_tst_case_id, qv_zr_pass, qv_zr_rslt_act, qv_zr_dt_tst from qv_zr_tst_cases order by 1"),
              (QStringList{"T1|Fail|" + QString(1999, u'y') + u'…' + u'|' + today, "T2|Pass|Passed|2024-01-02"}));
+}
+
+void TestExchangeInput::readsTheBuildOfEachSuite()
+{
+    // "build" wins over "version" in one suite; a suite's own wins over the one around it.
+    QStringList builds;
+    for (const JUnitCase &test : parseJUnit(
+             "<testsuites><testsuite><properties><property name='version' value='v1'/><property name='Build' "
+             "value=' b1 '/><property name='version' value='v2'/><property name='java.version' value='17'/>"
+             "</properties><testcase name='a'/><testsuite><properties><property name='version' value='v3'/>"
+             "</properties><testcase name='b'/></testsuite><testsuite><testcase name='c'/></testsuite></testsuite>"
+             "<testsuite><testcase name='d'/></testsuite></testsuites>"))
+        builds << test.name + '=' + test.build;
+    QCOMPARE(builds, (QStringList{"a=b1", "b=v3", "c=b1", "d="}));
 }
 
 QTEST_MAIN(TestExchangeInput)

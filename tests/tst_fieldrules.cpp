@@ -132,6 +132,8 @@ void TestFieldRules::windowShowsTheRefusalAndItsBoxesHoldTheLimits_data()
     refusal("log", "cmb_tst_id", "#6+", "Test case Id can not have more than 6 characters", "cmb_tst_id", "#6+");
     refusal("log", "cmb_cat", "#50+", "Defect Category can not have more than 50 characters", "cmb_cat", "#50",
             "qv_zr_tst_cases.qv_zr_def_cat");
+    refusal("log", "cmb_build", "#50+", "Build can not have more than 50 characters", "cmb_build", "#50",
+            "qv_zr_tst_history.qv_zr_build");
     // Only the empty name is refused: blanks are the user's to keep.
     refusal("company", "txt_companyname", "", "Company Name Can not be blank", "txt_companyname", "");
     box("projects", "txt_prjid", "#50+", "#50");

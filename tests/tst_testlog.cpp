@@ -98,9 +98,9 @@ private slots:
     void listAfterASaveIsWhatARefillShows_data();
     void listAfterASaveIsWhatARefillShows();
     void storedDateIsADateAndReadsBackInAnyLocale();
-    void saveOnAnEmptyListDoesNothing();
+    void saveOnAnEmptyListDoesNothingAndClosingRunsNoHandler();
     void listNumbersRowsPastSixteenBits();
-    void closingWithFocusInTestTypeRunsNoHandler();
+    void buildIsKeptOfferedPerProjectAndRemembered();
 };
 
 void TestTestLog::opensOnItsStartUpCascade()
@@ -229,8 +229,8 @@ void TestTestLog::failThenPassOnTheSameCase()
                                                             .toString(), Qt::ISODate);
         QVERIFY(qAbs(savedAt.secsTo(QDateTime::currentDateTime())) < 600);
         QCOMPARE(w.LV_history->rowCount(), 2);
-        QCOMPARE(w.LV_history->rowCells(0).mid(1, 4), (QStringList{"Pass", "", "", "fixed"}));
-        QCOMPARE(w.LV_history->cell(1, 4), QStringLiteral("  total off by one"));
+        QCOMPARE(w.LV_history->rowCells(0).mid(1, 5), (QStringList{" ", "Pass", "", "", "fixed"})); // no build
+        QCOMPARE(w.LV_history->cell(1, 5), QStringLiteral("  total off by one"));
     }
     QCOMPARE(db->count("qv_zr_tst_cases"), 5);
     QCOMPARE(db->rows(others), othersBefore);
@@ -370,7 +370,7 @@ void TestTestLog::storedDateIsADateAndReadsBackInAnyLocale()
     QLocale::setDefault(original);
 }
 
-void TestTestLog::saveOnAnEmptyListDoesNothing()
+void TestTestLog::saveOnAnEmptyListDoesNothingAndClosingRunsNoHandler()
 {
     addSampleData(*db);
     LoadedWindow lw;
@@ -386,6 +386,8 @@ void TestTestLog::saveOnAnEmptyListDoesNothing()
     QCOMPARE(w.cmb_tst_id->text(), QStringLiteral("S1"));
     w.cmd_save->click(); // the blank actual result would fail a check if any ran
     QCOMPARE(db->rows("select * from qv_zr_tst_cases"), before);
+    w.cmb_tst_type->setFocus();
+    QVERIFY(hasFocusIn(w.cmb_tst_type)); // the window goes while its test type box has the focus
 }
 
 void TestTestLog::listNumbersRowsPastSixteenBits()
@@ -400,17 +402,6 @@ void TestTestLog::listNumbersRowsPastSixteenBits()
         numbers.insert(lw.w.LV_cases->cell(r, 0));
     QCOMPARE(numbers.size(), 33000);
     QVERIFY(numbers.contains("1") && numbers.contains("33000"));
-}
-
-void TestTestLog::closingWithFocusInTestTypeRunsNoHandler()
-{
-    addSampleData(*db);
-    {
-        LoadedWindow lw;
-        QVERIFY(showActive(&lw.w));
-        lw.w.cmb_tst_type->setFocus();
-        QVERIFY(hasFocusIn(lw.w.cmb_tst_type));
-    } // the window goes while its test type box has the focus
 }
 
 void TestTestLog::filtersShowTheMatchingRowsAndSaveAndNextWalksThem()
@@ -469,6 +460,47 @@ void TestTestLog::filtersShowTheMatchingRowsAndSaveAndNextWalksThem()
                       "qv_zr_rslt_act like 'ran%' order by 1"),
              (QStringList{"S1=ran S1", "S2=ran S2", "S4=ran S4", "S5=ran S5"}));
     QCOMPARE(db->count("qv_zr_tst_history"), 4);
+}
+
+void TestTestLog::buildIsKeptOfferedPerProjectAndRemembered()
+{
+    addSampleData(*db);
+    db->exec("insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_build) values ('Alpha', '1.0'), ('Alpha', '1.1'), "
+             "('Beta', 'B-9'), ('Alpha', '1.0-hotfix')");
+    const QString builds =
+        "select ifnull(qv_zr_build, '-') from qv_zr_tst_history where qv_zr_tst_case_id is not null order by rowid";
+    {
+        LoadedWindow lw;
+        frm_tst_log &w = lw.w;
+        QVERIFY(showActive(&w));
+        // Newest first, this project's only; the window opens on the newest.
+        QCOMPARE(entries(w.cmb_build), (QStringList{"1.0-hotfix", "1.1", "1.0"}));
+        QCOMPARE(w.cmb_build->text(), QStringLiteral("1.0-hotfix"));
+        QWidget *afterDate = w.dt_tst->nextInFocusChain(); // Tab steps through the date's parts first
+        while (w.dt_tst->isAncestorOf(afterDate))
+            afterDate = afterDate->nextInFocusChain();
+        QCOMPARE(afterDate, w.cmb_build);
+
+        // Save, then save and next: each result takes the build, the box keeps it and offers it first.
+        w.cmb_build->setText("2.0-rc1");
+        w.txt_rslt_act->setText("ran");
+        w.cmd_save->click();
+        QCOMPARE(column(w.LV_history, 1), QStringList{"2.0-rc1"});
+        QTest::keyClick(w.txt_rslt_act, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(w.cmb_build->text(), QStringLiteral("2.0-rc1"));
+        QCOMPARE(entries(w.cmb_build), (QStringList{"2.0-rc1", "1.0-hotfix", "1.1", "1.0"}));
+        w.cmb_build->setText("");
+        w.txt_rslt_act->setText("ran");
+        pick(w.cmb_pass, "Pass");
+        w.cmd_save->click();
+        QCOMPARE(db->rows(builds), (QStringList{"2.0-rc1", "2.0-rc1", "-"}));
+        w.cmb_build->setText("2.0-rc1");
+        pick(w.cmb_prjid, "Beta");
+        QCOMPARE(w.cmb_build->text(), QStringLiteral("2.0-rc1"));
+        QCOMPARE(entries(w.cmb_build), QStringList{"B-9"});
+    }
+    LoadedWindow reopened;
+    QCOMPARE(reopened.w.cmb_build->text(), QStringLiteral("2.0-rc1"));
 }
 
 QTEST_MAIN(TestTestLog)

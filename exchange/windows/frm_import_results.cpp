@@ -1,5 +1,6 @@
 #include "frm_import_results.h"
 
+#include "builds.h"
 #include "dropdown.h"
 #include "exchangeerror.h"
 #include "guard.h"
@@ -53,6 +54,7 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
     , cmb_tst_type(new DropDown(DropDown::Kind::PickOnly, true))
     , cmb_severity(new DropDown(DropDown::Kind::PickOnly, false))
     , cmb_cat(new DropDown(DropDown::Kind::TypeOrPick, true))
+    , cmb_build(new DropDown(DropDown::Kind::TypeOrPick, false))
     , chk_log_again(new QCheckBox(QStringLiteral("&Log again results already logged")))
     , LV_preview(new RecordList)
     , lbl_counts(new QLabel)
@@ -66,6 +68,7 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
     LV_files->setMaximumHeight(points(70));
     cmb_prjid->setObjectName(QStringLiteral("cmb_prjid"));
     cmb_tst_type->setObjectName(QStringLiteral("cmb_tst_type"));
+    cmb_build->setObjectName(QStringLiteral("cmb_build"));
     cmb_severity->addEntries({QStringLiteral("Critical"), QStringLiteral("Major"), QStringLiteral("Minor")});
     cmb_cat->setText(QStringLiteral("Automated test"));
     LV_preview->setColumns({{QStringLiteral("File"), 80},
@@ -73,6 +76,7 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
                             {QStringLiteral("Test"), 160},
                             {QStringLiteral("Result"), 60},
                             {QStringLiteral("Test Case"), 120},
+                            {QStringLiteral("Build"), 60},
                             {QStringLiteral("Actual Result"), 160}});
 
     auto *files = new QHBoxLayout;
@@ -86,6 +90,7 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
     form->addRow(QStringLiteral("Files"), files);
     form->addRow(QStringLiteral("Project"), cmb_prjid);
     form->addRow(QStringLiteral("Test Type"), cmb_tst_type);
+    form->addRow(QStringLiteral("Build"), cmb_build);
     auto *defect = new QHBoxLayout;
     defect->addWidget(cmb_severity);
     defect->addWidget(new QLabel(QStringLiteral("Defect Category")));
@@ -100,6 +105,9 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
     onEvent(cmb_prjid, &DropDown::clicked, this, &frm_import_results::cmb_prjid_Click);
     onEvent(cmb_tst_type, &DropDown::clicked, this, &frm_import_results::preview);
     onEvent(chk_log_again, &QCheckBox::toggled, this, &frm_import_results::preview);
+    // A typed build counts once the box is left: a result of another build is not yet logged.
+    onEvent(cmb_build, &DropDown::clicked, this, &frm_import_results::preview);
+    onEvent(cmb_build, &DropDown::lostFocus, this, &frm_import_results::preview);
     onEvent(cmd_import, &QPushButton::clicked, this, &frm_import_results::cmd_import_Click);
 }
 
@@ -115,6 +123,15 @@ void frm_import_results::Form_Load()
 void frm_import_results::cmb_prjid_Click()
 {
     fillDropDown(cmb_tst_type, testTypesOf(con.cn, cmb_prjid->text()));
+    fill_build();
+}
+
+void frm_import_results::fill_build()
+{
+    const QString build = cmb_build->text();
+    cmb_build->clearEntries();
+    cmb_build->addEntries(projectBuilds(con.cn, cmb_prjid->text()));
+    cmb_build->setText(build);
 }
 
 void frm_import_results::cmd_add_Click()
@@ -154,7 +171,9 @@ void frm_import_results::preview()
     }
     if (m_tests.isEmpty() || cmb_tst_type->text().isEmpty())
         return;
-    const QList<ResultMatch> matches = matchResults(con.cn, cmb_prjid->text(), cmb_tst_type->text(), m_tests);
+    const QString typedBuild = cmb_build->text();
+    const QList<ResultMatch> matches =
+        matchResults(con.cn, cmb_prjid->text(), cmb_tst_type->text(), m_tests, typedBuild);
     QList<ListRow> rows;
     int logged = 0;
     const bool logAgain = chk_log_again->isChecked();
@@ -167,7 +186,8 @@ void frm_import_results::preview()
             cases << QStringLiteral("%1 (%2, %3)").arg(key.id, key.component, key.componentType);
         const QString name = test.classname.isEmpty() ? test.name : test.classname + QLatin1Char('.') + test.name;
         rows.append({{names.at(i), QString::number(test.line), previewCell(name), statusText(test, match, logAgain),
-                      previewCell(cases.join(QStringLiteral(", "))), previewCell(test.message)},
+                      previewCell(cases.join(QStringLiteral(", "))), previewCell(resultBuild(typedBuild, test)),
+                      previewCell(test.message)},
                      {}});
         logged += match.status == MatchStatus::Matched && (!match.alreadyLogged || logAgain) ? 1 : 0;
         if (test.timestampInFuture && !futureFiles.contains(names.at(i)))
@@ -189,6 +209,7 @@ void frm_import_results::cmd_import_Click()
     options.severity = cmb_severity->text();
     options.category = cmb_cat->text();
     options.logAgain = chk_log_again->isChecked();
+    options.build = cmb_build->text();
     ResultsImportCounts counts;
     try {
         counts = importResults(con.cn, options, m_tests);
@@ -205,6 +226,7 @@ void frm_import_results::cmd_import_Click()
                               .arg(counts.ambiguous)
                               .arg(counts.alreadyLogged));
     // The preview shows what is logged now; a second press would log it all again.
+    fill_build();
     preview();
     cmd_import->setEnabled(false);
 }

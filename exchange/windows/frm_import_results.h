@@ -37,6 +37,8 @@ public:
     DropDown *cmb_tst_type;
     DropDown *cmb_severity;
     DropDown *cmb_cat;
+    // The build of every result; left empty, each file's own build property.
+    DropDown *cmb_build;
     QCheckBox *chk_log_again;
     RecordList *LV_preview;
     QLabel *lbl_counts;
@@ -44,6 +46,9 @@ public:
     QPushButton *cmd_close;
 
 private:
+    // The project's builds, newest first, the text left as typed.
+    void fill_build();
+
     TestingClass &con;
     QList<JUnitCase> m_tests;
 };
