@@ -18,5 +18,6 @@ CREATE TABLE IF NOT EXISTS qv_zr_tst_history (
 );
 -- The history of one test case, by its five-text key.
 CREATE INDEX IF NOT EXISTS ix_history_case ON qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id);
--- The builds of a project, and one build's results.
-CREATE INDEX IF NOT EXISTS ix_history_build ON qv_zr_tst_history (qv_zr_prjid, qv_zr_build);
+-- The builds of a project, and the outcomes under each without reading the
+-- rows themselves: a build comparison reads every result of a project.
+CREATE INDEX IF NOT EXISTS ix_history_build ON qv_zr_tst_history (qv_zr_prjid, qv_zr_build, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass);

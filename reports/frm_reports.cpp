@@ -6,6 +6,7 @@
 #include "dropdown.h"
 #include "guard.h"
 #include "listfiller.h"
+#include "programsources.h"
 #include "projects.h"
 #include "report.h"
 #include "reportviewer.h"
@@ -40,6 +41,7 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     , cmb_newer(new DropDown(DropDown::Kind::PickOnly, false, Frame5))
     , con(con)
 {
+    addProgramReportSources();
     setObjectName(QStringLiteral("Frm_Reports"));
     setWindowTitle(QStringLiteral("Reports Form"));
     RptView->setObjectName(QStringLiteral("RptView"));

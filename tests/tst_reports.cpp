@@ -3,6 +3,7 @@
 // where the full text layout does.
 #include "csvreader.h"
 #include "frm_reports.h"
+#include "programsources.h"
 #include "report.h"
 #include "reporterror.h"
 #include "reportfixture.h"
@@ -171,6 +172,7 @@ private:
 
 void TestReports::initTestCase()
 {
+    addProgramReportSources();
     fixture = std::make_unique<TempDatabase>();
     copyReportDefinitions(fixture->folder());
     fillReportFixture(*fixture);
@@ -254,6 +256,8 @@ void TestReports::malformedFileNamesFileLineAndProblem_data()
     QTest::newRow("no title") << "<report>" + query + columns + "</report>" << "line 1: <report> needs a \"title\" attribute";
     QTest::newRow("no query") << head + columns + "</report>" << "the report has no <query>";
     QTest::newRow("empty query") << head + "<query/>\n" + columns + "</report>" << "line 3: <query> is empty";
+    QTest::newRow("source and sql") << head + "<query source=\"s\">select 1</query>\n" + columns + "</report>"
+                                    << "line 3: <query> names a source and holds SQL";
     QTest::newRow("no columns") << head + query + "</report>" << "the report has no <columns>";
     QTest::newRow("too few parameters bound") << head + "<query>select a from t where b = ?</query>\n" + columns + "</report>"
                                               << "line 3: <query> has 1 \"?\" placeholder(s) but binds 0 parameter(s)";
@@ -544,15 +548,23 @@ void TestReports::brokenQueryOrDatabaseIsReported()
     f.write("<report title=\"B\"><query>select nope from qv_zr_projects</query>\n"
             "<columns><column field=\"nope\" width=\"5\"/></columns></report>");
     f.close();
+    const QString unknown = dir.filePath("rpt_unknown.rpt");
+    QFile u(unknown);
+    QVERIFY(u.open(QIODevice::WriteOnly));
+    u.write("<report title=\"U\"><query source=\"nope\"/>\n"
+            "<columns><column field=\"a\" width=\"5\"/></columns></report>");
+    u.close();
     ReportEngine engine;
-    auto report = engine.openReport(broken);
-    report->setDataSource(fixture->path());
-    try {
-        report->content();
-        QFAIL("a broken query ran");
-    } catch (const ReportError &e) {
-        QCOMPARE(e.file(), broken);
-        QVERIFY2(e.problem().contains("line 1") && e.problem().contains("nope"), qPrintable(e.problem()));
+    for (const QString &file : {broken, unknown}) {
+        auto report = engine.openReport(file);
+        report->setDataSource(fixture->path());
+        try {
+            report->content();
+            QFAIL("a broken query ran");
+        } catch (const ReportError &e) {
+            QCOMPARE(e.file(), file);
+            QVERIFY2(e.problem().contains("line 1") && e.problem().contains("nope"), qPrintable(e.problem()));
+        }
     }
     auto good = engine.openReport(shipped("rpt_tst_log.rpt"));
     good->setPromptForParameters(false);

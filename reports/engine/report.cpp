@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "dberror.h"
 #include "reporterror.h"
+#include "reportsources.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>
@@ -291,6 +292,16 @@ std::shared_ptr<ReportRows::Data> Report::runQuery(const ReportQuery &query, QSt
     Connection &cn = connection();
     const QStringList values = parameterValues();
     const QString which = QStringLiteral("the query at line %1").arg(query.line);
+    // A parameter without a value is Null, one with an empty value empty text.
+    QVariantList bound;
+    for (const QString &name : query.parameters) {
+        for (int i = 0; i < m_definition.parameters.size(); ++i) {
+            if (m_definition.parameters.at(i).name == name)
+                bound << (values.at(i).isNull() ? QVariant() : QVariant(values.at(i)));
+        }
+    }
+    if (!query.source.isEmpty())
+        return sourceRows(query, bound, fields);
 
     ReadOnlyQuery guarded(cn, query.sql, m_limits);
     const QString refused = QStringLiteral("%1 was refused: a report may only read, and it would ").arg(which);
@@ -309,14 +320,6 @@ std::shared_ptr<ReportRows::Data> Report::runQuery(const ReportQuery &query, QSt
         fail(refused + QStringLiteral("change the database or write a file"));
     }
 
-    // A parameter without a value is Null, one with an empty value empty text.
-    QVariantList bound;
-    for (const QString &name : query.parameters) {
-        for (int i = 0; i < m_definition.parameters.size(); ++i) {
-            if (m_definition.parameters.at(i).name == name)
-                bound << (values.at(i).isNull() ? QVariant() : QVariant(values.at(i)));
-        }
-    }
     Statement &st = guarded.statement();
     try {
         st.bind(bound);
@@ -355,6 +358,31 @@ std::shared_ptr<ReportRows::Data> Report::runQuery(const ReportQuery &query, QSt
         if (guarded.rowsRead() == 0)
             fail(QStringLiteral("%1 failed on %2: %3").arg(which, m_dataSource, guarded.detail()));
         fail(QStringLiteral("the rows of %1 cannot be read: %2").arg(which, guarded.detail()));
+    }
+    return rows.finish();
+}
+
+std::shared_ptr<ReportRows::Data> Report::sourceRows(const ReportQuery &query, const QVariantList &values,
+                                                    QStringList *fields)
+{
+    const QString which = QStringLiteral("the query at line %1").arg(query.line);
+    const ReportSource *source = ReportSources::find(query.source);
+    if (!source)
+        fail(QStringLiteral("%1 names the source \"%2\", which this program does not have").arg(which, query.source));
+    SourceRows made;
+    try {
+        made = (*source)(connection(), values);
+    } catch (const DbError &e) {
+        fail(QStringLiteral("%1 failed on %2: %3").arg(which, m_dataSource, e.engineMessage()));
+    }
+    if (fields)
+        *fields = made.fields;
+    const int width = int(made.fields.size());
+    RowCollector rows(width);
+    for (const QStringList &row : std::as_const(made.rows)) {
+        for (int c = 0; c < width; ++c)
+            rows.add(c, row.at(c));
+        rows.endRow();
     }
     return rows.finish();
 }

@@ -146,6 +146,8 @@ private:
     void checkPosition(int position) const;
     Connection &connection();
     std::shared_ptr<ReportRows::Data> runQuery(const ReportQuery &query, QStringList *fields);
+    std::shared_ptr<ReportRows::Data> sourceRows(const ReportQuery &query, const QVariantList &values,
+                                                 QStringList *fields);
     [[noreturn]] void fail(const QString &problem) const;
 
     ReportDefinition m_definition;

@@ -223,7 +223,7 @@ ReportDefinition Parser::run()
     if (m_xml.hasError())
         fail(m_xml.errorString());
 
-    if (def.query.sql.trimmed().isEmpty())
+    if (def.query.sql.trimmed().isEmpty() && def.query.source.isEmpty())
         fail(QStringLiteral("the report has no <query>"));
     if (def.columns.isEmpty())
         fail(QStringLiteral("the report has no <columns>"));
@@ -246,6 +246,8 @@ void Parser::checkQuery(const ReportDefinition &def, const ReportQuery &query, c
         if (!known)
             failAt(query.line, QStringLiteral("%1 binds \"%2\", which is not a declared parameter").arg(what, p));
     }
+    if (!query.source.isEmpty())
+        return;
     const int placeholders = placeholderCount(query.sql);
     if (placeholders != query.parameters.size())
         failAt(query.line, QStringLiteral("%1 has %2 \"?\" placeholder(s) but binds %3 parameter(s)")
@@ -289,16 +291,19 @@ void Parser::readParameters(ReportDefinition &def)
 
 ReportQuery Parser::readQuery()
 {
-    allowOnly({QStringLiteral("params")});
+    allowOnly({QStringLiteral("params"), QStringLiteral("source")});
     ReportQuery q;
     q.line = int(m_xml.lineNumber());
     const QString params = attribute(QStringLiteral("params"));
     for (const QString &p : params.split(QLatin1Char(','), Qt::SkipEmptyParts))
         q.parameters << p.trimmed();
+    q.source = attribute(QStringLiteral("source"));
     q.sql = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
     if (m_xml.hasError())
         fail(QStringLiteral("<query> must hold only its SQL text: %1").arg(m_xml.errorString()));
-    if (q.sql.trimmed().isEmpty())
+    if (!q.source.isEmpty() && !q.sql.trimmed().isEmpty())
+        failAt(q.line, QStringLiteral("<query> names a source and holds SQL; it may do one of them"));
+    if (q.source.isEmpty() && q.sql.trimmed().isEmpty())
         failAt(q.line, QStringLiteral("<query> is empty"));
     return q;
 }

@@ -34,6 +34,9 @@ struct ReportParameter
 struct ReportQuery
 {
     QString sql;
+    // Instead of sql: the name of rows the program itself works out (see
+    // ReportSources), given the parameters below in this order.
+    QString source;
     QStringList parameters; // bound to the "?" of the sql in this order
     int line = 0;
 };
