@@ -142,6 +142,7 @@ private slots:
     void missingOrUnreadableFileIsNamed();
     void shippedReportOnTheFixture_data();
     void shippedReportOnTheFixture();
+    void columnsAreAsWideAsTheirTexts();
     void parametersAreTakenByPosition();
     void buildComparisonAndTheLogOfOneBuild();
     void reportReadsThroughItsOwnReadOnlyConnection();
@@ -441,6 +442,42 @@ void TestReports::shippedReportOnTheFixture()
     QCOMPARE(itemLines(empty.layout, PageItem::Kind::Empty), QStringList{"There are no rows to show."});
     QCOMPARE(empty.layout.captionLines, QStringList{"Project Id: "});
     QCOMPARE(empty.layout.addressLines, QStringList{"1 Road"});
+}
+
+// The lead's project: ids whole on one line, the columns that say nothing new
+// left out, and the Test Log at a dozen cases a page.
+void TestReports::columnsAreAsWideAsTheirTexts()
+{
+    TempDatabase db;
+    copyReportDefinitions(db.folder());
+    fillLeadProject(db);
+    const auto headers = [](const Shown &s) {
+        QStringList out;
+        for (int column : s.layout.shownColumns)
+            out << s.report->definition().columns.at(column).header;
+        return out;
+    };
+    const Shown log = show(QDir(db.folder()).filePath("rpt_tst_log.rpt"), db.path(), leadProject);
+    QCOMPARE(log.report->content().rows.size(), 250);
+    QCOMPARE(headers(log), (QStringList{"Component Type", "Test Case Id", "Test Case Description",
+                                        "Expected Result", "Actual Result", "Pass/Fail", "Severity", "Defect Category", "Date"}));
+    const int id = int(log.layout.shownColumns.indexOf(2));
+    int rowPages = 0;
+    for (const ReportPage &page : log.layout.pages)
+        rowPages += std::any_of(page.items.cbegin(), page.items.cend(), [](const PageItem &i) { return i.kind == PageItem::Kind::Row; });
+    for (qsizetype row = 0; row < log.layout.rowCells.size(); ++row)
+        QCOMPARE(log.layout.rowCells.at(row).at(id).size(), 1);
+    // 52 pages when every column kept its share of the width.
+    QVERIFY2(rowPages <= 34, qPrintable(QString::number(rowPages) + " pages of rows"));
+
+    // The failures' outcome is in every row and their severity in the group heading.
+    const Shown failed = show(QDir(db.folder()).filePath("rpt_tst_log_failed.rpt"), db.path(), leadProject);
+    QCOMPARE(headers(failed), (QStringList{"Component", "Component Type", "Test Case Id", "Test Case Description",
+                                           "Expected Result", "Actual Result", "Defect Category", "Date"}));
+    // Passes have neither severity nor category.
+    const Shown passed = show(QDir(db.folder()).filePath("rpt_tst_log_pass.rpt"), db.path(), leadProject);
+    QCOMPARE(headers(passed), (QStringList{"Component", "Component Type", "Test Case Id", "Test Case Description",
+                                           "Expected Result", "Actual Result", "Date"}));
 }
 
 void TestReports::parametersAreTakenByPosition()
