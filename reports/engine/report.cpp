@@ -438,6 +438,8 @@ const ReportContent &Report::content()
             column(item.by, QStringLiteral("a summary line"));
         if (!item.across.isEmpty())
             column(item.across, QStringLiteral("a summary line"));
+        for (const ReportColumn &col : item.columns)
+            column(col.field, QStringLiteral("a summary line"));
     }
 
     // Groups first, then the sort keys; rows that tie keep the query's order.

@@ -67,6 +67,7 @@ private:
     void readParameters(ReportDefinition &def);
     ReportQuery readQuery();
     void readIntro(ReportDefinition &def);
+    ReportColumn readColumn();
     void readColumns(ReportDefinition &def);
     void readGroups(ReportDefinition &def);
     void readSort(ReportDefinition &def);
@@ -74,7 +75,7 @@ private:
     ReportSummaryItem readSummaryItem();
     QList<ReportBar> readBars();
     QStringList list(const QString &name) const;
-    bool yesNo(const QString &name);
+    bool yesNo(const QString &name, bool byDefault = false);
     void checkQuery(const ReportDefinition &def, const ReportQuery &query, const QString &what) const;
 
     QXmlStreamReader m_xml;
@@ -328,36 +329,42 @@ void Parser::readIntro(ReportDefinition &def)
         fail(QStringLiteral("<intro> has no <query>"));
 }
 
+ReportColumn Parser::readColumn()
+{
+    allowOnly({QStringLiteral("header"), QStringLiteral("field"), QStringLiteral("width"),
+               QStringLiteral("align"), QStringLiteral("format"), QStringLiteral("wrap")});
+    ReportColumn c;
+    c.header = attribute(QStringLiteral("header"));
+    c.field = required(QStringLiteral("field"));
+    bool ok = false;
+    const QString width = required(QStringLiteral("width"));
+    c.width = width.toDouble(&ok);
+    if (!ok || c.width <= 0)
+        fail(QStringLiteral("column width must be a positive number of points, not \"%1\"").arg(width));
+    const QString align = attribute(QStringLiteral("align"));
+    if (align == QLatin1String("center"))
+        c.alignment = Qt::AlignHCenter;
+    else if (align == QLatin1String("right"))
+        c.alignment = Qt::AlignRight;
+    else if (!align.isEmpty() && align != QLatin1String("left"))
+        fail(QStringLiteral("align must be \"left\", \"center\" or \"right\", not \"%1\"").arg(align));
+    const QString format = attribute(QStringLiteral("format"));
+    if (format == QLatin1String("date"))
+        c.format = ReportColumn::Format::Date;
+    else if (!format.isEmpty() && format != QLatin1String("text"))
+        fail(QStringLiteral("format must be \"text\" or \"date\", not \"%1\"").arg(format));
+    c.noWrap = !yesNo(QStringLiteral("wrap"), true);
+    noChildren();
+    return c;
+}
+
 void Parser::readColumns(ReportDefinition &def)
 {
     allowOnly({});
     while (nextChild()) {
         if (m_xml.name() != QLatin1String("column"))
             fail(QStringLiteral("<columns> cannot hold %1").arg(element()));
-        allowOnly({QStringLiteral("header"), QStringLiteral("field"), QStringLiteral("width"),
-                   QStringLiteral("align"), QStringLiteral("format")});
-        ReportColumn c;
-        c.header = attribute(QStringLiteral("header"));
-        c.field = required(QStringLiteral("field"));
-        bool ok = false;
-        const QString width = required(QStringLiteral("width"));
-        c.width = width.toDouble(&ok);
-        if (!ok || c.width <= 0)
-            fail(QStringLiteral("column width must be a positive number of points, not \"%1\"").arg(width));
-        const QString align = attribute(QStringLiteral("align"));
-        if (align == QLatin1String("center"))
-            c.alignment = Qt::AlignHCenter;
-        else if (align == QLatin1String("right"))
-            c.alignment = Qt::AlignRight;
-        else if (!align.isEmpty() && align != QLatin1String("left"))
-            fail(QStringLiteral("align must be \"left\", \"center\" or \"right\", not \"%1\"").arg(align));
-        const QString format = attribute(QStringLiteral("format"));
-        if (format == QLatin1String("date"))
-            c.format = ReportColumn::Format::Date;
-        else if (!format.isEmpty() && format != QLatin1String("text"))
-            fail(QStringLiteral("format must be \"text\" or \"date\", not \"%1\"").arg(format));
-        def.columns.append(c);
-        noChildren();
+        def.columns.append(readColumn());
     }
     if (def.columns.isEmpty())
         fail(QStringLiteral("<columns> holds no <column>"));
@@ -409,10 +416,13 @@ QStringList Parser::list(const QString &name) const
     return values;
 }
 
-bool Parser::yesNo(const QString &name)
+
+bool Parser::yesNo(const QString &name, bool byDefault)
 {
     const QString value = attribute(name);
-    if (value.isEmpty() || value == QLatin1String("no"))
+    if (value.isEmpty())
+        return byDefault;
+    if (value == QLatin1String("no"))
         return false;
     if (value != QLatin1String("yes"))
         fail(QStringLiteral("%1 must be \"yes\" or \"no\", not \"%2\"").arg(name, value));
@@ -442,7 +452,9 @@ ReportSummaryItem Parser::readSummaryItem()
                                            {QStringLiteral("breakdown"), Kind::Breakdown},
                                            {QStringLiteral("crossTab"), Kind::CrossTab},
                                            {QStringLiteral("period"), Kind::Period},
-                                           {QStringLiteral("list"), Kind::List}};
+                                           {QStringLiteral("list"), Kind::List},
+                                           {QStringLiteral("detail"), Kind::Detail},
+                                           {QStringLiteral("legend"), Kind::Legend}};
     const auto kind = kinds.constFind(m_xml.name().toString());
     if (kind == kinds.cend())
         fail(QStringLiteral("<summary> cannot hold %1").arg(element()));
@@ -466,7 +478,8 @@ ReportSummaryItem Parser::readSummaryItem()
         break;
     case Kind::Breakdown:
         allowOnly(filter + QStringList{QStringLiteral("by"), QStringLiteral("header"), QStringLiteral("across"),
-                                       QStringLiteral("rate"), QStringLiteral("rateBase"), QStringLiteral("rateLabel")});
+                                       QStringLiteral("rate"), QStringLiteral("rateBase"), QStringLiteral("rateLabel"),
+                                       QStringLiteral("sort")});
         break;
     case Kind::CrossTab:
         allowOnly(filter + QStringList{QStringLiteral("by"), QStringLiteral("header"), QStringLiteral("order"),
@@ -478,10 +491,16 @@ ReportSummaryItem Parser::readSummaryItem()
     case Kind::List:
         allowOnly(filter + QStringList{QStringLiteral("by"), QStringLiteral("header")});
         break;
+    case Kind::Detail:
+        allowOnly(filter + QStringList{QStringLiteral("by"), QStringLiteral("order")});
+        break;
+    case Kind::Legend:
+        allowOnly({QStringLiteral("label")});
+        break;
     }
     item.label = item.kind == Kind::BarChart ? attribute(QStringLiteral("label")) : required(QStringLiteral("label"));
     item.where = condition(QStringLiteral("field"), QStringLiteral("equals"), QStringLiteral("notEquals"));
-    if (item.kind != Kind::Count && item.kind != Kind::Rate)
+    if (item.kind != Kind::Count && item.kind != Kind::Rate && item.kind != Kind::Legend)
         item.by = required(QStringLiteral("by"));
     item.header = attribute(QStringLiteral("header"));
     item.order = list(QStringLiteral("order"));
@@ -507,7 +526,15 @@ ReportSummaryItem Parser::readSummaryItem()
         if (item.rateOf.isEmpty() != item.rateBase.isEmpty())
             fail(QStringLiteral("<breakdown> needs both \"rate\" and \"rateBase\", or neither"));
     }
-    if (item.kind == Kind::BarChart || item.kind == Kind::Breakdown) {
+    if (item.kind == Kind::Detail) {
+        while (nextChild()) {
+            if (m_xml.name() != QLatin1String("column"))
+                fail(QStringLiteral("<detail> cannot hold %1").arg(element()));
+            item.columns.append(readColumn());
+        }
+        if (item.columns.isEmpty())
+            fail(QStringLiteral("<detail> holds no <column>"));
+    } else if (item.kind == Kind::BarChart || item.kind == Kind::Breakdown || item.kind == Kind::Legend) {
         const int line = int(m_xml.lineNumber());
         item.bars = readBars();
         if (item.bars.isEmpty())

@@ -50,6 +50,7 @@ struct ReportColumn
     double width = 0; // points; the columns are scaled together to the page width
     Qt::Alignment alignment = Qt::AlignLeft;
     Format format = Format::Text;
+    bool noWrap = false; // as wide as its widest text, which never wraps
 };
 
 struct ReportGroup
@@ -81,7 +82,9 @@ struct ReportBar
 
 struct ReportSummaryItem
 {
-    enum class Kind { Count, CountBy, Rate, BarChart, Breakdown, CrossTab, Period, List };
+    // Detail lists the matching rows whose by value is among order, in that
+    // order, as far as the page goes; Legend names the colours of <bar>s.
+    enum class Kind { Count, CountBy, Rate, BarChart, Breakdown, CrossTab, Period, List, Detail, Legend };
 
     Kind kind = Kind::Count;
     QString label;
@@ -89,7 +92,7 @@ struct ReportSummaryItem
     ReportCondition where;  // the rows counted (all when unset)
     QString by;             // the field whose values are counted (Period: the dates; List: the values listed)
     QStringList order;      // CountBy, CrossTab: values listed first, in this order
-    bool byCount = false;   // CountBy: the most frequent value first
+    bool byCount = false;   // CountBy: the most frequent value first; Breakdown: the largest total first
     bool chart = false;     // CountBy: a bar beside each count
     ReportCondition base;   // Rate: the rows the count is a share of (all when unset)
     QList<ReportBar> bars;  // BarChart, Breakdown: the values counted, each a column and a bar part
@@ -97,6 +100,7 @@ struct ReportSummaryItem
     QStringList rateBase;
     QString rateLabel;      // Breakdown: the rate column's heading
     QString across;         // CrossTab: the field whose values are the columns; Breakdown: the bars' field
+    QList<ReportColumn> columns; // Detail: the fields shown of each row listed, each its text's first line
 };
 
 struct ReportDefinition

@@ -59,6 +59,12 @@ struct SummaryTable
     QList<QStringList> rows;        // the cell texts
     QList<QList<ChartBar>> bars;    // per row, the parts of its bar; empty without a chart
     bool total = false;             // the last row sums up the others
+    // Each row on one line, its long texts cut short, the table stopping at
+    // the page's end with a row saying how many more there are.
+    bool toPageEnd = false;
+    QList<double> weights;          // toPageEnd: the columns' shares of the width
+    QString more;                   // toPageEnd: the last row's text, "%1" for the rows left out
+    bool legend = false;            // its bars name colours: short, of one length
     // Set when laid out: column widths and each cell's lines.
     QList<double> columnWidth;
     QList<Qt::Alignment> alignment;
@@ -138,7 +144,8 @@ struct ReportLayout
     double runningHeaderHeight = 0; // the other pages': the company and the title on one line
     double footerHeight = 0;
 
-    // Columns and rows.
+    // Columns and rows: those printed, by their place among the definition's.
+    QList<int> shownColumns;
     QList<double> columnLeft;
     QList<double> columnWidth;
     QList<Qt::Alignment> columnAlignment;

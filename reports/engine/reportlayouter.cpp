@@ -1,3 +1,4 @@
+#include "columnwidths.h"
 #include "reportlayout.h"
 #include "reportsummary.h"
 
@@ -8,6 +9,9 @@
 #include <functional>
 
 using ReportUnits::fromPoints;
+
+// The square before each label of a legend.
+constexpr double legendSwatch = ReportUnits::fromPoints(8);
 
 namespace {
 
@@ -136,6 +140,8 @@ private:
     void placeSummary();
     void placeTable(int tableIndex);
     void measureTable(SummaryTable &table) const;
+    void fitToWidth(SummaryTable &table) const;
+    void cutAtPageEnd(SummaryTable &table);
     double tableHeight(const SummaryTable &table, int first, int last) const;
     void startRows();
     void placeRow(qsizetype row);
@@ -243,33 +249,30 @@ void ReportLayouter::Steps::setUpPage(const QStringList &parameterValues, const 
     layout.footerHeight = fromPoints(8) + QFontMetricsF(layout.smallFont).lineSpacing();
 }
 
-// Columns scaled together to the printable width; the rows' cells are split
-// as their pages are laid out.
+// The columns the rows need, each as wide as its texts ask; the rows' cells
+// are split as their pages are laid out.
 void ReportLayouter::Steps::setUpColumns()
 {
-    const double width = layout.paintSize.width();
-    double total = 0;
-    for (const ReportColumn &column : m_definition.columns)
-        total += column.width;
+    const double pad = layout.cellPadding;
+    const ColumnChoice choice = chooseColumns(m_definition, m_content, layout.bodyFont, layout.boldFont,
+                                              layout.paintSize.width(), pad);
+    layout.shownColumns = choice.shown;
+    QList<int> columnField;
+    QList<ReportColumn::Format> columnFormat;
+    QList<double> textWidth;
     double left = 0;
-    for (const ReportColumn &column : m_definition.columns) {
-        const double columnWidth = column.width * width / total;
+    for (int i = 0; i < choice.shown.size(); ++i) {
+        const ReportColumn &column = m_definition.columns.at(choice.shown.at(i));
+        const double columnWidth = choice.widths.at(i);
         layout.columnLeft << left;
         layout.columnWidth << columnWidth;
         layout.columnAlignment << column.alignment;
         left += columnWidth;
-    }
-    const double pad = layout.cellPadding;
-    QList<int> columnField;
-    QList<ReportColumn::Format> columnFormat;
-    QList<double> textWidth;
-    for (int index = 0; index < m_definition.columns.size(); ++index) {
-        const ReportColumn &column = m_definition.columns.at(index);
-        layout.headerCells << wrapText(column.header, layout.boldFont, layout.columnWidth.at(index) - 2 * pad);
+        layout.headerCells << wrapText(column.header, layout.boldFont, columnWidth - 2 * pad);
         layout.headerLines = std::max(layout.headerLines, int(layout.headerCells.last().size()));
         columnField << fieldPosition(m_content.fields, column.field);
         columnFormat << column.format;
-        textWidth << layout.columnWidth.at(index) - 2 * pad;
+        textWidth << columnWidth - 2 * pad;
     }
     layout.rowCells = ReportRowCells(m_rows, columnField, columnFormat, textWidth, layout.bodyFont);
 }
@@ -362,7 +365,9 @@ void ReportLayouter::Steps::placeSummary()
 // and column headings repeated.
 void ReportLayouter::Steps::placeTable(int tableIndex)
 {
-    const SummaryTable &table = layout.tables.at(tableIndex);
+    SummaryTable &table = layout.tables[tableIndex];
+    if (table.toPageEnd)
+        cutAtPageEnd(table);
     const int rows = int(table.rows.size());
     int first = 0;
     while (first < rows) {
@@ -391,6 +396,34 @@ void ReportLayouter::Steps::placeTable(int tableIndex)
     }
 }
 
+// A list that stops where the page ends, its title saying how much it shows;
+// it starts a page of its own when fewer than a few of its rows fit here.
+void ReportLayouter::Steps::cutAtPageEnd(SummaryTable &table)
+{
+    const int rows = int(table.rows.size());
+    const auto fitting = [&] {
+        int fit = 0;
+        double height = tableHeight(table, 0, 0);
+        while (fit < rows && height + rowHeight(1) <= m_pages.room()) {
+            height += rowHeight(1);
+            ++fit;
+        }
+        return fit;
+    };
+    int fit = fitting();
+    if (fit < std::min(rows, 5) && !m_pages.pageIsFresh()) {
+        m_pages.newPage();
+        fit = fitting();
+    }
+    fit = std::max(fit, 1);
+    if (fit >= rows)
+        return;
+    table.title += QStringLiteral(" (the first %1 of %2)").arg(fit).arg(rows);
+    table.rows.resize(fit);
+    table.cells.resize(fit);
+    table.rowLines.resize(fit);
+}
+
 // Columns as wide as their widest text; when they do not fit, narrowed
 // together and wrapped.
 void ReportLayouter::Steps::measureTable(SummaryTable &table) const
@@ -411,6 +444,30 @@ void ReportLayouter::Steps::measureTable(SummaryTable &table) const
             std::max(widest, fromPoints(column == 0 ? 90 : 40)) + 2 * pad + (column == 0 ? fromPoints(8) : 0);
         table.alignment << (column == 0 ? Qt::AlignLeft : Qt::AlignRight);
     }
+    if (table.legend) {
+        // One row: each label after a swatch of its colour.
+        table.columnWidth = QList<double>();
+        table.alignment = QList<Qt::Alignment>();
+        QStringList labels;
+        for (const QStringList &row : std::as_const(table.rows))
+            labels << row.value(0);
+        QList<ChartBar> swatches;
+        for (const QList<ChartBar> &bars : std::as_const(table.bars))
+            swatches += bars;
+        table.rows = {labels};
+        table.bars = {swatches};
+        for (const QString &label : std::as_const(labels)) {
+            table.columnWidth << body.horizontalAdvance(label) + legendSwatch * 1.5 + 2 * pad + fromPoints(12);
+            table.alignment << Qt::AlignLeft;
+        }
+        table.cells = {QList<QStringList>()};
+        for (const QString &label : std::as_const(labels))
+            table.cells.last() << QStringList{label};
+        table.rowLines = {1};
+        return;
+    }
+    if (table.toPageEnd)
+        fitToWidth(table);
     bool chart = false;
     for (qsizetype row = 0; row < table.bars.size(); ++row) {
         int sum = 0;
@@ -442,12 +499,50 @@ void ReportLayouter::Steps::measureTable(SummaryTable &table) const
         QList<QStringList> cells;
         int lines = 1;
         for (qsizetype column = 0; column < columns; ++column) {
-            cells << wrapText(table.rows.at(row).value(column), totalRow ? layout.boldFont : layout.bodyFont,
-                              table.columnWidth.at(column) - 2 * pad);
+            const QString &text = table.rows.at(row).value(column);
+            const double room = table.columnWidth.at(column) - 2 * pad;
+            if (table.toPageEnd)
+                cells << QStringList{body.elidedText(text, Qt::ElideRight, room)};
+            else
+                cells << wrapText(text, totalRow ? layout.boldFont : layout.bodyFont, room);
             lines = std::max(lines, int(cells.last().size()));
         }
         table.cells << cells;
         table.rowLines << lines;
+    }
+}
+
+// Short columns as wide as their texts; the long ones share the rest by
+// their weights, their texts cut short to one line.
+void ReportLayouter::Steps::fitToWidth(SummaryTable &table) const
+{
+    const double pad = layout.cellPadding;
+    const double width = layout.paintSize.width();
+    const QFontMetricsF body(layout.bodyFont);
+    const QFontMetricsF bold(layout.boldFont);
+    const qsizetype columns = table.columnWidth.size();
+    double weights = 0;
+    for (qsizetype column = 0; column < columns; ++column)
+        weights += table.weights.value(column, 1);
+    QList<bool> isLong(columns, false);
+    double fixed = 0;
+    double longWeights = 0;
+    for (qsizetype column = 0; column < columns; ++column) {
+        double widest = bold.horizontalAdvance(table.header.value(column));
+        for (const QStringList &row : std::as_const(table.rows))
+            widest = std::max(widest, body.horizontalAdvance(row.value(column)));
+        const double weight = table.weights.value(column, 1);
+        table.columnWidth[column] = widest + 2 * pad;
+        isLong[column] = table.columnWidth[column] > width * weight / weights;
+        if (isLong[column])
+            longWeights += weight;
+        else
+            fixed += table.columnWidth[column];
+    }
+    table.alignment = QList<Qt::Alignment>(columns, Qt::AlignLeft);
+    for (qsizetype column = 0; column < columns; ++column) {
+        if (isLong[column])
+            table.columnWidth[column] = std::max(fromPoints(30), (width - fixed) * table.weights.value(column, 1) / longWeights);
     }
 }
 

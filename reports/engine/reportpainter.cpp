@@ -155,8 +155,14 @@ void paintTable(QPainter &painter, const ReportLayout &layout, const PageItem &i
     auto cells = [&](const QList<QStringList> &rowLines, double top, int lines) {
         double x = 0;
         for (int column = 0; column < rowLines.size() && column < table.columnWidth.size(); ++column) {
+            // A legend's label follows a square of its colour.
+            const double swatch = table.legend ? fromPoints(8) : 0;
+            if (table.legend)
+                painter.fillRect(QRectF(x + pad, top + pad + (layout.lineHeight - swatch) / 2, swatch, swatch),
+                                 table.bars.value(0).value(column).color);
             drawLines(painter, rowLines.at(column),
-                      QRectF(x + pad, top + pad, table.columnWidth.at(column) - 2 * pad, lines * layout.lineHeight),
+                      QRectF(x + pad + swatch * 1.5, top + pad, table.columnWidth.at(column) - 2 * pad - swatch * 1.5,
+                             lines * layout.lineHeight),
                       table.alignment.at(column), layout.lineHeight);
             x += table.columnWidth.at(column);
         }
@@ -178,7 +184,7 @@ void paintTable(QPainter &painter, const ReportLayout &layout, const PageItem &i
         painter.setPen(Qt::black);
         painter.setFont(total ? layout.boldFont : layout.bodyFont);
         cells(table.cells.at(row), y, table.rowLines.at(row));
-        if (row < table.bars.size() && table.chartScale > 0 && !total) {
+        if (row < table.bars.size() && table.chartScale > 0 && !total && !table.legend) {
             double x = tableWidth - table.chartWidth;
             for (const ChartBar &bar : table.bars.at(row)) {
                 const double length = table.chartWidth * bar.count / table.chartScale;

@@ -3,6 +3,7 @@
 #include <QCollator>
 #include <QLocale>
 #include <QMap>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace {
@@ -185,7 +186,17 @@ public:
             table.rows << row;
             table.bars << bar;
         };
-        for (const QString &v : ordered(item.order, parts.keys())) {
+        QStringList values = ordered(item.order, parts.keys());
+        if (item.byCount) {
+            const auto total = [&](const QString &v) {
+                int n = 0;
+                for (const ReportBar &b : item.bars)
+                    n += parts.value(v).value(b.value);
+                return n;
+            };
+            std::stable_sort(values.begin(), values.end(), [&](const QString &a, const QString &b) { return total(a) > total(b); });
+        }
+        for (const QString &v : std::as_const(values)) {
             addRow(shown(v), parts.value(v));
             for (auto it = parts.value(v).cbegin(); it != parts.value(v).cend(); ++it)
                 sums[it.key()] += it.value();
@@ -287,6 +298,56 @@ public:
         return table;
     }
 
+    // The matching rows whose by value is listed, in the order listed, each
+    // field's first line; the layout cuts the table at the page's end.
+    SummaryTable detailTable(const ReportSummaryItem &item) const
+    {
+        SummaryTable table;
+        table.title = item.label;
+        table.toPageEnd = true;
+        table.more = QStringLiteral("... and %1 more");
+        for (const ReportColumn &c : item.columns) {
+            table.header << c.header;
+            table.weights << c.width;
+        }
+        QList<int> fields;
+        for (const ReportColumn &c : item.columns)
+            fields << column(c.field);
+        const Filter filter(m_content, item.where);
+        const int by = column(item.by);
+        QList<QList<QStringList>> listed(std::max<qsizetype>(1, item.order.size()));
+        for (qsizetype r = 0; r < m_rows.size(); ++r) {
+            if (!filter.matches(m_rows, r))
+                continue;
+            const qsizetype place = item.order.isEmpty() ? 0 : item.order.indexOf(m_rows.at(r, by));
+            if (place < 0)
+                continue;
+            QStringList cells;
+            for (int i = 0; i < fields.size(); ++i) {
+                const QString text = formatValue(m_rows.at(r, fields.at(i)), item.columns.at(i).format).trimmed();
+                cells << text.section(QRegularExpression(QStringLiteral("[\r\n]")), 0, 0);
+            }
+            listed[place] << cells;
+        }
+        for (const QList<QStringList> &rows : std::as_const(listed))
+            table.rows += rows;
+        if (table.rows.isEmpty())
+            table.rows << QStringList{QStringLiteral("(none)")};
+        return table;
+    }
+
+    static SummaryTable legendTable(const ReportSummaryItem &item)
+    {
+        SummaryTable table;
+        table.title = item.label;
+        table.legend = true;
+        for (const ReportBar &b : item.bars) {
+            table.rows << QStringList{b.label};
+            table.bars << QList<ChartBar>{{b.label, b.color, 1}};
+        }
+        return table;
+    }
+
 private:
     const ReportContent &m_content;
     const ReportRows &m_rows;
@@ -335,6 +396,12 @@ QList<SummaryTable> summaryTables(const ReportDefinition &definition, const Repo
             break;
         case Kind::List:
             tables << maker.listTable(item);
+            break;
+        case Kind::Detail:
+            tables << maker.detailTable(item);
+            break;
+        case Kind::Legend:
+            tables << TableMaker::legendTable(item);
             break;
         case Kind::Count:
         case Kind::Rate:

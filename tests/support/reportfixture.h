@@ -118,3 +118,50 @@ inline bool reportShows(const ReportLayout &layout, const QString &text)
     const QString wanted = QString(text).remove(blank);
     return std::any_of(all.cbegin(), all.cend(), [&](QString line) { return line.remove(blank).contains(wanted); });
 }
+
+// Project "Lead": 250 cases over 4 test types and 11 components, 62 of them
+// failed (Critical, Major and Minor), 38 never run, the rest passed, with
+// descriptions of up to 200 characters and results of up to 120.
+inline const QString leadProject = QStringLiteral("Lead");
+
+inline void fillLeadProject(const TempDatabase &db)
+{
+    static const QStringList words{"the", "user", "opens", "notification", "settings", "and", "saves", "a",
+                                   "filter", "with", "an", "empty", "name", "while", "offline", "list", "shows",
+                                   "every", "message", "sent", "today", "after", "login", "from", "second",
+                                   "device", "report", "totals", "match", "exported", "file", "within", "limits"};
+    quint32 seed = 7;
+    const auto next = [&seed](int below) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 16) % quint32(below));
+    };
+    const auto sentence = [&](int least, int most) {
+        QString text;
+        const int length = least + next(most - least + 1);
+        while (text.size() < length)
+            text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + words.at(next(int(words.size())));
+        return text.left(length).trimmed() + QLatin1Char('.');
+    };
+    static const QStringList types{"Functional", "Integration", "Performance", "Usability"};
+    static const QStringList kinds{"Screen", "Module", "Service"};
+    db.addProject(leadProject, "Mail client release 3");
+    QList<QStringList> cases;
+    for (int i = 0; i < 250; ++i) {
+        const QString component = QStringLiteral("Component %1").arg(QChar('A' + i % 11));
+        cases.append({leadProject, types.at(i % 4), component, kinds.at(i % 3),
+                      QStringLiteral("TC-%1").arg(i + 1, 3, 10, QLatin1Char('0')), sentence(80, 200),
+                      sentence(40, 120)});
+    }
+    db.addCases(cases);
+    static const QStringList severities{"Critical", "Major", "Major", "Minor", "Minor"};
+    static const QStringList categories{"Functionality", "Calculation", "Interface", "Security"};
+    for (int i = 0; i < 212; ++i) {
+        const QStringList &c = cases.at(i);
+        const bool failed = i % 7 == 3 || i % 7 == 5 || (i < 14 && i % 7 == 1); // 62 of them
+        const QString date = QDate(2026, 11, 2).addDays(i / 12).toString(Qt::ISODate);
+        if (failed)
+            logResult(db, c.mid(0, 5), "Fail", sentence(30, 120), severities.at(i % 5), categories.at(i % 4), date);
+        else
+            logResult(db, c.mid(0, 5), "Pass", "As expected.", "", "", date);
+    }
+}
