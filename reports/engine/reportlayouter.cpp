@@ -532,7 +532,9 @@ void ReportLayouter::Steps::fitToWidth(SummaryTable &table) const
         for (const QStringList &row : std::as_const(table.rows))
             widest = std::max(widest, body.horizontalAdvance(row.value(column)));
         const double weight = table.weights.value(column, 1);
-        table.columnWidth[column] = widest + 2 * pad;
+        // A point to spare: wrapping and eliding measure text their own way, and
+        // a width exactly the text's may cut it.
+        table.columnWidth[column] = widest + 2 * pad + fromPoints(1);
         isLong[column] = table.columnWidth[column] > width * weight / weights;
         if (isLong[column])
             longWeights += weight;
