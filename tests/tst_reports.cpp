@@ -1313,8 +1313,13 @@ void TestReports::findGoesFromHitToHitAcrossPages()
         QTest::keyClick(viewer.findBox, i == 0 ? Qt::Key_Return : Qt::Key_F3);
         const auto &[page, item] = rows.at(i % rows.size());
         QCOMPARE(viewer.currentPage(), page);
+        // The box stands over the word in its row's description.
         const QRectF hit = viewer.pageHits().value(viewer.currentHit());
-        QVERIFY2(hit.top() >= item.top && hit.bottom() <= item.top + item.height && hit.left() > l.layout.columnLeft.at(1)
+        const QStringList lines = l.layout.rowCells.at(item.row).at(1);
+        const QString line = *std::find_if(lines.cbegin(), lines.cend(), [](const QString &t) { return t.contains("word29"); });
+        const double left = l.layout.columnLeft.at(1) + l.layout.cellPadding
+                            + QFontMetricsF(l.layout.bodyFont).horizontalAdvance(line.left(line.indexOf("word29")));
+        QVERIFY2(hit.top() >= item.top && hit.bottom() <= item.top + item.height && qAbs(hit.left() - left) < 20
                      && hit.right() < l.layout.columnLeft.at(2),
                  qPrintable(QString::number(i)));
         QCOMPARE(viewer.findStatus(), i < rows.size() ? QString() : QStringLiteral("Continued from the first page"));
