@@ -334,6 +334,10 @@ void benchSize(int cases, const QString &folder)
                    }),
                    reportFloor);
         }
+        // The same search over pages laid out already: the search alone.
+        w.RptView->reportLayout();
+        record(QStringLiteral("Test Log report of largest project: Find, a text found nowhere, pages laid out @%1").arg(size),
+               medianMs(reportRuns, [&] { w.RptView->find(QStringLiteral("no such text")); }), reportFloor);
         w.Cmdrepexit_Click();
     }
 

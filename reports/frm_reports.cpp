@@ -257,9 +257,6 @@ void Frm_Reports::showSelection()
 {
     RptView->hide();
     Cmdrepexit->hide();
-    // The Exit button stands over the viewer's toolbar but is not inside the
-    // viewer: it takes the viewer's keys too, so they work wherever the focus is.
-    Cmdrepexit->addActions(RptView->actions());
     keys()->setCancelButton(nullptr);
     if (Frame5->isHidden())
         Frame5->show();
