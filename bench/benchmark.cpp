@@ -290,7 +290,8 @@ void benchSize(int cases, const QString &folder)
 
     // The Test Log report of the largest project.
     if (wanted(QStringLiteral("Test Log report of largest project: first page shown"))
-        || wanted(QStringLiteral("Test Log report of largest project: PDF export"))) {
+        || wanted(QStringLiteral("Test Log report of largest project: PDF export"))
+        || wanted(QStringLiteral("Test Log report of largest project: Find"))) {
         TestingClass con;
         Frm_Reports w(con);
         showLoaded(w);
@@ -320,6 +321,23 @@ void benchSize(int cases, const QString &folder)
         const QString csv = QDir(folder).filePath(QStringLiteral("report.csv"));
         record(QStringLiteral("Test Log report of largest project: CSV export @%1").arg(size),
                medianMs(reportRuns, [&] { w.RptView->exportCsv(csv); }), reportFloor);
+        // Find right after Generate, only the first pages laid out: the last
+        // page's footer is the latest first hit; a text found nowhere reads every page.
+        const QString lastFooter = QStringLiteral("Page %1 of").arg(w.RptView->pageCount());
+        for (const auto &[figure, text] : {std::pair{"first hit on the last page", lastFooter},
+                                           std::pair{"a text found nowhere", QStringLiteral("no such text")}}) {
+            record(QStringLiteral("Test Log report of largest project: Find, %1 @%2").arg(QLatin1String(figure)).arg(size),
+                   medianMs(reportRuns, [&] { w.RptView->find(text); }, [&] {
+                       w.Cmdrepexit_Click();
+                       w.Command4_Click();
+                       w.RptView->repaint();
+                   }),
+                   reportFloor);
+        }
+        // The same search over pages laid out already: the search alone.
+        w.RptView->reportLayout();
+        record(QStringLiteral("Test Log report of largest project: Find, a text found nowhere, pages laid out @%1").arg(size),
+               medianMs(reportRuns, [&] { w.RptView->find(QStringLiteral("no such text")); }), reportFloor);
         w.Cmdrepexit_Click();
     }
 

@@ -111,6 +111,9 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
 
     RptView->hide();
     Cmdrepexit->hide();
+    // The Exit button stands over the viewer's toolbar but is not inside the
+    // viewer: it takes the viewer's keys too, so they work wherever the focus is.
+    Cmdrepexit->addActions(RptView->actions());
     RptView->setFileChooser([](QWidget *parent, const QString &proposedName, const QString &filter) {
         return Services::fileDialogs().chooseFile(parent, proposedName, FileDialogService::Mode::Save, filter);
     });

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QRandomGenerator>
 #include <QScrollArea>
@@ -164,6 +165,8 @@ private slots:
     void wrappingBreaksWhereTheTextLayoutBreaks();
     void plainTextsAreWrappedFromWordWidths();
     void reportWindowKeysToolsAndCsv();
+    void pdfTextReadsAsTyped();
+    void findGoesFromHitToHitAcrossPages();
 
 private:
     std::unique_ptr<TempDatabase> fixture; // the shipped reports' data
@@ -1210,6 +1213,19 @@ void TestReports::reportWindowKeysToolsAndCsv()
     QCOMPARE(v->currentPage(), v->pageCount());
     key(Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(v->currentPage(), 1);
+    // On the Exit button over the toolbar too; Esc in the find box only closes it.
+    f.w->Cmdrepexit->setFocus();
+    key(Qt::Key_PageDown);
+    QCOMPARE(v->currentPage(), 2);
+    key(Qt::Key_End);
+    key(Qt::Key_PageUp);
+    QCOMPARE(v->currentPage(), v->pageCount() - 1);
+    key(Qt::Key_Home);
+    QCOMPARE(v->currentPage(), 1);
+    key(Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(v->findBox->isVisible() && v->findBox->hasFocus());
+    key(Qt::Key_Escape);
+    QVERIFY(!v->findBox->isVisible() && v->isVisible() && hasFocusIn(v));
     // In the page number box too, End and Home go to the last and first page.
     v->pageBox->setFocus();
     key(Qt::Key_End);
@@ -1282,9 +1298,12 @@ void TestReports::reportWindowKeysToolsAndCsv()
     QFile file(csv);
     QVERIFY(file.open(QIODevice::ReadOnly));
     // A cell a spreadsheet would take for a formula stands as text: an apostrophe before it, which reading takes off.
+    // UTF-8 said by a byte order mark; dates as the test case export writes them.
     const QByteArray raw = file.readAll();
+    QVERIFY(raw.startsWith("\xEF\xBB\xBF" "Test Type,"));
     QVERIFY(raw.contains(",'-2+3") && !raw.contains(",-2+3"));
-    QList<QStringList> records = readCsv(QString::fromUtf8(raw));
+    QVERIFY(raw.contains(",2024-03-05"));
+    QList<QStringList> records = readCsv(QString::fromUtf8(raw.mid(3)));
     for (QStringList &record : records)
         std::transform(record.begin(), record.end(), record.begin(), CsvReader::unescapedText);
     const ReportDefinition &definition = f.w->currentReport()->definition();
@@ -1295,7 +1314,8 @@ void TestReports::reportWindowKeysToolsAndCsv()
     for (const QStringList &row : content.rows) {
         expected << QStringList{row.at(fieldPosition(content.fields, "qv_zr_tst_type"))};
         for (const ReportColumn &c : definition.columns)
-            expected.last() << formatValue(row.at(fieldPosition(content.fields, c.field)), c.format);
+            expected.last() << (c.format == ReportColumn::Format::Date ? row.at(fieldPosition(content.fields, c.field))
+                                                                        : formatValue(row.at(fieldPosition(content.fields, c.field)), c.format));
     }
     QCOMPARE(records.size(), cases.size() + 1);
     QCOMPARE(records, expected);
@@ -1306,6 +1326,73 @@ void TestReports::reportWindowKeysToolsAndCsv()
     key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(f.messages().size(), 1);
     QVERIFY(f.messages().first().contains("nowhere/log.csv"));
+}
+
+// The PDF's text as a reader gets it, through poppler's pdftotext (poppler-utils).
+void TestReports::pdfTextReadsAsTyped()
+{
+    TempDatabase db;
+    const QStringList typed{"Notification", "office", "affluent", "flow", "fifty", "baffling", "shuffle"};
+    db.addCase("P", "T", "C", "K", "1", typed.join(' '), "fine");
+    const Shown l = lay(db);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("log.pdf");
+    ReportPainter::exportPdf(l.layout, pdf, l.layout.title);
+    QProcess reader;
+    reader.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+    QVERIFY2(reader.waitForFinished() && reader.exitCode() == 0, "pdftotext (poppler-utils) did not run");
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+    for (const QString &word : typed)
+        QVERIFY2(text.contains(word), qPrintable(word + " not in: " + text));
+    static const QRegularExpression ligature(QStringLiteral("[\\x{FB00}-\\x{FB06}]"));
+    QVERIFY2(!text.contains(ligature), qPrintable(text));
+}
+
+// Ctrl+F, a text and Enter go to its first place from the current page on,
+// F3 to each next one, page after page, then round to the first.
+void TestReports::findGoesFromHitToHitAcrossPages()
+{
+    const Shown l = lay(*list);
+    QList<QPair<int, PageItem>> rows; // every row that holds the text: its page and item
+    for (int p = 0; p < l.layout.pageCount(); ++p)
+        for (const PageItem &item : l.layout.pages.at(p).items)
+            if (item.kind == PageItem::Kind::Row && item.row % 30 == 29)
+                rows.append({p + 1, item});
+    QCOMPARE(rows.size(), 10);
+    QVERIFY(rows.last().first > 2);
+    ReportViewer viewer;
+    viewer.resize(900, 700);
+    QVERIFY(showActive(&viewer));
+    viewer.setReportSource(l.report.get());
+    viewer.viewReport();
+    viewer.setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(viewer.findBox->hasFocus());
+    QTest::keyClicks(viewer.findBox, "WORD29");
+    for (int i = 0; i <= rows.size(); ++i) {
+        QTest::keyClick(viewer.findBox, i == 0 ? Qt::Key_Return : Qt::Key_F3);
+        const auto &[page, item] = rows.at(i % rows.size());
+        QCOMPARE(viewer.currentPage(), page);
+        // The box stands over the word in its row's description.
+        const QRectF hit = viewer.pageHits().value(viewer.currentHit());
+        const QStringList lines = l.layout.rowCells.at(item.row).at(1);
+        const QString line = *std::find_if(lines.cbegin(), lines.cend(), [](const QString &t) { return t.contains("word29"); });
+        const double left = l.layout.columnLeft.at(1) + l.layout.cellPadding
+                            + QFontMetricsF(l.layout.bodyFont).horizontalAdvance(line.left(line.indexOf("word29")));
+        QVERIFY2(hit.top() >= item.top && hit.bottom() <= item.top + item.height && qAbs(hit.left() - left) < 20
+                     && hit.right() < l.layout.columnLeft.at(2),
+                 qPrintable(QString::number(i)));
+        QCOMPARE(viewer.findStatus(), i < rows.size() ? QString() : QStringLiteral("Continued from the first page"));
+    }
+    const int from = rows.at(4).first + 1;
+    viewer.showPage(from);
+    QVERIFY(viewer.find("word29"));
+    const int next = std::find_if(rows.cbegin(), rows.cend(), [&](const auto &r) { return r.first >= from; })->first;
+    QCOMPARE(viewer.currentPage(), next);
+    QVERIFY(!viewer.find("word300"));
+    QCOMPARE(viewer.findStatus(), QStringLiteral("Not found"));
+    QCOMPARE(viewer.currentPage(), next);
+    QVERIFY(viewer.pageHits().isEmpty());
 }
 
 QTEST_MAIN(TestReports)

@@ -34,6 +34,18 @@ QList<CsvColumn> csvColumns(const ReportDefinition &definition)
     return out;
 }
 
+// As the test case export has them: a date as yyyy-MM-dd, which every
+// spreadsheet reads as a date whatever its language; other values as shown.
+QString csvValue(const QString &value, ReportColumn::Format format)
+{
+    if (format == ReportColumn::Format::Date) {
+        const QDate date = QDate::fromString(value.left(10), Qt::ISODate);
+        if (date.isValid())
+            return date.toString(Qt::ISODate);
+    }
+    return formatValue(value, format);
+}
+
 } // namespace
 
 namespace ReportCsv {
@@ -51,14 +63,15 @@ void write(const ReportDefinition &definition, const ReportContent &content, con
     SideFile file(path);
     QString problem = file.create();
     if (problem.isEmpty()) {
-        QByteArray out;
+        // The byte order mark tells a spreadsheet the file is UTF-8, so accents read right anywhere.
+        QByteArray out("\xEF\xBB\xBF");
         CsvWriter::appendRecord(out, header);
         QStringList record;
         const ReportRows &rows = content.rows;
         for (qsizetype r = 0; r < rows.size() && problem.isEmpty(); ++r) {
             record.clear();
             for (int c = 0; c < columns.size(); ++c)
-                record << (positions.at(c) < 0 ? QString() : formatValue(rows.at(r, positions.at(c)), columns.at(c).format));
+                record << (positions.at(c) < 0 ? QString() : csvValue(rows.at(r, positions.at(c)), columns.at(c).format));
             CsvWriter::appendRecord(out, record);
             if (out.size() >= (1 << 16)) {
                 if (file.device().write(out) != out.size())

@@ -23,6 +23,10 @@ QFont reportFont(double points, bool bold = false)
     font.setPixelSize(qRound(fromPoints(points)));
     font.setBold(bold);
     font.setHintingPreference(QFont::PreferNoHinting);
+    // Unshaped, a PDF holds "f" and "i" where the shaper would put the
+    // ligature glyph "ﬁ", which a search or a copy then reads as one letter;
+    // Latin text needs no shaping to look right.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

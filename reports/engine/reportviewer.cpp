@@ -3,6 +3,7 @@
 #include "report.h"
 #include "reportcsv.h"
 #include "reporterror.h"
+#include "reportfind.h"
 #include "reportpainter.h"
 #include "writetarget.h"
 
@@ -11,8 +12,10 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
@@ -44,6 +47,8 @@ public:
     const ReportLayout *layout = nullptr;
     int page = 0; // from 0
     double zoom = 1.0;
+    QList<QRectF> hits; // on this page, in dots
+    int currentHit = -1;
 
     static constexpr int gap = 12; // pixels round the sheet
 
@@ -79,6 +84,20 @@ protected:
         const double scale = pixelsPerPoint * 72.0 / ReportUnits::dotsPerInch;
         p.scale(scale, scale);
         ReportPainter::paintPage(p, *layout, page);
+        // Multiplied over the text, so the letters stay black on the marker.
+        p.setCompositionMode(QPainter::CompositionMode_Multiply);
+        for (int i = 0; i < hits.size(); ++i)
+            p.fillRect(hits.at(i), i == currentHit ? QColor(255, 150, 40) : QColor(255, 236, 90));
+    }
+
+public:
+    // Where a box in dots of the page stands in this widget.
+    QRectF toWidget(const QRectF &dots) const
+    {
+        const double pixelsPerPoint = zoom * logicalDpiX() / 72.0;
+        const QPointF origin = QPointF(gap, gap) + layout->pageLayout.paintRectPoints().topLeft() * pixelsPerPoint;
+        const double scale = pixelsPerPoint * 72.0 / ReportUnits::dotsPerInch;
+        return QRectF(origin + dots.topLeft() * scale, dots.size() * scale);
     }
 };
 
@@ -109,6 +128,8 @@ ReportViewer::ReportViewer(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolBar);
+    makeFindBar();
+    layout->addWidget(m_findBar);
     layout->addWidget(m_scroll, 1);
 
     m_scroll->setWidget(m_view);
@@ -162,6 +183,17 @@ ReportViewer::ReportViewer(QWidget *parent)
     csvAction = action(tr("Export to CSV..."), tr("Export to CSV"), {QKeySequence(int(Qt::CTRL | Qt::SHIFT) | Qt::Key_S)},
                        &ReportViewer::exportToCsv);
     csvAction->setIconText(tr("CSV..."));
+    // Find opens a box under the toolbar rather than taking room in it.
+    findAction = new QAction(tr("Find..."), this);
+    findAction->setShortcut(QKeySequence::Find);
+    findNextAction = new QAction(tr("Find Next"), this);
+    findNextAction->setShortcut(QKeySequence(Qt::Key_F3));
+    for (QAction *a : {findAction, findNextAction}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(a);
+    }
+    connect(findAction, &QAction::triggered, this, &ReportViewer::openFind);
+    connect(findNextAction, &QAction::triggered, this, &ReportViewer::findNext);
     connect(pageBox, &QSpinBox::valueChanged, this, [this](int page) {
         if (page != m_page)
             showPage(page);
@@ -183,7 +215,8 @@ ReportViewer::ReportViewer(QWidget *parent)
             setTabOrder(previous, w);
         previous = w;
     }
-    setTabOrder(previous, m_scroll);
+    setTabOrder(previous, findBox);
+    setTabOrder(findBox, m_scroll);
     // The page takes the focus given to the viewer, so that its keys work at once.
     m_scroll->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(m_scroll);
@@ -208,6 +241,11 @@ void ReportViewer::setReportSource(Report *report)
 void ReportViewer::dropLayout()
 {
     m_layoutTimer->stop();
+    m_hits.clear();
+    m_hitPage = 0;
+    m_hitIndex = -1;
+    m_findText.clear();
+    m_view->hits.clear();
     m_layout = nullptr;
     m_layouter.reset();
 }
@@ -303,12 +341,157 @@ const ReportLayout *ReportViewer::reportLayout()
     return m_layout;
 }
 
+void ReportViewer::makeFindBar()
+{
+    m_findBar = new QWidget(this);
+    m_findBar->setObjectName(QStringLiteral("findBar"));
+    auto *row = new QHBoxLayout(m_findBar);
+    row->setContentsMargins(6, 2, 6, 2);
+    auto *label = new QLabel(tr("Find:"), m_findBar);
+    findBox = new QLineEdit(m_findBar);
+    findBox->setObjectName(QStringLiteral("findBox"));
+    findBox->setAccessibleName(tr("Find"));
+    findBox->setToolTip(tr("Enter finds the text, F3 the next place; Esc closes"));
+    findBox->setClearButtonEnabled(true);
+    label->setBuddy(findBox);
+    m_findStatus = new QLabel(m_findBar);
+    m_findStatus->setObjectName(QStringLiteral("findStatus"));
+    row->addWidget(label);
+    row->addWidget(findBox, 1);
+    row->addWidget(m_findStatus, 1);
+    connect(findBox, &QLineEdit::returnPressed, this, [this] {
+        // Enter again on the same text goes on, as F3 does.
+        if (findBox->text() == m_findText && m_hitIndex >= 0)
+            findNext();
+        else
+            find(findBox->text());
+    });
+    // Esc in the box closes it; elsewhere it stays the window's key.
+    auto *close = new QAction(findBox);
+    close->setShortcut(QKeySequence(Qt::Key_Escape));
+    close->setShortcutContext(Qt::WidgetShortcut);
+    findBox->addAction(close);
+    connect(close, &QAction::triggered, this, &ReportViewer::closeFind);
+    m_findBar->hide();
+}
+
+void ReportViewer::openFind()
+{
+    if (!m_layout)
+        return;
+    m_findBar->show();
+    findBox->setFocus();
+    findBox->selectAll();
+}
+
+void ReportViewer::closeFind()
+{
+    m_findBar->hide();
+    m_hits.clear();
+    m_hitIndex = -1;
+    m_hitPage = 0;
+    m_view->hits.clear();
+    m_view->update();
+    m_scroll->setFocus();
+}
+
+void ReportViewer::setFindStatus(const QString &text)
+{
+    m_findStatus->setText(text);
+}
+
+QString ReportViewer::findStatus() const
+{
+    return m_findStatus->text();
+}
+
+QList<QRectF> ReportViewer::pageHits() const
+{
+    return m_hitPage == m_page ? m_hits : QList<QRectF>();
+}
+
+int ReportViewer::findPageFrom(int index, int end)
+{
+    for (int page = index; page < end; ++page) {
+        // Pages not laid out yet are laid out as the search reaches them.
+        while (page >= pageCount() && m_layouter && !m_layouter->isComplete())
+            layOutMore();
+        if (page >= pageCount())
+            return -1;
+        if (ReportFind::pageHolds(*m_layout, page, m_findText) && !ReportFind::hitBoxes(*m_layout, page, m_findText).isEmpty())
+            return page;
+    }
+    return -1;
+}
+
+bool ReportViewer::goToHit(int pageIndex, int hit, const QString &status)
+{
+    setFindStatus(status);
+    if (pageIndex < 0) {
+        m_hits.clear();
+        m_hitPage = 0;
+        m_hitIndex = -1;
+        m_view->hits.clear();
+        m_view->update();
+        return false;
+    }
+    if (m_hitPage != pageIndex + 1)
+        m_hits = ReportFind::hitBoxes(*m_layout, pageIndex, m_findText);
+    m_hitPage = pageIndex + 1;
+    m_hitIndex = hit;
+    if (m_page != m_hitPage)
+        showPage(m_hitPage);
+    m_view->hits = m_hits;
+    m_view->currentHit = m_hitIndex;
+    m_view->update();
+    const QRectF at = m_view->toWidget(m_hits.at(hit));
+    m_scroll->ensureVisible(qRound(at.center().x()), qRound(at.center().y()), qRound(at.width() / 2) + 40,
+                            qRound(at.height() / 2) + 40);
+    return true;
+}
+
+bool ReportViewer::find(const QString &text)
+{
+    if (!m_layout || pageCount() == 0)
+        return false;
+    m_findText = text;
+    m_hitPage = 0; // the hits are worked out anew for this text
+    if (text.isEmpty())
+        return goToHit(-1, -1, QString());
+    const int from = m_page - 1;
+    int page = findPageFrom(from, std::numeric_limits<int>::max());
+    if (page >= 0)
+        return goToHit(page, 0, QString());
+    page = findPageFrom(0, from);
+    return goToHit(page, 0, page >= 0 ? tr("Continued from the first page") : tr("Not found"));
+}
+
+bool ReportViewer::findNext()
+{
+    if (m_findText.isEmpty()) {
+        openFind();
+        return false;
+    }
+    if (!m_layout || pageCount() == 0)
+        return false;
+    // On the page of the last hit, the next hit; from a page the user went to, its first.
+    if (m_hitPage == m_page && m_hitIndex + 1 < m_hits.size())
+        return goToHit(m_page - 1, m_hitIndex + 1, QString());
+    const int from = m_hitPage == m_page ? m_page : m_page - 1;
+    int page = findPageFrom(from, std::numeric_limits<int>::max());
+    if (page >= 0)
+        return goToHit(page, 0, QString());
+    page = findPageFrom(0, from); // the current page's earlier hits among them
+    return goToHit(page, 0, page >= 0 ? tr("Continued from the first page") : tr("Not found"));
+}
+
 void ReportViewer::showPage(int page)
 {
     if (!m_layout || pageCount() == 0)
         return;
     m_page = std::clamp(page, 1, pageCount());
     m_view->page = m_page - 1;
+    m_view->hits = pageHits(); // only the page of the hits shows them
     m_view->update();
     m_scroll->verticalScrollBar()->setValue(0);
     updateControls();

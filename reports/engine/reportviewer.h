@@ -9,6 +9,7 @@
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QScrollArea;
 class QSpinBox;
 class QTimer;
@@ -18,8 +19,8 @@ class Report;
 class ReportPageView;
 
 // Shows a report's pages as they will print, one page at a time, with page
-// navigation, zoom, printing and export to PDF and CSV. Its keys work wherever
-// the focus is inside it; the wheel runs on from one page into the next.
+// navigation, zoom, printing, export to PDF and CSV, and Find. Its keys work
+// wherever the focus is inside it; the wheel runs on from one page into the next.
 class ReportViewer : public QWidget
 {
     Q_OBJECT
@@ -68,6 +69,21 @@ public:
     void exportToCsv();
     void exportCsv(const QString &path) const;
 
+    // Shows the find box with the focus in it.
+    void openFind();
+    // Goes to the first place that shows text, ignoring case, from the top of
+    // the current page on, past the end on to the first page; the page's hits
+    // are highlighted. Returns false when no page shows it.
+    bool find(const QString &text);
+    // The next hit of the last text found, on this page or a later one;
+    // opens the find box when nothing was searched for yet.
+    bool findNext();
+    QString findStatus() const; // "Not found", or that the search went on from the first page
+    // The hits on the page shown, in dots from the printable area's top left,
+    // and the one gone to; none when the page shows no hit.
+    QList<QRectF> pageHits() const;
+    int currentHit() const { return m_hitIndex; }
+
     // Where an export goes: returns nothing when the user cancels. filter is
     // e.g. "PDF files (*.pdf)". Without a chooser the viewer asks with a plain
     // save dialog.
@@ -90,7 +106,10 @@ public:
     QAction *printAction = nullptr;
     QAction *exportAction = nullptr; // PDF
     QAction *csvAction = nullptr;
+    QAction *findAction = nullptr;
+    QAction *findNextAction = nullptr;
     QSpinBox *pageBox = nullptr;
+    QLineEdit *findBox = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -111,6 +130,13 @@ private:
     void updateControls();
     void report(const QString &text);
     QSizeF pageSizeInPixels() const;
+    void makeFindBar();
+    void closeFind();
+    // The first page from index on (0-based) that shows the text searched
+    // for, laying out pages as it goes; -1 when none does.
+    int findPageFrom(int index, int end);
+    bool goToHit(int pageIndex, int hit, const QString &status);
+    void setFindStatus(const QString &text);
 
     static constexpr int showReadProgressAfterMs = 400;
     static constexpr int showExportProgressAfterMs = 300;
@@ -137,4 +163,10 @@ private:
     QLabel *m_zoomLabel;
     QScrollArea *m_scroll;
     ReportPageView *m_view;
+    QWidget *m_findBar = nullptr;
+    QLabel *m_findStatus = nullptr;
+    QString m_findText; // the text searched for last
+    int m_hitPage = 0;  // from 1: the page of m_hits
+    int m_hitIndex = -1;
+    QList<QRectF> m_hits;
 };
