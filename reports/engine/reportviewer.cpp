@@ -2,6 +2,7 @@
 
 #include "report.h"
 #include "reportcsv.h"
+#include "reportworkbook.h"
 #include "reporterror.h"
 #include "reportpainter.h"
 #include "writetarget.h"
@@ -162,6 +163,9 @@ ReportViewer::ReportViewer(QWidget *parent)
     csvAction = action(tr("Export to CSV..."), tr("Export to CSV"), {QKeySequence(int(Qt::CTRL | Qt::SHIFT) | Qt::Key_S)},
                        &ReportViewer::exportToCsv);
     csvAction->setIconText(tr("CSV..."));
+    xlsxAction = action(tr("Export to Excel workbook (.xlsx)..."), tr("Export to an Excel workbook"), {},
+                        &ReportViewer::exportToXlsx);
+    xlsxAction->setIconText(tr("Excel workbook (.xlsx)..."));
     connect(pageBox, &QSpinBox::valueChanged, this, [this](int page) {
         if (page != m_page)
             showPage(page);
@@ -446,7 +450,7 @@ void ReportViewer::updateControls()
     previousAction->setEnabled(any && m_page > 1);
     nextAction->setEnabled(any && m_page < pages);
     lastAction->setEnabled(any && m_page < pages);
-    for (QAction *a : {zoomInAction, zoomOutAction, fitWidthAction, fitPageAction, printAction, exportAction, csvAction})
+    for (QAction *a : {zoomInAction, zoomOutAction, fitWidthAction, fitPageAction, printAction, exportAction, csvAction, xlsxAction})
         a->setEnabled(any);
     {
         const QSignalBlocker blocker(pageBox);
@@ -597,6 +601,28 @@ void ReportViewer::exportCsv(const QString &path) const
         throw ReportError(path, QStringLiteral("there is no report to export"));
     checkTarget(path);
     ReportCsv::write(m_definition, m_content, path);
+}
+
+void ReportViewer::exportToXlsx()
+{
+    if (!m_layout)
+        return;
+    const std::optional<QString> file = chooseFile(QStringLiteral("xlsx"), tr("Excel workbook (*.xlsx)"));
+    if (!file)
+        return;
+    try {
+        exportXlsx(*file);
+    } catch (const ReportError &e) {
+        report(tr("The report could not be exported.\n\n%1").arg(e.describe()));
+    }
+}
+
+void ReportViewer::exportXlsx(const QString &path) const
+{
+    if (!m_layout)
+        throw ReportError(path, QStringLiteral("there is no report to export"));
+    checkTarget(path);
+    ReportWorkbook::write(m_definition, m_content, m_values, path);
 }
 
 void ReportViewer::checkTarget(const QString &path) const

@@ -18,7 +18,7 @@ class Report;
 class ReportPageView;
 
 // Shows a report's pages as they will print, one page at a time, with page
-// navigation, zoom, printing and export to PDF and CSV. Its keys work wherever
+// navigation, zoom, printing and export to PDF, CSV and a workbook. Its keys work wherever
 // the focus is inside it; the wheel runs on from one page into the next.
 class ReportViewer : public QWidget
 {
@@ -67,6 +67,9 @@ public:
     // Asks for a file name through the chooser and writes every row to it.
     void exportToCsv();
     void exportCsv(const QString &path) const;
+    // The same rows as a workbook, with typed cells.
+    void exportToXlsx();
+    void exportXlsx(const QString &path) const;
 
     // Where an export goes: returns nothing when the user cancels. filter is
     // e.g. "PDF files (*.pdf)". Without a chooser the viewer asks with a plain
@@ -90,6 +93,7 @@ public:
     QAction *printAction = nullptr;
     QAction *exportAction = nullptr; // PDF
     QAction *csvAction = nullptr;
+    QAction *xlsxAction = nullptr;
     QSpinBox *pageBox = nullptr;
 
 protected:
