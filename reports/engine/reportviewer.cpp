@@ -163,9 +163,9 @@ ReportViewer::ReportViewer(QWidget *parent)
     csvAction = action(tr("Export to CSV..."), tr("Export to CSV"), {QKeySequence(int(Qt::CTRL | Qt::SHIFT) | Qt::Key_S)},
                        &ReportViewer::exportToCsv);
     csvAction->setIconText(tr("CSV..."));
-    xlsxAction = action(tr("Export to Excel workbook (.xlsx)..."), tr("Export to an Excel workbook"), {},
+    xlsxAction = action(tr("Export to Excel workbook (.xlsx)..."), tr("Export to an Excel workbook (.xlsx)"), {},
                         &ReportViewer::exportToXlsx);
-    xlsxAction->setIconText(tr("Excel workbook (.xlsx)..."));
+    xlsxAction->setIconText(tr("Excel...")); // the full name is its tooltip and accessible name
     connect(pageBox, &QSpinBox::valueChanged, this, [this](int page) {
         if (page != m_page)
             showPage(page);
