@@ -8,7 +8,11 @@
 #include "schema.h"
 #include "sidefile.h"
 #include "statement.h"
+#include "workbookwriter.h"
 #include "writetarget.h"
+
+#include <QDate>
+#include <functional>
 
 QStringList caseExportHeader()
 {
@@ -19,7 +23,10 @@ QStringList caseExportHeader()
                   << QStringLiteral("Defect Category") << QStringLiteral("Date of Testing");
 }
 
-QByteArray exportCasesCsv(Connection &cn, const QString &project)
+namespace {
+
+// Runs row for each of the project's test cases, in the export's order and columns.
+void forEachCase(Connection &cn, const QString &project, const std::function<void(const Statement &)> &row)
 {
     const QString context = QStringLiteral("Cannot read the test cases of project %1").arg(project);
     if (cn.state() != StateOpen)
@@ -33,35 +40,70 @@ QByteArray exportCasesCsv(Connection &cn, const QString &project)
                          + Schema::kStoredOrder,
                      context);
     select.bind({project});
+    while (select.next())
+        row(select);
+}
 
+QString writeCasesWorkbook(Connection &cn, const QString &project, const QString &path)
+{
+    const QStringList header = caseExportHeader();
+    QList<WorkbookWriter::Column> columns;
+    for (const QString &name : header)
+        columns.append({name, WorkbookWriter::CellType::Text});
+    columns.last().type = WorkbookWriter::CellType::Date; // the date of testing
+    const WorkbookWriter::Heading heading{QStringLiteral("Test Cases"), {{QStringLiteral("Project"), project}},
+                                          QDate::currentDate()};
+    WorkbookWriter book(path);
+    const QString problem = book.begin(QStringLiteral("Test Cases"), heading, columns);
+    if (!problem.isEmpty())
+        return problem;
+    QStringList record;
+    forEachCase(cn, project, [&](const Statement &select) {
+        record.clear();
+        for (int c = 0; c < header.size(); ++c)
+            record << QString::fromUtf8(select.utf8(c));
+        book.addRow(record);
+    });
+    return book.finish();
+}
+
+} // namespace
+
+QByteArray exportCasesCsv(Connection &cn, const QString &project)
+{
     // The texts go from the file to the output as UTF-8, never through a QVariant each.
     QByteArray out("\xEF\xBB\xBF");
     CsvWriter::appendRecord(out, caseExportHeader());
-    const int columns = select.columnCount();
-    while (select.next()) {
+    forEachCase(cn, project, [&](const Statement &select) {
+        const int columns = select.columnCount();
         for (int c = 0; c < columns; ++c) {
             if (c > 0)
                 out.append(',');
             CsvWriter::appendField(out, select.utf8(c));
         }
         out.append("\r\n");
-    }
+    });
     return out;
 }
 
-void exportCasesFile(Connection &cn, const QString &project, const QString &path)
+void exportCasesFile(Connection &cn, const QString &project, const QString &path, CaseExportFormat format)
 {
     // Before anything is read, or made beside the file.
     const QString refused = WriteTarget::problem(path, cn.path());
     if (!refused.isEmpty())
         throw ExchangeError(refused);
-    const QByteArray csv = exportCasesCsv(cn, project);
-    SideFile file(path);
-    QString failure = file.create();
-    if (failure.isEmpty() && file.device().write(csv) != csv.size())
-        failure = file.device().errorString();
-    if (failure.isEmpty())
-        failure = file.putInPlace();
+    QString failure;
+    if (format == CaseExportFormat::Workbook) {
+        failure = writeCasesWorkbook(cn, project, path);
+    } else {
+        const QByteArray csv = exportCasesCsv(cn, project);
+        SideFile file(path);
+        failure = file.create();
+        if (failure.isEmpty() && file.device().write(csv) != csv.size())
+            failure = file.device().errorString();
+        if (failure.isEmpty())
+            failure = file.putInPlace();
+    }
     if (!failure.isEmpty())
         throw ExchangeError::at(path, 0, QStringLiteral("cannot be written (%1).").arg(failure));
 }

@@ -13,6 +13,9 @@ QStringList caseExportHeader();
 // with a BOM (so that spreadsheets read it as UTF-8). DbError when they
 // cannot be read.
 QByteArray exportCasesCsv(Connection &cn, const QString &project);
-// The same, written to path whole or not at all; ExchangeError when it cannot
-// be, or when path is a database or a file the engine keeps beside cn's.
-void exportCasesFile(Connection &cn, const QString &project, const QString &path);
+enum class CaseExportFormat { Csv, Workbook };
+// The same, as CSV or as a workbook (.xlsx) of typed cells under a heading,
+// written to path whole or not at all; ExchangeError when it cannot be, or
+// when path is a database or a file the engine keeps beside cn's.
+void exportCasesFile(Connection &cn, const QString &project, const QString &path,
+                     CaseExportFormat format = CaseExportFormat::Csv);

@@ -14,6 +14,7 @@
 #include "reportviewer.h"
 #include "resultsimport.h"
 #include "windowtest.h"
+#include "workbookcells.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -36,6 +37,12 @@ bool holds(const QLayout *layout, const QWidget *widget)
 CsvTable csv(const QByteArray &bytes)
 {
     return CsvReader().parse(bytes, QStringLiteral("cases.csv"));
+}
+
+// A date as a workbook stores it: days since 1899-12-30.
+QString serial(const QDate &date)
+{
+    return QString::number(QDate(1899, 12, 30).daysTo(date));
 }
 
 const QString kCaseRows = QStringLiteral("select qv_zr_tst_type, qv_zr_component, qv_zr_component_type, "
@@ -63,6 +70,7 @@ private slots:
     // The windows: file, preview, import and the closing message
     void windowsPreviewImportAndExport();
     // Every file written where the user says: exports, reports and backups
+    void reportWorkbookHoldsTheRowsTyped();
     void noWriteReplacesTheDatabase_data();
     void noWriteReplacesTheDatabase();
 };
@@ -399,16 +407,95 @@ void TestExchange::windowsPreviewImportAndExport()
     QCOMPARE(db.rows("select qv_zr_build || ':' || count(*) from qv_zr_tst_history group by qv_zr_build order by 1"),
              (QStringList{"2.0-rc1:4", "2.0-rc2:2"}));
 
+    // Chosen as a workbook, the cases go out typed, under a heading; the name follows the choice.
+    db.addCase("P", "Web", "Login", "UI", "T9", "=1+1", "@SUM(A1)");
     frm_export_cases w(con);
     w.Form_Load();
-    const QString out = dir.filePath("out.csv");
-    rec.files->answers = {out};
+    w.cmb_format->setListIndex(1);
+    rec.files->answers = {dir.filePath("out")};
     rec.messages->boxes.clear();
     w.cmd_export->click();
-    QCOMPARE(rec.messages->boxes.size(), 1);
-    QFile exported(out);
-    QVERIFY(exported.open(QIODevice::ReadOnly));
-    QCOMPARE(exported.readAll().count('\n'), 5); // header and four cases
+    QCOMPARE(rec.files->proposedNames.last(), QString("P.xlsx"));
+    QCOMPARE(rec.messages->texts(), QStringList{"The test cases of P were written to " + dir.filePath("out.xlsx") + "."});
+    QString problem;
+    const WorkbookSheet sheet = readWorkbook(dir.filePath("out.xlsx"), &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(sheet.values(1, 2), (QStringList{"Test Cases", ""}));
+    QCOMPARE(sheet.values(2, 2), (QStringList{"Project", "P"}));
+    QCOMPARE(sheet.cell(3, 1).value, serial(QDate::currentDate()));
+    QCOMPARE(sheet.values(5, 11), caseExportHeader());
+    const CsvTable cases = ::csv(exportCasesCsv(con.cn, "P"));
+    QCOMPARE(cases.rows.size(), 5);
+    for (int r = 0; r < cases.rows.size(); ++r) {
+        QStringList expected = cases.rows.at(r).mid(0, 10);
+        std::transform(expected.begin(), expected.end(), expected.begin(), CsvReader::unescapedText);
+        QCOMPARE(sheet.values(6 + r, 10), expected);
+        const QDate tested = QDate::fromString(cases.rows.at(r).at(10), Qt::ISODate);
+        QCOMPARE(sheet.cell(6 + r, 10).value, tested.isValid() ? serial(tested) : QString());
+    }
+    QCOMPARE(sheet.cell(10, 4).type, QString("s")); // "=1+1", a text
+    QCOMPARE(sheet.cell(6, 10).format, QString("yyyy-mm-dd"));
+    QCOMPARE(sheet.frozenAt, QString("A6"));
+    QCOMPARE(sheet.filter, QString("A5:K10"));
+}
+
+void TestExchange::reportWorkbookHoldsTheRowsTyped()
+{
+    TempDatabase db;
+    ServiceRecorders rec;
+    fillReportFixture(db);
+    db.addCase(fixtureProject, "Functional", "Report", "Module", "4", "=1+1 " + QString(200, 'w'), "x");
+    copyReportDefinitions(db.folder());
+    TestingClass con;
+    Frm_Reports reports(con);
+    reports.Form_Load();
+    QVERIFY(reports.cmb_prjid->selectEqualEntry(fixtureProject));
+    reports.Command4->click(); // the Test Log
+    QTemporaryDir dir;
+    rec.files->answers = {dir.filePath("log")};
+    reports.RptView->xlsxAction->trigger();
+    QCOMPARE(rec.files->proposedNames.last().right(5), QString(".xlsx"));
+    QVERIFY(rec.messages->boxes.isEmpty());
+    QString problem;
+    const WorkbookSheet sheet = readWorkbook(dir.filePath("log.xlsx"), &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    const ReportDefinition &definition = reports.currentReport()->definition();
+    const ReportContent &content = reports.currentReport()->content();
+    QCOMPARE(sheet.values(1, 1), QStringList{"Test Log"});
+    QCOMPARE(sheet.values(2, 2), (QStringList{"Project Id", fixtureProject}));
+    QCOMPARE(sheet.cell(3, 0).value, QString("Printed"));
+    QCOMPARE(sheet.cell(3, 1).value, serial(content.readAt.date()));
+    QStringList header{"Test Type"};
+    for (const ReportColumn &c : definition.columns)
+        header << c.header;
+    QCOMPARE(sheet.values(5, int(header.size())), header);
+    QCOMPARE(content.rows.size(), 6);
+    for (int r = 0; r < content.rows.size(); ++r) {
+        QStringList expected{content.rows.at(r, fieldPosition(content.fields, "qv_zr_tst_type"))};
+        for (const ReportColumn &c : definition.columns) {
+            const QString value = content.rows.at(r, fieldPosition(content.fields, c.field));
+            expected << (c.format == ReportColumn::Format::Date && !value.isEmpty()
+                             ? serial(QDate::fromString(value, Qt::ISODate)) : value);
+        }
+        QCOMPARE(sheet.values(6 + r, int(header.size())), expected);
+    }
+    // Ids that are all numbers are numbers; a description is text whatever it starts with; dates are dates.
+    const int id = int(header.indexOf("Test Case Id")), description = int(header.indexOf("Test Case Description"));
+    const auto cellOf = [&](const QString &text, int column) {
+        for (int r = 6; r < 12; ++r) {
+            if (sheet.cell(r, column).value.startsWith(text))
+                return sheet.cell(r, column);
+        }
+        return WorkbookCell();
+    };
+    QCOMPARE(cellOf("10", id).type, QString("n"));
+    QCOMPARE(cellOf("=1+1", description).type, QString("s"));
+    QCOMPARE(cellOf(serial(QDate(2024, 3, 5)), int(header.size()) - 1).format, QString("yyyy-mm-dd"));
+    QCOMPARE(sheet.frozenAt, QString("A6"));
+    QCOMPARE(sheet.filter, QString("A5:K11"));
+    QCOMPARE(int(sheet.widths.value(id)), 14);          // its header, the widest, and a margin
+    QCOMPARE(int(sheet.widths.value(description)), 62); // capped
 }
 
 void TestExchange::noWriteReplacesTheDatabase_data()
@@ -422,7 +509,7 @@ void TestExchange::noWriteReplacesTheDatabase_data()
         {"its log by a symbolic link", "@out/report.pdf"},
         {"the copy a restore keeps", "@db/testing.mdb.before-restore"},
         {"another database", "@out/older.mdb"}};
-    for (const char *writer : {"cases", "pdf", "csv", "backup"}) {
+    for (const char *writer : {"cases", "casesxlsx", "pdf", "csv", "xlsx", "backup"}) {
         for (const auto &[name, target] : targets)
             QTest::addRow("%s onto %s", writer, name) << writer << target;
     }
@@ -464,12 +551,14 @@ void TestExchange::noWriteReplacesTheDatabase()
 
     rec.files->answers = {target};
     backup.txt_destname->setText(target);
-    if (writer == "cases")
+    cases.cmb_format->setListIndex(writer == "casesxlsx" ? 1 : 0);
+    if (writer.startsWith("cases"))
         cases.cmd_export->click();
     else if (writer == "backup")
         backup.cmd_backup->click();
     else
-        (writer == "pdf" ? reports.RptView->exportAction : reports.RptView->csvAction)->trigger();
+        (writer == "pdf" ? reports.RptView->exportAction
+                         : writer == "csv" ? reports.RptView->csvAction : reports.RptView->xlsxAction)->trigger();
 
     if (writer == "backup" && target.endsWith("older.mdb")) { // a backup replaces an older one, as it always could
         QVERIFY(rec.messages->boxes.isEmpty());

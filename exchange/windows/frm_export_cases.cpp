@@ -11,6 +11,7 @@
 #include "windowkeys.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 frm_export_cases::frm_export_cases(TestingClass &con, QWidget *parent)
     : ChildWindow(parent)
     , cmb_prjid(new DropDown(DropDown::Kind::PickOnly, true))
+    , cmb_format(new DropDown(DropDown::Kind::PickOnly, false))
     , cmd_export(new QPushButton(QStringLiteral("&Export...")))
     , cmd_close(new QPushButton(QStringLiteral("&Close")))
     , con(con)
@@ -28,6 +30,10 @@ frm_export_cases::frm_export_cases(TestingClass &con, QWidget *parent)
     cmb_prjid->setObjectName(QStringLiteral("cmb_prjid"));
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Project"), cmb_prjid);
+    cmb_format->setObjectName(QStringLiteral("cmb_format"));
+    cmb_format->addEntries({QStringLiteral("CSV file (.csv)"), QStringLiteral("Excel workbook (.xlsx)")});
+    cmb_format->setCurrentIndex(0);
+    form->addRow(QStringLiteral("Format"), cmb_format);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmd_export);
@@ -52,13 +58,17 @@ void frm_export_cases::cmd_export_Click()
 {
     if (cmb_prjid->text().isEmpty())
         return;
-    const std::optional<QString> path =
-        Services::fileDialogs().chooseFile(this, cmb_prjid->text() + QStringLiteral(".csv"),
-                                           FileDialogService::Mode::Save, QStringLiteral("CSV files (*.csv)"));
+    const bool workbook = cmb_format->listIndex() == 1;
+    const QString suffix = workbook ? QStringLiteral("xlsx") : QStringLiteral("csv");
+    std::optional<QString> path = Services::fileDialogs().chooseFile(
+        this, cmb_prjid->text() + QLatin1Char('.') + suffix, FileDialogService::Mode::Save,
+        workbook ? QStringLiteral("Excel workbook (*.xlsx)") : QStringLiteral("CSV files (*.csv)"));
     if (!path)
         return;
+    if (QFileInfo(*path).suffix().isEmpty())
+        *path += QLatin1Char('.') + suffix;
     try {
-        exportCasesFile(con.cn, cmb_prjid->text(), *path);
+        exportCasesFile(con.cn, cmb_prjid->text(), *path, workbook ? CaseExportFormat::Workbook : CaseExportFormat::Csv);
     } catch (const ExchangeError &e) {
         Ui::information(this, e.message());
         return;

@@ -6,7 +6,8 @@ class DropDown;
 class QPushButton;
 class TestingClass;
 
-// Writes a project's test cases, with their latest results, to a CSV file.
+// Writes a project's test cases, with their latest results, to a CSV file or
+// a workbook, as the format chosen says.
 class frm_export_cases : public ChildWindow
 {
     Q_OBJECT
@@ -20,6 +21,7 @@ public:
     void cmd_export_Click();
 
     DropDown *cmb_prjid;
+    DropDown *cmb_format; // CSV or workbook
     QPushButton *cmd_export;
     QPushButton *cmd_close;
 

@@ -3,36 +3,10 @@
 #include "csvwriter.h"
 #include "sidefile.h"
 #include "reporterror.h"
+#include "reportexportcolumns.h"
 #include "reportlayout.h"
 
 namespace {
-
-struct CsvColumn
-{
-    QString heading;
-    QString field;
-    ReportColumn::Format format = ReportColumn::Format::Text;
-};
-
-QList<CsvColumn> csvColumns(const ReportDefinition &definition)
-{
-    QList<CsvColumn> out;
-    for (const ReportGroup &group : definition.groups) {
-        const bool shown = std::any_of(definition.columns.cbegin(), definition.columns.cend(), [&](const ReportColumn &c) {
-            return c.field.compare(group.field, Qt::CaseInsensitive) == 0;
-        });
-        if (shown)
-            continue;
-        const qsizetype colon = group.header.indexOf(QLatin1Char(':'));
-        QString heading = colon > 0 ? group.header.left(colon).trimmed() : QString();
-        if (heading.isEmpty() || heading.contains(QLatin1Char('{')))
-            heading = group.field;
-        out.append({heading, group.field});
-    }
-    for (const ReportColumn &column : definition.columns)
-        out.append({column.header.isEmpty() ? column.field : column.header, column.field, column.format});
-    return out;
-}
 
 // As the test case export has them: a date as yyyy-MM-dd, which every
 // spreadsheet reads as a date whatever its language; other values as shown.
@@ -52,10 +26,10 @@ namespace ReportCsv {
 
 void write(const ReportDefinition &definition, const ReportContent &content, const QString &path)
 {
-    const QList<CsvColumn> columns = csvColumns(definition);
+    const QList<ReportExportColumn> columns = reportExportColumns(definition);
     QStringList header;
     QList<int> positions;
-    for (const CsvColumn &c : columns) {
+    for (const ReportExportColumn &c : columns) {
         header << c.heading;
         positions << fieldPosition(content.fields, c.field);
     }

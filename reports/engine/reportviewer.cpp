@@ -4,6 +4,7 @@
 #include "reportcsv.h"
 #include "reporterror.h"
 #include "reportfind.h"
+#include "reportworkbook.h"
 #include "reportpainter.h"
 #include "writetarget.h"
 
@@ -183,6 +184,9 @@ ReportViewer::ReportViewer(QWidget *parent)
     csvAction = action(tr("Export to CSV..."), tr("Export to CSV"), {QKeySequence(int(Qt::CTRL | Qt::SHIFT) | Qt::Key_S)},
                        &ReportViewer::exportToCsv);
     csvAction->setIconText(tr("CSV..."));
+    xlsxAction = action(tr("Export to Excel workbook (.xlsx)..."), tr("Export to an Excel workbook (.xlsx)"), {},
+                        &ReportViewer::exportToXlsx);
+    xlsxAction->setIconText(tr("Excel...")); // the full name is its tooltip and accessible name
     // Find opens a box under the toolbar rather than taking room in it.
     findAction = new QAction(tr("Find..."), this);
     findAction->setShortcut(QKeySequence::Find);
@@ -629,7 +633,7 @@ void ReportViewer::updateControls()
     previousAction->setEnabled(any && m_page > 1);
     nextAction->setEnabled(any && m_page < pages);
     lastAction->setEnabled(any && m_page < pages);
-    for (QAction *a : {zoomInAction, zoomOutAction, fitWidthAction, fitPageAction, printAction, exportAction, csvAction})
+    for (QAction *a : {zoomInAction, zoomOutAction, fitWidthAction, fitPageAction, printAction, exportAction, csvAction, xlsxAction})
         a->setEnabled(any);
     {
         const QSignalBlocker blocker(pageBox);
@@ -780,6 +784,28 @@ void ReportViewer::exportCsv(const QString &path) const
         throw ReportError(path, QStringLiteral("there is no report to export"));
     checkTarget(path);
     ReportCsv::write(m_definition, m_content, path);
+}
+
+void ReportViewer::exportToXlsx()
+{
+    if (!m_layout)
+        return;
+    const std::optional<QString> file = chooseFile(QStringLiteral("xlsx"), tr("Excel workbook (*.xlsx)"));
+    if (!file)
+        return;
+    try {
+        exportXlsx(*file);
+    } catch (const ReportError &e) {
+        report(tr("The report could not be exported.\n\n%1").arg(e.describe()));
+    }
+}
+
+void ReportViewer::exportXlsx(const QString &path) const
+{
+    if (!m_layout)
+        throw ReportError(path, QStringLiteral("there is no report to export"));
+    checkTarget(path);
+    ReportWorkbook::write(m_definition, m_content, m_values, path);
 }
 
 void ReportViewer::checkTarget(const QString &path) const

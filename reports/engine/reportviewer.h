@@ -19,8 +19,8 @@ class Report;
 class ReportPageView;
 
 // Shows a report's pages as they will print, one page at a time, with page
-// navigation, zoom, printing, export to PDF and CSV, and Find. Its keys work
-// wherever the focus is inside it; the wheel runs on from one page into the next.
+// navigation, zoom, printing, export to PDF, CSV and a workbook, and Find. Its
+// keys work wherever the focus is inside it; the wheel runs on from one page into the next.
 class ReportViewer : public QWidget
 {
     Q_OBJECT
@@ -68,6 +68,9 @@ public:
     // Asks for a file name through the chooser and writes every row to it.
     void exportToCsv();
     void exportCsv(const QString &path) const;
+    // The same rows as a workbook, with typed cells.
+    void exportToXlsx();
+    void exportXlsx(const QString &path) const;
 
     // Shows the find box with the focus in it.
     void openFind();
@@ -108,6 +111,7 @@ public:
     QAction *csvAction = nullptr;
     QAction *findAction = nullptr;
     QAction *findNextAction = nullptr;
+    QAction *xlsxAction = nullptr;
     QSpinBox *pageBox = nullptr;
     QLineEdit *findBox = nullptr;
 
