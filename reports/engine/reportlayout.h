@@ -64,6 +64,7 @@ struct SummaryTable
     bool toPageEnd = false;
     QList<double> weights;          // toPageEnd: the columns' shares of the width
     QString more;                   // toPageEnd: the last row's text, "%1" for the rows left out
+    qsizetype rowsInAll = -1;       // toPageEnd: the rows there are, of which rows holds the first
     bool legend = false;            // its bars name colours: short, of one length
     // Set when laid out: column widths and each cell's lines.
     QList<double> columnWidth;

@@ -419,10 +419,11 @@ void ReportLayouter::Steps::cutAtPageEnd(SummaryTable &table)
         m_pages.newPage();
         fit = fitting();
     }
-    fit = std::max(fit, 1);
-    if (fit >= rows)
+    fit = std::min(std::max(fit, 1), rows);
+    const qsizetype inAll = std::max<qsizetype>(rows, table.rowsInAll);
+    if (fit >= inAll)
         return;
-    table.title += QStringLiteral(" (the first %1 of %2)").arg(fit).arg(rows);
+    table.title += QStringLiteral(" (the first %1 of %2)").arg(fit).arg(inAll);
     table.rows.resize(fit);
     table.cells.resize(fit);
     table.rowLines.resize(fit);

@@ -315,22 +315,34 @@ public:
             fields << column(c.field);
         const Filter filter(m_content, item.where);
         const int by = column(item.by);
-        QList<QList<QStringList>> listed(std::max<qsizetype>(1, item.order.size()));
+        // A page holds far fewer: the rest are counted, not made.
+        constexpr qsizetype kKept = 200;
+        QList<QList<qsizetype>> listed(std::max<qsizetype>(1, item.order.size()));
+        qsizetype inAll = 0;
         for (qsizetype r = 0; r < m_rows.size(); ++r) {
             if (!filter.matches(m_rows, r))
                 continue;
             const qsizetype place = item.order.isEmpty() ? 0 : item.order.indexOf(m_rows.at(r, by));
             if (place < 0)
                 continue;
-            QStringList cells;
-            for (int i = 0; i < fields.size(); ++i) {
-                const QString text = formatValue(m_rows.at(r, fields.at(i)), item.columns.at(i).format).trimmed();
-                cells << text.section(QRegularExpression(QStringLiteral("[\r\n]")), 0, 0);
-            }
-            listed[place] << cells;
+            ++inAll;
+            if (listed[place].size() < kKept)
+                listed[place] << r;
         }
-        for (const QList<QStringList> &rows : std::as_const(listed))
-            table.rows += rows;
+        static const QRegularExpression lineEnd(QStringLiteral("[\r\n]"));
+        for (const QList<qsizetype> &rows : std::as_const(listed)) {
+            for (qsizetype r : rows) {
+                if (table.rows.size() == kKept)
+                    break;
+                QStringList cells;
+                for (int i = 0; i < fields.size(); ++i) {
+                    const QString text = formatValue(m_rows.at(r, fields.at(i)), item.columns.at(i).format).trimmed();
+                    cells << text.section(lineEnd, 0, 0);
+                }
+                table.rows << cells;
+            }
+        }
+        table.rowsInAll = inAll;
         if (table.rows.isEmpty())
             table.rows << QStringList{QStringLiteral("(none)")};
         return table;
