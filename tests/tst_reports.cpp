@@ -592,20 +592,18 @@ void TestReports::discardingShowsTheDatabaseAsItIsNow()
 void TestReports::brokenQueryOrDatabaseIsReported()
 {
     QTemporaryDir dir;
-    const QString broken = dir.filePath("rpt_broken.rpt");
-    QFile f(broken);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("<report title=\"B\"><query>select nope from qv_zr_projects</query>\n"
-            "<columns><column field=\"nope\" width=\"5\"/></columns></report>");
-    f.close();
-    const QString unknown = dir.filePath("rpt_unknown.rpt");
-    QFile u(unknown);
-    QVERIFY(u.open(QIODevice::WriteOnly));
-    u.write("<report title=\"U\"><query source=\"nope\"/>\n"
-            "<columns><column field=\"a\" width=\"5\"/></columns></report>");
-    u.close();
+    // A query naming a column no table has, and a source the program does not have.
+    const QList<QPair<QString, QByteArray>> bad = {
+        {"rpt_broken.rpt", "<report title=\"B\"><query>select nope from qv_zr_projects</query>\n"
+                           "<columns><column field=\"nope\" width=\"5\"/></columns></report>"},
+        {"rpt_unknown.rpt", "<report title=\"U\"><query source=\"nope\"/>\n"
+                            "<columns><column field=\"a\" width=\"5\"/></columns></report>"}};
     ReportEngine engine;
-    for (const QString &file : {broken, unknown}) {
+    for (const auto &[name, text] : bad) {
+        const QString file = dir.filePath(name);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+        f.close();
         auto report = engine.openReport(file);
         report->setDataSource(fixture->path());
         try {
