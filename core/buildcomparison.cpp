@@ -1,11 +1,11 @@
 #include "buildcomparison.h"
 
-#include "builds.h"
 #include "schema.h"
 #include "statement.h"
 
 #include <QHash>
 #include <algorithm>
+#include <numeric>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -21,7 +21,7 @@ enum class Outcome : char { Pass, Fail, Other };
 // The latest result of a case under one build.
 struct Latest
 {
-    int build;     // position in test order, oldest 0
+    int build;     // while reading, the build as first met; then its place in test order, oldest 0
     qint64 stored; // the engine's stored order: later is newer
     Outcome outcome;
 };
@@ -45,11 +45,11 @@ struct KeyHash
 };
 using CaseNumbers = std::unordered_map<std::string, int, KeyHash, std::equal_to<>>;
 
-Outcome outcomeOf(QStringView pass)
+Outcome outcomeOf(QByteArrayView pass)
 {
-    if (pass == QLatin1String("Pass"))
+    if (pass == "Pass")
         return Outcome::Pass;
-    if (pass == QLatin1String("Fail"))
+    if (pass == "Fail")
         return Outcome::Fail;
     return Outcome::Other; // never counted as run
 }
@@ -100,11 +100,9 @@ QString resultText(const Latest *run)
 
 BuildComparison compareBuilds(Connection &cn, const QString &project, const QString &older, const QString &newer)
 {
-    QStringList builds = projectBuilds(cn, project); // newest first
-    std::reverse(builds.begin(), builds.end());
-    const int olderAt = int(builds.indexOf(older));
-    const int newerAt = int(builds.indexOf(newer));
-
+    // Builds numbered as first met; their test order comes from their latest result.
+    QStringList builds;
+    std::vector<qint64> buildLatest;
     CaseNumbers caseAt;
     std::vector<std::vector<Latest>> runs;
     std::string key;
@@ -122,7 +120,13 @@ BuildComparison compareBuilds(Connection &cn, const QString &project, const QStr
             // The index gives the rows build by build: look a build up once.
             if (st.utf8(0) != build) {
                 build = st.utf8(0).toByteArray();
-                buildAt = int(builds.indexOf(QString::fromUtf8(build)));
+                const QString name = QString::fromUtf8(build);
+                buildAt = int(builds.indexOf(name));
+                if (buildAt < 0) {
+                    buildAt = int(builds.size());
+                    builds << name;
+                    buildLatest.push_back(-1);
+                }
             }
             keyOf(key, st, 1);
             auto found = caseAt.find(std::string_view(key));
@@ -130,8 +134,9 @@ BuildComparison compareBuilds(Connection &cn, const QString &project, const QStr
                 found = caseAt.emplace(key, int(runs.size())).first;
                 runs.emplace_back();
             }
-            const Outcome outcome = outcomeOf(st.text(5));
+            const Outcome outcome = outcomeOf(st.utf8(5));
             const qint64 stored = st.value(6).toLongLong();
+            buildLatest[size_t(buildAt)] = std::max(buildLatest[size_t(buildAt)], stored);
             std::vector<Latest> &mine = runs[size_t(found->second)];
             auto it = std::find_if(mine.begin(), mine.end(), [buildAt](const Latest &l) { return l.build == buildAt; });
             if (it == mine.end())
@@ -140,6 +145,25 @@ BuildComparison compareBuilds(Connection &cn, const QString &project, const QStr
                 *it = {buildAt, stored, outcome};
         }
     }
+
+    // Each build's place in test order, oldest 0, as projectBuilds orders them.
+    std::vector<int> byTest(builds.size());
+    std::iota(byTest.begin(), byTest.end(), 0);
+    std::sort(byTest.begin(), byTest.end(),
+              [&](int a, int b) { return buildLatest[size_t(a)] < buildLatest[size_t(b)]; });
+    std::vector<int> testOrder(builds.size());
+    for (size_t place = 0; place < byTest.size(); ++place)
+        testOrder[size_t(byTest[place])] = int(place);
+    for (std::vector<Latest> &mine : runs) {
+        for (Latest &run : mine)
+            run.build = testOrder[size_t(run.build)];
+    }
+    const auto placeOf = [&](const QString &build) {
+        const qsizetype at = builds.indexOf(build);
+        return at < 0 ? -1 : testOrder[size_t(at)];
+    };
+    const int olderAt = placeOf(older);
+    const int newerAt = placeOf(newer);
 
     BuildComparison out;
     out.fields = {QStringLiteral("qv_zr_tst_type"), QStringLiteral("qv_zr_component"),

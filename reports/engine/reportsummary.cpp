@@ -281,6 +281,10 @@ public:
     {
         SummaryTable table;
         table.title = item.label;
+        // Up to the page's end, as the open failures: thousands of names would
+        // push everything else off the first pages.
+        table.toPageEnd = true;
+        constexpr qsizetype kKept = 200;
         if (!item.header.isEmpty())
             table.header << item.header;
         const Filter filter(m_content, item.where);
@@ -290,9 +294,11 @@ public:
             const QString &value = m_rows.at(r, by);
             if (filter.matches(m_rows, r) && !seen.contains(value)) {
                 seen.insert(value);
-                table.rows << QStringList{shown(value)};
+                if (table.rows.size() < kKept)
+                    table.rows << QStringList{shown(value)};
             }
         }
+        table.rowsInAll = seen.size();
         if (table.rows.isEmpty())
             table.rows << QStringList{QStringLiteral("(none)")};
         return table;
