@@ -758,54 +758,53 @@ void ReportViewer::exportToPdf()
 void ReportViewer::exportPdf(const QString &path)
 {
     finishLayout();
-    if (!m_layout)
-        throw ReportError(path, QStringLiteral("there is no report to export"));
-    checkTarget(path);
+    checkExport(path);
     ReportPainter::exportPdf(*m_layout, path, m_layout->title);
 }
 
-void ReportViewer::exportToCsv()
+// Asks where, then writes through write; a failure is told, not thrown.
+void ReportViewer::exportChosen(const QString &suffix, const QString &filter,
+                                void (ReportViewer::*write)(const QString &) const)
 {
     if (!m_layout)
         return;
-    const std::optional<QString> file = chooseFile(QStringLiteral("csv"), tr("CSV files (*.csv)"));
+    const std::optional<QString> file = chooseFile(suffix, filter);
     if (!file)
         return;
     try {
-        exportCsv(*file);
+        (this->*write)(*file);
     } catch (const ReportError &e) {
         report(tr("The report could not be exported.\n\n%1").arg(e.describe()));
     }
 }
 
+void ReportViewer::exportToCsv()
+{
+    exportChosen(QStringLiteral("csv"), tr("CSV files (*.csv)"), &ReportViewer::exportCsv);
+}
+
 void ReportViewer::exportCsv(const QString &path) const
 {
-    if (!m_layout)
-        throw ReportError(path, QStringLiteral("there is no report to export"));
-    checkTarget(path);
+    checkExport(path);
     ReportCsv::write(m_definition, m_content, path);
 }
 
 void ReportViewer::exportToXlsx()
 {
-    if (!m_layout)
-        return;
-    const std::optional<QString> file = chooseFile(QStringLiteral("xlsx"), tr("Excel workbook (*.xlsx)"));
-    if (!file)
-        return;
-    try {
-        exportXlsx(*file);
-    } catch (const ReportError &e) {
-        report(tr("The report could not be exported.\n\n%1").arg(e.describe()));
-    }
+    exportChosen(QStringLiteral("xlsx"), tr("Excel workbook (*.xlsx)"), &ReportViewer::exportXlsx);
 }
 
 void ReportViewer::exportXlsx(const QString &path) const
 {
+    checkExport(path);
+    ReportWorkbook::write(m_definition, m_content, m_values, path);
+}
+
+void ReportViewer::checkExport(const QString &path) const
+{
     if (!m_layout)
         throw ReportError(path, QStringLiteral("there is no report to export"));
     checkTarget(path);
-    ReportWorkbook::write(m_definition, m_content, m_values, path);
 }
 
 void ReportViewer::checkTarget(const QString &path) const

@@ -130,6 +130,10 @@ private:
     // Throws ReportError, before anything is made, when path is a database or a
     // file the engine keeps beside the report's.
     void checkTarget(const QString &path) const;
+    // Throws when there is no report or path is a file no export may write.
+    void checkExport(const QString &path) const;
+    void exportChosen(const QString &suffix, const QString &filter,
+                      void (ReportViewer::*write)(const QString &) const);
     void applyFit();
     void updateControls();
     void report(const QString &text);
