@@ -8,6 +8,10 @@
 
 namespace {
 
+// The rows a table that stops at the page's end makes: a page holds far
+// fewer, the rest are counted, not made.
+constexpr qsizetype kKept = 200;
+
 const QColor defaultBarColor(84, 110, 122);
 
 // One summary item's filter, resolved to a column of the rows.
@@ -284,7 +288,6 @@ public:
         // Up to the page's end, as the open failures: thousands of names would
         // push everything else off the first pages.
         table.toPageEnd = true;
-        constexpr qsizetype kKept = 200;
         if (!item.header.isEmpty())
             table.header << item.header;
         const Filter filter(m_content, item.where);
@@ -321,8 +324,6 @@ public:
             fields << column(c.field);
         const Filter filter(m_content, item.where);
         const int by = column(item.by);
-        // A page holds far fewer: the rest are counted, not made.
-        constexpr qsizetype kKept = 200;
         QList<QList<qsizetype>> listed(std::max<qsizetype>(1, item.order.size()));
         qsizetype inAll = 0;
         for (qsizetype r = 0; r < m_rows.size(); ++r) {
