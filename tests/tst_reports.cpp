@@ -147,6 +147,8 @@ private slots:
     void columnsAreAsWideAsTheirTexts();
     void parametersAreTakenByPosition();
     void buildComparisonAndTheLogOfOneBuild();
+    void progressAsOfAndNarrowingFollowTheHistory_data();
+    void progressAsOfAndNarrowingFollowTheHistory();
     void reportReadsThroughItsOwnReadOnlyConnection();
     void discardingShowsTheDatabaseAsItIsNow();
     void brokenQueryOrDatabaseIsReported();
@@ -484,6 +486,13 @@ void TestReports::columnsAreAsWideAsTheirTexts()
         rowPages += std::any_of(page.items.cbegin(), page.items.cend(), [](const PageItem &i) { return i.kind == PageItem::Kind::Row; });
     for (qsizetype row = 0; row < log.layout.rowCells.size(); ++row)
         QCOMPARE(log.layout.rowCells.at(row).at(id).size(), 1);
+    // The progress over time opens page two, after the manager's page.
+    const qsizetype progress = std::find_if(log.layout.tables.cbegin(), log.layout.tables.cend(),
+                                            [](const SummaryTable &t) { return t.title == "Progress over time"; })
+                               - log.layout.tables.cbegin();
+    QCOMPARE(log.layout.tables.value(progress).rows.size(), 18);
+    QVERIFY(std::any_of(log.layout.pages.at(1).items.cbegin(), log.layout.pages.at(1).items.cend(),
+                        [&](const PageItem &i) { return i.kind == PageItem::Kind::Table && i.table == progress && !i.continued; }));
     // 52 pages when every column kept its share of the width; now a dozen cases a page or more.
     QVERIFY2(rowPages <= 250 / 12 && log.layout.pageCount() < 25, qPrintable(QString::number(rowPages) + " pages of rows"));
 
@@ -533,13 +542,13 @@ void TestReports::parametersAreTakenByPosition()
         QVERIFY2(e.problem().contains("parameter 1 (\"company\") has no value"), qPrintable(e.problem()));
     }
     report->setPromptForParameters(false);
-    QCOMPARE(report->parameterValues(), (QStringList{"", fixtureProject, ""}));
+    QCOMPARE(report->parameterValues(), (QStringList{"", fixtureProject, "", "", "", ""}));
     QCOMPARE(report->content().rows.size(), 5);
     // A cleared value is gone; positions past the declared ones are refused.
     report->clearParameter(2);
     QCOMPARE(report->parameterValue(2), std::nullopt);
     QCOMPARE(report->content().rows.size(), 0);
-    QVERIFY_THROWS_EXCEPTION(ReportError, report->setParameterValue(4, "x"));
+    QVERIFY_THROWS_EXCEPTION(ReportError, report->setParameterValue(7, "x"));
     QVERIFY_THROWS_EXCEPTION(ReportError, report->clearParameter(0));
     QCOMPARE(engine.reportsOpened(), 1);
 }
@@ -578,6 +587,89 @@ void TestReports::buildComparisonAndTheLogOfOneBuild()
     QCOMPARE(all.column("result"), QStringList{"Pass"} + QStringList(8, "Not run"));
     QCOMPARE(all.layout.captionLines, QStringList{"Project Id: Builds \u2014 desc"});
     QCOMPARE(all.layout.footerCaption, QStringLiteral("Test Log \u2014 Project Id: Builds"));
+}
+
+void TestReports::progressAsOfAndNarrowingFollowTheHistory_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("more"); // the parameters after the project
+    QTest::addColumn<QStringList>("results");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QStringList>("progress");
+    QTest::addColumn<QString>("lastBar"); // cases passed, failed and not run at the last day
+    const QString log = "rpt_tst_log.rpt";
+    QTest::newRow("log") << log << QStringList{} << QStringList{"c1 Pass", "c2 Fail", "c3 Fail", "c4 Pass"}
+                         << QStringList{}
+                         << QStringList{"04 Mar 2024|2|1|1|50.0 %|25.0 %", "05 Mar 2024|2|1|1|75.0 %|50.0 %",
+                                        "07 Mar 2024|2|1|1|100.0 %|50.0 %"}
+                         << "2,2,0";
+    QTest::newRow("as of") << log << QStringList{"", "", "", "2024-03-05"}
+                           << QStringList{"c1 Pass", "c2 Pass", "c3 Fail", "c4 Not run"}
+                           << QStringList{"As of: 05 Mar 2024"}
+                           << QStringList{"04 Mar 2024|2|1|1|50.0 %|25.0 %", "05 Mar 2024|2|1|1|75.0 %|50.0 %"}
+                           << "2,1,1";
+    QTest::newRow("type") << log << QStringList{"", "Functional"} << QStringList{"c1 Pass", "c2 Fail", "c3 Fail"}
+                          << QStringList{"Test type: Functional"}
+                          << QStringList{"04 Mar 2024|2|1|1|66.7 %|33.3 %", "05 Mar 2024|2|1|1|100.0 %|66.7 %",
+                                         "07 Mar 2024|1|0|1|100.0 %|33.3 %"}
+                          << "1,2,0";
+    QTest::newRow("type, component, as of")
+        << log << QStringList{"", "Functional", "Login", "2024-03-04"} << QStringList{"c1 Fail", "c2 Pass"}
+        << QStringList{"Test type: Functional", "Component: Login", "As of: 04 Mar 2024"}
+        << QStringList{"04 Mar 2024|2|1|1|100.0 %|50.0 %"} << "1,1,0";
+    QTest::newRow("failed as of") << "rpt_tst_log_failed.rpt" << QStringList{"", "", "2024-03-05"}
+                                  << QStringList{"c3 Fail"} << QStringList{"As of: 05 Mar 2024"} << QStringList{} << "";
+    QTest::newRow("passed, component") << "rpt_tst_log_pass.rpt" << QStringList{"", "Login"}
+                                       << QStringList{"c1 Pass", "c4 Pass"} << QStringList{"Component: Login"}
+                                       << QStringList{} << "";
+    QTest::newRow("passed as of") << "rpt_tst_log_pass.rpt" << QStringList{"", "", "2024-03-04"}
+                                  << QStringList{"c2 Pass"} << QStringList{"As of: 04 Mar 2024"} << QStringList{} << "";
+}
+
+// c1 fails then passes, c2 passes then fails after 05 Mar, c3 fails, c4 is first run on 07 Mar.
+void TestReports::progressAsOfAndNarrowingFollowTheHistory()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, more);
+    QFETCH(QStringList, results);
+    QFETCH(QStringList, captions);
+    QFETCH(QStringList, progress);
+    QFETCH(QString, lastBar);
+    TempDatabase db;
+    db.addProject("Hist");
+    db.addProject("Other");
+    const QStringList c1{"Hist", "Functional", "Login", "Screen", "c1"}, c2{"Hist", "Functional", "Login", "Screen", "c2"},
+        c3{"Hist", "Functional", "Report", "Screen", "c3"}, c4{"Hist", "Performance", "Login", "Screen", "c4"};
+    db.addCases({c1 + QStringList{"d", "e"}, c2 + QStringList{"d", "e"}, c3 + QStringList{"d", "e"},
+                 c4 + QStringList{"d", "e"}, {"Other", "Functional", "Login", "Screen", "c1", "d", "e"}});
+    const QList<std::tuple<QStringList, QString, QString>> history{
+        {c1, "Fail", "2024-03-04"}, {c2, "Pass", "2024-03-04"}, {c1, "Pass", "2024-03-05"},
+        {c3, "Fail", "2024-03-05"}, {c2, "Fail", "2024-03-07"}, {c4, "Pass", "2024-03-07"},
+        {{"Other", "Functional", "Login", "Screen", "c1"}, "Pass", "2024-03-06"}};
+    for (const auto &[key, pass, date] : history) {
+        addHistory(db, key, pass, date);
+        logResult(db, key, pass, pass + " on " + date, "", "", date);
+    }
+
+    const Shown s = show(shipped(file), db.path(), "Hist", "Acme", more);
+    QStringList shownResults;
+    const QStringList ids = s.column("qv_zr_tst_case_id");
+    for (int i = 0; i < ids.size(); ++i)
+        shownResults << ids.at(i) + " " + s.column("result").at(i);
+    QCOMPARE(shownResults, results);
+    QCOMPARE(s.layout.captionLines.mid(1), captions);
+    QStringList progressRows;
+    QString bar;
+    for (const SummaryTable &table : s.layout.tables) {
+        if (table.title != "Progress over time")
+            continue;
+        for (const QStringList &row : table.rows)
+            progressRows << row.join('|');
+        for (const ChartBar &part : table.bars.last())
+            bar += (bar.isEmpty() ? "" : ",") + QString::number(part.count);
+    }
+    QCOMPARE(progressRows, progress);
+    QCOMPARE(bar, lastBar);
 }
 
 void TestReports::reportReadsThroughItsOwnReadOnlyConnection()

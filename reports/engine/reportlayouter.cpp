@@ -219,7 +219,8 @@ void ReportLayouter::Steps::setUpPage(const QStringList &parameterValues, const 
     QStringList footer{m_definition.title};
     for (int i = 0; i < m_definition.parameters.size(); ++i) {
         const ReportParameter &parameter = m_definition.parameters.at(i);
-        const QString value = parameterValues.value(i);
+        const QString value = parameter.date ? formatValue(parameterValues.value(i), ReportColumn::Format::Date)
+                                             : parameterValues.value(i);
         const QString detail = m_content.parameterDetails.value(i).trimmed();
         if (parameter.heading && layout.heading.isEmpty()) {
             layout.heading = value;
