@@ -571,7 +571,8 @@ void ReportLayouter::Steps::measureTable(SummaryTable &table) const
     for (double columnWidth : std::as_const(table.columnWidth))
         sum += columnWidth;
     const double room = width - table.chartWidth - (chart ? fromPoints(8) : 0);
-    if (sum > room) {
+    const bool narrowed = sum > room;
+    if (narrowed) {
         for (double &columnWidth : table.columnWidth)
             columnWidth *= room / sum;
     }
@@ -592,6 +593,8 @@ void ReportLayouter::Steps::measureTable(SummaryTable &table) const
             const double room = table.columnWidth.at(column) - 2 * pad;
             if (table.toPageEnd)
                 cells << QStringList{body.elidedText(text, Qt::ElideRight, room)};
+            else if (!narrowed && !table.toPageEnd && !text.contains(QLatin1Char('\n')))
+                cells << QStringList{text}; // its column is as wide as its widest text
             else
                 cells << wrapText(text, totalRow ? layout.boldFont : layout.bodyFont, room);
             lines = std::max(lines, int(cells.last().size()));
