@@ -1,8 +1,10 @@
 #include "connection.h"
 
+#include "databaselocation.h"
 #include "dberror.h"
 #include "readonlyguard.h"
 #include "schema.h"
+#include "serverschema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -88,7 +90,9 @@ QSqlDatabase Connection::database() const
 
 void Connection::open(const QString &path, Access access)
 {
-    if (access == Access::ReadOnly)
+    if (DatabaseLocation::parse(path).isServer())
+        openServer(path, access);
+    else if (access == Access::ReadOnly)
         openReadOnly(path);
     else
         open(path);
@@ -129,8 +133,47 @@ void Connection::openReadOnly(const QString &path)
     opened(info.absoluteFilePath(), Access::ReadOnly);
 }
 
+void Connection::openServer(const QString &text, Access access)
+{
+    close();
+    const DatabaseLocation location = DatabaseLocation::parse(text);
+    if (!location.isValid())
+        cannotOpen(text, location.problem());
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+        if (!db.isValid())
+            failure = QStringLiteral("The PostgreSQL driver of QtSql is not installed (libqt6sql6-psql).");
+        db.setHostName(location.host());
+        db.setPort(location.port());
+        db.setUserName(location.user());
+        db.setDatabaseName(location.database());
+        // libpq finds the password itself (~/.pgpass, the service file, PGPASSWORD).
+        QStringList options{QStringLiteral("connect_timeout=10")};
+        if (!location.service().isEmpty())
+            options << QStringLiteral("service=") + location.service();
+        if (access == Access::ReadOnly)
+            options << QStringLiteral("options='-c default_transaction_read_only=on'");
+        db.setConnectOptions(options.join(QLatin1Char(';')));
+        if (failure.isEmpty() && !db.open())
+            failure = db.lastError().text();
+        else if (failure.isEmpty() && access == Access::ReadWrite)
+            failure = Schema::readyServer(db);
+        if (!failure.isEmpty())
+            db.close();
+    }
+    if (!failure.isEmpty()) {
+        QSqlDatabase::removeDatabase(m_name);
+        cannotOpen(location.isValid() ? location.displayName() : text, failure);
+    }
+    m_server = true;
+    opened(text, access);
+}
+
 void Connection::open(const QString &path)
 {
+    if (DatabaseLocation::parse(path).isServer())
+        return openServer(path, Access::ReadWrite);
     close();
     const QFileInfo info(path);
     if (!info.exists())
@@ -190,7 +233,7 @@ void Connection::opened(const QString &path, Access access)
 {
     m_path = path;
     m_access = access;
-    const std::optional<FileId> id = fileId(m_path);
+    const std::optional<FileId> id = m_server ? std::nullopt : fileId(m_path);
     m_device = id ? id->device : 0;
     m_inode = id ? id->inode : 0;
     ++m_generation;
@@ -198,7 +241,7 @@ void Connection::opened(const QString &path, Access access)
 
 void Connection::followFile()
 {
-    if (state() != 1)
+    if (state() != 1 || m_server)
         return;
     const std::optional<FileId> id = fileId(m_path);
     if (!id)
@@ -217,6 +260,9 @@ qint64 Connection::dataVersion() const
 {
     if (state() != 1)
         return -1;
+    // A server tells no cheap version of its data: every ask counts as a change.
+    if (m_server)
+        return qint64(++m_serverVersion);
     QSqlQuery q(database());
     if (!q.exec(QStringLiteral("PRAGMA data_version")) || !q.next())
         return -1;
@@ -225,6 +271,7 @@ qint64 Connection::dataVersion() const
 
 void Connection::close()
 {
+    m_server = false;
     if (!QSqlDatabase::contains(m_name))
         return;
     {

@@ -1,9 +1,12 @@
 #include "readonlyquery.h"
 
 #include "connection.h"
+#include "dberror.h"
 #include "readonlyguard.h"
 
 #include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -128,6 +131,18 @@ ReadOnlyQuery::ReadOnlyQuery(Connection &cn, const QString &sql, const ReadLimit
     : m_cn(cn)
     , m_limits(limits)
 {
+    if (cn.isServer() && cn.state() == StateOpen) {
+        // The server refuses several statements in one prepared text, and
+        // whatever is no query; a change shows when it runs, in a read-only
+        // transaction.
+        try {
+            m_statement = std::make_unique<Statement>(cn, sql, QString());
+        } catch (const DbError &e) {
+            m_fault = Fault::Invalid;
+            m_detail = e.engineMessage();
+        }
+        return;
+    }
     sqlite3 *h = cn.engine();
     if (!h) {
         m_fault = Fault::Invalid;
@@ -173,9 +188,49 @@ ReadOnlyQuery::ReadOnlyQuery(Connection &cn, const QString &sql, const ReadLimit
 
 ReadOnlyQuery::~ReadOnlyQuery() = default;
 
+ReadOnlyQuery::Stop ReadOnlyQuery::readServer(const std::function<bool()> &row, const std::function<void()> &progress,
+                                              const std::atomic_bool &cancel)
+{
+    // In a read-only transaction of its own, rolled back after: nothing the
+    // query asks for outlives it, and the server stops it past its time.
+    QSqlQuery control(m_cn.database());
+    const auto exec = [&control](const QString &sql) { return control.exec(sql); };
+    if (!exec(QStringLiteral("begin transaction read only"))
+        || !exec(QStringLiteral("set local statement_timeout = %1").arg(m_limits.milliseconds))) {
+        m_detail = control.lastError().text();
+        exec(QStringLiteral("rollback"));
+        return Stop::Failed;
+    }
+    // Run again inside the transaction, even when its columns were read before.
+    m_statement->m_executed = false;
+    ReadWatch watch(m_limits.milliseconds, progress, cancel);
+    Stop stop = Stop::None;
+    try {
+        while (m_statement->next()) {
+            ++m_rows;
+            if (!row()) {
+                stop = Stop::TooBig;
+                break;
+            }
+            if (m_rows % 256 == 0 && watch.stop()) {
+                stop = watch.reason();
+                break;
+            }
+        }
+    } catch (const DbError &e) {
+        m_detail = e.engineMessage();
+        stop = e.engineMessage().contains(QLatin1String("statement timeout")) ? Stop::TooLong : Stop::Failed;
+    }
+    m_statement->m_query->finish();
+    exec(QStringLiteral("rollback"));
+    return stop;
+}
+
 ReadOnlyQuery::Stop ReadOnlyQuery::readAll(const std::function<bool()> &row, const std::function<void()> &progress,
                                            const std::atomic_bool &cancel)
 {
+    if (m_cn.isServer())
+        return readServer(row, progress, cancel);
     sqlite3 *h = m_cn.engine();
     sqlite3_stmt *st = m_statement->m_st;
     int rc;

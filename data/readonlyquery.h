@@ -66,6 +66,9 @@ public:
     qint64 rowsRead() const { return m_rows; }
 
 private:
+    Stop readServer(const std::function<bool()> &row, const std::function<void()> &progress,
+                    const std::atomic_bool &cancel);
+
     Connection &m_cn;
     ReadLimits m_limits;
     Fault m_fault = Fault::None;
