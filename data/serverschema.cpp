@@ -105,6 +105,17 @@ QString createTables(QSqlDatabase &db)
     if (!db.transaction())
         return db.lastError().text();
     QSqlQuery q(db);
+    // Two copies of the program starting on one empty database: the second
+    // waits here for the first's tables, then checks them.
+    if (!q.exec(QStringLiteral("select pg_advisory_xact_lock(20260026)"))) {
+        const QString why = q.lastError().text();
+        db.rollback();
+        return why;
+    }
+    if (!readCatalog(db).tables.isEmpty()) {
+        db.rollback();
+        return Schema::serverDifferences(db);
+    }
     for (const QString &statement : QString::fromUtf8(kServerSchemaSql).split(end, Qt::SkipEmptyParts)) {
         if (statement.trimmed().isEmpty())
             continue;
