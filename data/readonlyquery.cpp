@@ -133,8 +133,17 @@ ReadOnlyQuery::ReadOnlyQuery(Connection &cn, const QString &sql, const ReadLimit
 {
     if (cn.isServer() && cn.state() == StateOpen) {
         // The server refuses several statements in one prepared text, and
-        // whatever is no query; a change shows when it runs, in a read-only
-        // transaction.
+        // whatever is no query. It runs in a read-only transaction of its
+        // own, rolled back after: a change is refused, nothing the query asks
+        // for outlives it, and the server stops it past its time.
+        QSqlQuery control(cn.database());
+        m_serverTransaction = control.exec(QStringLiteral("begin transaction read only"));
+        if (!m_serverTransaction
+            || !control.exec(QStringLiteral("set local statement_timeout = %1").arg(limits.milliseconds))) {
+            m_fault = Fault::Invalid;
+            m_detail = control.lastError().text();
+            return;
+        }
         try {
             m_statement = std::make_unique<Statement>(cn, sql, QString());
         } catch (const DbError &e) {
@@ -186,23 +195,23 @@ ReadOnlyQuery::ReadOnlyQuery(Connection &cn, const QString &sql, const ReadLimit
     }
 }
 
-ReadOnlyQuery::~ReadOnlyQuery() = default;
+ReadOnlyQuery::~ReadOnlyQuery()
+{
+    endServerTransaction();
+}
+
+void ReadOnlyQuery::endServerTransaction()
+{
+    if (m_statement && m_statement->m_query)
+        m_statement->m_query->finish();
+    if (m_serverTransaction && m_cn.state() == StateOpen)
+        QSqlQuery(m_cn.database()).exec(QStringLiteral("rollback"));
+    m_serverTransaction = false;
+}
 
 ReadOnlyQuery::Stop ReadOnlyQuery::readServer(const std::function<bool()> &row, const std::function<void()> &progress,
                                               const std::atomic_bool &cancel)
 {
-    // In a read-only transaction of its own, rolled back after: nothing the
-    // query asks for outlives it, and the server stops it past its time.
-    QSqlQuery control(m_cn.database());
-    const auto exec = [&control](const QString &sql) { return control.exec(sql); };
-    if (!exec(QStringLiteral("begin transaction read only"))
-        || !exec(QStringLiteral("set local statement_timeout = %1").arg(m_limits.milliseconds))) {
-        m_detail = control.lastError().text();
-        exec(QStringLiteral("rollback"));
-        return Stop::Failed;
-    }
-    // Run again inside the transaction, even when its columns were read before.
-    m_statement->m_executed = false;
     ReadWatch watch(m_limits.milliseconds, progress, cancel);
     Stop stop = Stop::None;
     try {
@@ -221,8 +230,7 @@ ReadOnlyQuery::Stop ReadOnlyQuery::readServer(const std::function<bool()> &row, 
         m_detail = e.engineMessage();
         stop = e.engineMessage().contains(QLatin1String("statement timeout")) ? Stop::TooLong : Stop::Failed;
     }
-    m_statement->m_query->finish();
-    exec(QStringLiteral("rollback"));
+    endServerTransaction();
     return stop;
 }
 

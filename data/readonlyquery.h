@@ -68,6 +68,7 @@ public:
 private:
     Stop readServer(const std::function<bool()> &row, const std::function<void()> &progress,
                     const std::atomic_bool &cancel);
+    void endServerTransaction();
 
     Connection &m_cn;
     ReadLimits m_limits;
@@ -75,4 +76,5 @@ private:
     QString m_detail;
     std::unique_ptr<Statement> m_statement;
     qint64 m_rows = 0;
+    bool m_serverTransaction = false;
 };

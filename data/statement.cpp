@@ -60,11 +60,10 @@ void Statement::fail() const
 
 void Statement::execute() const
 {
-    if (m_executed)
-        return;
+    // A failure shows at the first row: the columns of a failed run are none.
+    if (!m_executed)
+        m_query->exec();
     m_executed = true;
-    if (!m_query->exec())
-        fail();
 }
 
 void Statement::bind(const QVariantList &params)

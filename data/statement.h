@@ -59,7 +59,8 @@ public:
 private:
     friend class ReadOnlyQuery;
     Statement(sqlite3 *db, sqlite3_stmt *prepared, const QString &context);
-    // On a server: runs the statement once its values are bound, before its first row.
+    // On a server: runs the statement once its values are bound, before its
+    // first row or its columns are read.
     void execute() const;
 
     std::unique_ptr<QSqlQuery> m_query; // a server's statement; null on a file
