@@ -30,6 +30,7 @@
 #include "services.h"
 #include "startup.h"
 #include "testingclass.h"
+#include "testprogress.h"
 #include "dropdown.h"
 #include "textbox.h"
 
@@ -372,6 +373,13 @@ void benchBuilds(const QString &folder, const QString &size)
         record(QStringLiteral("build list of the largest project @%1").arg(size),
                medianMs(g_runs, [&] { builds = projectBuilds(cn, kLargest); }), 0, QStringLiteral("none"));
         std::printf("    (%lld builds, newest %s)\n", qlonglong(builds.size()), qPrintable(builds.value(0)));
+        // What the Test Log's progress over time adds to its first page.
+        TestProgressFilter filter;
+        filter.project = kLargest;
+        TestProgress progress;
+        record(QStringLiteral("progress over time of the largest project @%1").arg(size),
+               medianMs(g_runs, [&] { progress = testProgress(cn, filter); }), 0, QStringLiteral("none"));
+        std::printf("    (%lld days of testing)\n", qlonglong(progress.rows.size()));
         const Rows first = readRows(cn,
                                     "select qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, "
                                     "qv_zr_tst_case_desc, qv_zr_rslt_exp from qv_zr_tst_cases where qv_zr_prjid=? limit 1",

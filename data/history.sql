@@ -19,5 +19,6 @@ CREATE TABLE IF NOT EXISTS qv_zr_tst_history (
 -- The history of one test case, by its five-text key.
 CREATE INDEX IF NOT EXISTS ix_history_case ON qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id);
 -- The builds of a project, and the outcomes under each without reading the
--- rows themselves: a build comparison reads every result of a project.
-CREATE INDEX IF NOT EXISTS ix_history_build ON qv_zr_tst_history (qv_zr_prjid, qv_zr_build, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass);
+-- rows themselves: a build comparison and the progress over time read every
+-- result of a project.
+CREATE INDEX IF NOT EXISTS ix_history_build ON qv_zr_tst_history (qv_zr_prjid, qv_zr_build, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass, qv_zr_dt_tst);

@@ -80,17 +80,19 @@ bool hasColumn(sqlite3 *db, const QString &table, const QString &column)
     return present;
 }
 
-bool hasIndex(sqlite3 *db, const char *name)
+// The index's definition; empty when there is none.
+QString indexSql(sqlite3 *db, const char *name)
 {
     sqlite3_stmt *st = nullptr;
-    bool present = false;
-    if (sqlite3_prepare_v2(db, "select 1 from sqlite_master where type='index' and name=?", -1, &st, nullptr)
+    QString sql;
+    if (sqlite3_prepare_v2(db, "select sql from sqlite_master where type='index' and name=?", -1, &st, nullptr)
         == SQLITE_OK) {
         sqlite3_bind_text(st, 1, name, -1, SQLITE_STATIC);
-        present = sqlite3_step(st) == SQLITE_ROW;
+        if (sqlite3_step(st) == SQLITE_ROW)
+            sql = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
     }
     sqlite3_finalize(st);
-    return present;
+    return sql;
 }
 
 } // namespace
@@ -111,7 +113,10 @@ QString addMissingTables(sqlite3 *db)
                 missing << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT").arg(table.name, column);
         }
     }
-    if (!tableMissing && missing.isEmpty() && hasIndex(db, "ix_history_build"))
+    const QString buildIndex = indexSql(db, "ix_history_build");
+    if (!buildIndex.isEmpty() && !buildIndex.contains(QLatin1String("qv_zr_dt_tst")))
+        missing << QStringLiteral("DROP INDEX ix_history_build"); // the earlier one, made again below
+    if (!tableMissing && missing.isEmpty() && !buildIndex.isEmpty())
         return QString();
     bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
     for (const QString &statement : std::as_const(missing))

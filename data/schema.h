@@ -34,6 +34,12 @@ enum class Check {
 // stand beside the program's), otherwise what differs, in words.
 QString differences(sqlite3 *db, Check check = Check::Exact);
 
+// The builds' index as the version before this one made it, without the date
+// of testing: opening the file makes it again with the date.
+inline constexpr const char *kEarlierBuildIndex =
+    "CREATE INDEX ix_history_build ON qv_zr_tst_history (qv_zr_prjid, qv_zr_build, qv_zr_tst_type, "
+    "qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass)";
+
 // Makes the tables and columns a file made by an earlier version lacks (the
 // result history, its build), with their indexes, in one transaction. Empty
 // on success, else the engine's message.

@@ -56,4 +56,4 @@ CREATE TABLE qv_zr_tst_history (
   rowid                 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 CREATE INDEX ix_history_case ON qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id);
-CREATE INDEX ix_history_build ON qv_zr_tst_history (qv_zr_prjid, qv_zr_build, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass);
+CREATE INDEX ix_history_build ON qv_zr_tst_history (qv_zr_prjid, qv_zr_build, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass, qv_zr_dt_tst);

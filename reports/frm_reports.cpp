@@ -5,6 +5,7 @@
 #include "company.h"
 #include "dropdown.h"
 #include "guard.h"
+#include "testcases.h"
 #include "listfiller.h"
 #include "programsources.h"
 #include "projects.h"
@@ -17,6 +18,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -39,6 +42,12 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     , cmb_older(new DropDown(DropDown::Kind::PickOnly, false, Frame5))
     , lbl_newer(new QLabel(QStringLiteral("Newer build"), Frame5))
     , cmb_newer(new DropDown(DropDown::Kind::PickOnly, false, Frame5))
+    , lbl_type(new QLabel(QStringLiteral("Test type"), Frame5))
+    , cmb_type(new DropDown(DropDown::Kind::PickOnly, false, Frame5))
+    , lbl_component(new QLabel(QStringLiteral("Component"), Frame5))
+    , cmb_component(new DropDown(DropDown::Kind::PickOnly, false, Frame5))
+    , lbl_asof(new QLabel(QStringLiteral("As of"), Frame5))
+    , txt_asof(new QLineEdit(Frame5))
     , con(con)
 {
     addProgramReportSources();
@@ -58,6 +67,13 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     cmb_build->setObjectName(QStringLiteral("cmb_build"));
     cmb_older->setObjectName(QStringLiteral("cmb_older"));
     cmb_newer->setObjectName(QStringLiteral("cmb_newer"));
+    cmb_type->setObjectName(QStringLiteral("cmb_type"));
+    cmb_component->setObjectName(QStringLiteral("cmb_component"));
+    txt_asof->setObjectName(QStringLiteral("txt_asof"));
+    txt_asof->setPlaceholderText(QStringLiteral("today (yyyy-mm-dd)"));
+    lbl_type->setBuddy(cmb_type);
+    lbl_component->setBuddy(cmb_component);
+    lbl_asof->setBuddy(txt_asof);
     Label1->setBuddy(cmb_prjid);
     Label6->setBuddy(TypeofReport);
     lbl_build->setBuddy(cmb_build);
@@ -88,7 +104,13 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     frameLayout->addWidget(cmb_older, 3, 1);
     frameLayout->addWidget(lbl_newer, 4, 0);
     frameLayout->addWidget(cmb_newer, 4, 1);
-    frameLayout->addWidget(Command4, 5, 1, Qt::AlignRight);
+    frameLayout->addWidget(lbl_type, 5, 0);
+    frameLayout->addWidget(cmb_type, 5, 1);
+    frameLayout->addWidget(lbl_component, 6, 0);
+    frameLayout->addWidget(cmb_component, 6, 1);
+    frameLayout->addWidget(lbl_asof, 7, 0);
+    frameLayout->addWidget(txt_asof, 7, 1);
+    frameLayout->addWidget(Command4, 8, 1, Qt::AlignRight);
 
     auto *selection = new QGridLayout(Picture5);
     selection->setRowStretch(0, 1);
@@ -106,7 +128,10 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     setTabOrder(TypeofReport, cmb_build);
     setTabOrder(cmb_build, cmb_older);
     setTabOrder(cmb_older, cmb_newer);
-    setTabOrder(cmb_newer, Command4);
+    setTabOrder(cmb_newer, cmb_type);
+    setTabOrder(cmb_type, cmb_component);
+    setTabOrder(cmb_component, txt_asof);
+    setTabOrder(txt_asof, Command4);
     setTabOrder(Command4, cmb_prjid);
 
     RptView->hide();
@@ -178,12 +203,41 @@ void Frm_Reports::fill_builds()
     fillDropDown(cmb_older, m_builds);
     if (m_builds.size() > 1)
         cmb_older->setListIndex(1);
+    fillDropDown(cmb_type, testTypesOf(con.cn, cmb_prjid->text()), {kAll});
+    fillDropDown(cmb_component, components(con.cn, cmb_prjid->text()), {kAll});
+}
+
+bool Frm_Reports::isLogReport() const
+{
+    return TypeofReport->text().startsWith(QLatin1String("Test Log"));
+}
+
+QString Frm_Reports::asOfDay() const
+{
+    const QString text = txt_asof->text().trimmed();
+    if (text.isEmpty())
+        return QStringLiteral("");
+    QDate day = QDate::fromString(text, Qt::ISODate);
+    if (!day.isValid())
+        day = QLocale::c().toDate(text, QStringLiteral("dd MMM yyyy"));
+    return day.isValid() ? day.toString(Qt::ISODate) : QString();
+}
+
+void Frm_Reports::setNamedParameter(const QString &name, const QString &value)
+{
+    const QList<ReportParameter> &declared = m_report->definition().parameters;
+    for (int i = 0; i < declared.size(); ++i) {
+        if (declared.at(i).name == name)
+            m_report->setParameterValue(i + 1, value);
+    }
 }
 
 void Frm_Reports::showBuildChoices()
 {
     const bool log = TypeofReport->text() == QLatin1String("Test Log");
     const bool comparison = TypeofReport->text() == kBuildComparison;
+    for (QWidget *w : std::initializer_list<QWidget *>{lbl_type, cmb_type, lbl_component, cmb_component, lbl_asof, txt_asof})
+        w->setVisible(isLogReport());
     lbl_build->setVisible(log);
     cmb_build->setVisible(log);
     for (QWidget *w : {static_cast<QWidget *>(lbl_older), static_cast<QWidget *>(cmb_older),
@@ -212,6 +266,11 @@ void Frm_Reports::Command4_Click()
             return;
         }
     }
+    if (isLogReport() && asOfDay().isNull()) {
+        Ui::information(this, QStringLiteral("Enter the \"As of\" date as yyyy-mm-dd, or leave it empty for today."));
+        txt_asof->setFocus();
+        return;
+    }
     Frame5->hide();
     Picture5->hide();
     RptView->show();
@@ -234,6 +293,12 @@ void Frm_Reports::Command4_Click()
             m_report->setParameterValue(4, cmb_newer->text());
         } else if (TypeofReport->text() == QLatin1String("Test Log") && cmb_build->listIndex() > 0) {
             m_report->setParameterValue(3, cmb_build->text());
+        }
+        if (isLogReport()) {
+            setNamedParameter(QStringLiteral("type"), cmb_type->listIndex() > 0 ? cmb_type->text() : QStringLiteral(""));
+            setNamedParameter(QStringLiteral("component"),
+                              cmb_component->listIndex() > 0 ? cmb_component->text() : QStringLiteral(""));
+            setNamedParameter(QStringLiteral("asof"), asOfDay());
         }
         RptView->viewReport();
     } catch (...) {

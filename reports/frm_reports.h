@@ -9,6 +9,7 @@ class DropDown;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class Report;
 class ReportEngine;
@@ -33,6 +34,7 @@ public:
     static QString reportFile(const QString &kind);
     static inline const QString kBuildComparison = QStringLiteral("Build comparison");
     static inline const QString kAllBuilds = QStringLiteral("All builds");
+    static inline const QString kAll = QStringLiteral("All");
 
     ReportViewer *RptView;
     QPushButton *Cmdrepexit;
@@ -51,6 +53,14 @@ public:
     DropDown *cmb_older;
     QLabel *lbl_newer;
     DropDown *cmb_newer;
+    // The log reports' narrowing: a test type, a component ("All" first) and
+    // the day the cases are shown as they stood at its end (empty: today).
+    QLabel *lbl_type;
+    DropDown *cmb_type;
+    QLabel *lbl_component;
+    DropDown *cmb_component;
+    QLabel *lbl_asof;
+    QLineEdit *txt_asof;
 
     const QString &companyName() const { return m_companyName; }
     ReportEngine *engine() const { return m_engine.get(); }
@@ -63,6 +73,10 @@ private:
     void fill_prjid();
     void fill_builds();
     void showBuildChoices();
+    bool isLogReport() const;
+    // The as-of day as stored (yyyy-MM-dd), empty when none is given; null when not a date.
+    QString asOfDay() const;
+    void setNamedParameter(const QString &name, const QString &value);
     // What keeps the comparison from being made; empty when nothing does.
     QString comparisonProblem() const;
     void showSelection();

@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "databasefile.h"
 #include "recordset.h"
+#include "schema.h"
 #include "sidefile.h"
 #include "tempdatabase.h"
 
@@ -284,6 +285,7 @@ void TestDatabaseFile::restoreTakesOlderAndLongerFiles()
     const QList<QStringList> earlier = {
         {"drop table qv_zr_tst_history"},
         {"drop index ix_history_build", "alter table qv_zr_tst_history drop column qv_zr_build"},
+        {"drop index ix_history_build", Schema::kEarlierBuildIndex},
     };
     for (const QStringList &older : earlier) {
         TempDatabase db;
@@ -301,6 +303,8 @@ void TestDatabaseFile::restoreTakesOlderAndLongerFiles()
         QCOMPARE(everything(db), rows);
         QCOMPARE(db.rows("select qv_zr_prjid, qv_zr_tst_case_id, qv_zr_pass, qv_zr_build from qv_zr_tst_history"),
                  history);
+        // The builds' index as this version makes it: with the date of testing.
+        QVERIFY(db.rows("select sql from sqlite_master where name = 'ix_history_build'").value(0).contains("qv_zr_dt_tst"));
         DatabaseFile(db.path()).backupTo(in.filePath("again.mdb"));
         DatabaseFile(db.path()).restoreFrom(in.filePath("again.mdb"));
     }

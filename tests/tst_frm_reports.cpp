@@ -57,6 +57,7 @@ private slots:
     void cancelStopsALongRead();
     void keysGenerateAndLeave();
     void buildPickersDefaultsAndMessages();
+    void narrowingPickersCaptionsAndAsOfMessage();
 };
 
 void TestFrmReports::loadShowsTheSelectionScreen()
@@ -285,6 +286,43 @@ void TestFrmReports::buildPickersDefaultsAndMessages()
     }
     QCOMPARE(entries(f.w->cmb_older), QStringList{});
     QCOMPARE(f.messages().size(), 3);
+}
+
+void TestFrmReports::narrowingPickersCaptionsAndAsOfMessage()
+{
+    Fixture f;
+    addHistory(f.db, {fixtureProject, "Functional", "Login", "Screen", "2"}, "Fail", "2024-03-06");
+    addHistory(f.db, {fixtureProject, "Functional", "Report", "Module", "1"}, "Fail", "2024-03-07");
+    f.load();
+    QVERIFY(f.w->cmb_prjid->selectEqualEntry(fixtureProject));
+    QCOMPARE(entries(f.w->cmb_type), (QStringList{"All", "Functional", "Performance"}));
+    QCOMPARE(entries(f.w->cmb_component), (QStringList{"All", "Login", "Report"}));
+    f.w->TypeofReport->setListIndex(3);
+    QVERIFY(f.w->cmb_type->isHidden() && f.w->txt_asof->isHidden());
+    f.w->TypeofReport->setListIndex(1);
+    QVERIFY(!f.w->cmb_type->isHidden() && !f.w->txt_asof->isHidden());
+
+    f.w->txt_asof->setText("2024-02-30");
+    f.w->Command4->click();
+    QCOMPARE(f.messages(), QStringList{"Enter the \"As of\" date as yyyy-mm-dd, or leave it empty for today."});
+    QVERIFY(f.onSelection());
+    QCOMPARE(QApplication::focusWidget(), f.w->txt_asof);
+
+    f.w->cmb_type->setListIndex(1);
+    f.w->txt_asof->setText("06 Mar 2024");
+    f.w->Command4->click();
+    QVERIFY(f.onReport());
+    QCOMPARE(f.layout().captionLines.mid(1), (QStringList{"Test type: Functional", "As of: 06 Mar 2024"}));
+    // The failure of 07 Mar is not in it yet.
+    QCOMPARE(f.w->currentReport()->content().rows.size(), 1);
+    f.w->Cmdrepexit->click();
+    f.w->TypeofReport->setListIndex(0);
+    f.w->txt_asof->clear();
+    f.w->cmb_type->setListIndex(0);
+    f.w->cmb_component->setListIndex(1);
+    f.w->Command4->click();
+    QCOMPARE(f.layout().captionLines.mid(1), QStringList{"Component: Login"});
+    QCOMPARE(f.w->currentReport()->content().rows.size(), 4);
 }
 
 QTEST_MAIN(TestFrmReports)

@@ -147,6 +147,8 @@ private slots:
     void columnsAreAsWideAsTheirTexts();
     void parametersAreTakenByPosition();
     void buildComparisonAndTheLogOfOneBuild();
+    void progressAsOfAndNarrowingFollowTheHistory_data();
+    void progressAsOfAndNarrowingFollowTheHistory();
     void reportReadsThroughItsOwnReadOnlyConnection();
     void discardingShowsTheDatabaseAsItIsNow();
     void brokenQueryOrDatabaseIsReported();
@@ -381,7 +383,7 @@ void TestReports::shippedReportOnTheFixture_data()
                          << QStringList{"Test cases of type Functional: 4"}
                          << QStringList{"Test cases|5| / Run|4|80.0 % of all / Passed|2|40.0 % of all / Failed|2|40.0 % of all / "
                                         "Not run|1|20.0 % of all / Pass rate (passed of run)|50.0 %|2 of 4",
-                                        "Colours of the bars: Passed|Failed|Not run|Critical|Major|Minor",
+                                        "Colours of the bars:|Passed|Failed|Not run|Critical|Major|Minor",
                                         "Open failures, Critical then Major: Critical|2|Login|Wrong password|Let in|06 Mar 2024",
                                         "Components by failures: Login|1|0|0|0|1 / Report|0|0|1|0|1 / Total|1|0|1|0|2",
                                         "By test type: Functional|1|2|1|4|33.3 % / Performance|1|0|0|1|100.0 % / Total|2|2|1|5|50.0 %",
@@ -396,7 +398,7 @@ void TestReports::shippedReportOnTheFixture_data()
                                            "Test Type: Functional"}
                             << QStringList{}
                             << QStringList{"Failed cases|2|40.0 % of all / Failed of run cases|50.0 %|2 of 4",
-                                           "Colours of the bars: Passed|Failed|Not run|Critical|Major|Minor",
+                                           "Colours of the bars:|Passed|Failed|Not run|Critical|Major|Minor",
                                            "Open failures, Critical then Major: Critical|2|Login|Wrong password|Let in|06 Mar 2024",
                                            "Components by failures: Login|1|0|0|0|1 / Report|0|0|1|0|1 / Total|1|0|1|0|2",
                                            "Failed cases by severity: Critical|1|50.0 % / Major|0|0.0 % / Minor|1|50.0 % / Total|2|100.0 %",
@@ -405,7 +407,7 @@ void TestReports::shippedReportOnTheFixture_data()
                             << "qv_zr_tst_type" << QStringList{"Functional", "Performance"}
                             << QStringList{"Test Type: Functional", "Test Type: Performance"} << QStringList{}
                             << QStringList{"Passed cases|2|40.0 % of all / Share of run cases|50.0 %|2 of 4 / Share of all cases|40.0 %|2 of 5",
-                                           "Colours of the bars: Passed|Failed|Not run|Critical|Major|Minor",
+                                           "Colours of the bars:|Passed|Failed|Not run|Critical|Major|Minor",
                                            "Open failures, Critical then Major: Critical|2|Login|Wrong password|Let in|06 Mar 2024",
                                            "Components by failures: Login|1|0|0|0|1 / Report|0|0|1|0|1 / Total|1|0|1|0|2",
                                            "Passed cases by test type: Functional|1|50.0 % / Performance|1|50.0 % / Total|2|100.0 %"};
@@ -499,8 +501,15 @@ void TestReports::columnsAreAsWideAsTheirTexts()
         rowPages += std::any_of(page.items.cbegin(), page.items.cend(), [](const PageItem &i) { return i.kind == PageItem::Kind::Row; });
     for (qsizetype row = 0; row < log.layout.rowCells.size(); ++row)
         QCOMPARE(log.layout.rowCells.at(row).at(id).size(), 1);
-    // 52 pages when every column kept its share of the width.
-    QVERIFY2(rowPages <= 34, qPrintable(QString::number(rowPages) + " pages of rows"));
+    // The progress over time opens page two, after the manager's page.
+    const qsizetype progress = std::find_if(log.layout.tables.cbegin(), log.layout.tables.cend(),
+                                            [](const SummaryTable &t) { return t.title == "Progress over time"; })
+                               - log.layout.tables.cbegin();
+    QCOMPARE(log.layout.tables.value(progress).rows.size(), 18);
+    QVERIFY(std::any_of(log.layout.pages.at(1).items.cbegin(), log.layout.pages.at(1).items.cend(),
+                        [&](const PageItem &i) { return i.kind == PageItem::Kind::Table && i.table == progress && !i.continued; }));
+    // 52 pages when every column kept its share of the width; now a dozen cases a page or more.
+    QVERIFY2(rowPages <= 250 / 12 && log.layout.pageCount() < 25, qPrintable(QString::number(rowPages) + " pages of rows"));
 
     // The failures' outcome is in every row and their severity in the group heading.
     const Shown failed = show(QDir(db.folder()).filePath("rpt_tst_log_failed.rpt"), db.path(), leadProject);
@@ -510,6 +519,28 @@ void TestReports::columnsAreAsWideAsTheirTexts()
     const Shown passed = show(QDir(db.folder()).filePath("rpt_tst_log_pass.rpt"), db.path(), leadProject);
     QCOMPARE(headers(passed), (QStringList{"Component", "Component Type", "Test Case Id", "Test Case Description",
                                            "Expected Result", "Date"}));
+
+    // A small project's report is one page, its summary and rows together.
+    QList<QStringList> six;
+    for (int i = 0; i < 6; ++i)
+        six.append({"Six", i < 3 ? "Functional" : "Usability", i % 2 ? "Login" : "Search", "Screen",
+                    "S-" + QString::number(i), QStringList{"The user signs in with a saved password.",
+                    "A search for a name finds the customer and opens the record after a click on it.",
+                    "Sign-in fails three times and the account is locked for a quarter of an hour.",
+                    "Results come sorted by date.", "The page shows in the browser's language.",
+                    "An empty search explains what to type."}.at(i),
+                    i % 2 ? "The start page shows." : "The list shows the matches, newest first, twenty a page."});
+    db.addCases(six);
+    for (int i = 0; i < 5; ++i)
+        logResult(db, six.at(i).mid(0, 5), i < 2 ? "Fail" : "Pass", i < 2 ? "An error page shows." : "As expected.",
+                  i >= 2 ? "" : i ? "Major" : "Critical", i >= 2 ? "" : "Functionality", "2026-11-0" + QString::number(i + 1));
+    for (const char *file : {"rpt_tst_log_failed.rpt", "rpt_tst_log_pass.rpt", "rpt_tst_plan.rpt"})
+        QCOMPARE(show(QDir(db.folder()).filePath(file), db.path(), "Six").layout.pageCount(), 1);
+    // The Test Log's manager page leaves room for the first rows: its narrow tables stand side by side.
+    const Shown small = show(QDir(db.folder()).filePath("rpt_tst_log.rpt"), db.path(), "Six");
+    const QList<PageItem> &first = small.layout.pages.first().items;
+    QVERIFY(std::count_if(first.cbegin(), first.cend(), [](const PageItem &i) { return i.kind == PageItem::Kind::Row; }) >= 4);
+    QVERIFY(std::any_of(first.cbegin(), first.cend(), [](const PageItem &i) { return i.kind == PageItem::Kind::Table && i.left > 0; }));
 }
 
 void TestReports::parametersAreTakenByPosition()
@@ -526,13 +557,13 @@ void TestReports::parametersAreTakenByPosition()
         QVERIFY2(e.problem().contains("parameter 1 (\"company\") has no value"), qPrintable(e.problem()));
     }
     report->setPromptForParameters(false);
-    QCOMPARE(report->parameterValues(), (QStringList{"", fixtureProject, ""}));
+    QCOMPARE(report->parameterValues(), (QStringList{"", fixtureProject, "", "", "", ""}));
     QCOMPARE(report->content().rows.size(), 5);
     // A cleared value is gone; positions past the declared ones are refused.
     report->clearParameter(2);
     QCOMPARE(report->parameterValue(2), std::nullopt);
     QCOMPARE(report->content().rows.size(), 0);
-    QVERIFY_THROWS_EXCEPTION(ReportError, report->setParameterValue(4, "x"));
+    QVERIFY_THROWS_EXCEPTION(ReportError, report->setParameterValue(7, "x"));
     QVERIFY_THROWS_EXCEPTION(ReportError, report->clearParameter(0));
     QCOMPARE(engine.reportsOpened(), 1);
 }
@@ -571,6 +602,89 @@ void TestReports::buildComparisonAndTheLogOfOneBuild()
     QCOMPARE(all.column("result"), QStringList{"Pass"} + QStringList(8, "Not run"));
     QCOMPARE(all.layout.captionLines, QStringList{"Project Id: Builds \u2014 desc"});
     QCOMPARE(all.layout.footerCaption, QStringLiteral("Test Log \u2014 Project Id: Builds"));
+}
+
+void TestReports::progressAsOfAndNarrowingFollowTheHistory_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("more"); // the parameters after the project
+    QTest::addColumn<QStringList>("results");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QStringList>("progress");
+    QTest::addColumn<QString>("lastBar"); // cases passed, failed and not run at the last day
+    const QString log = "rpt_tst_log.rpt";
+    QTest::newRow("log") << log << QStringList{} << QStringList{"c1 Pass", "c2 Fail", "c3 Fail", "c4 Pass"}
+                         << QStringList{}
+                         << QStringList{"04 Mar 2024|2|1|1|50.0 %|25.0 %", "05 Mar 2024|2|1|1|75.0 %|50.0 %",
+                                        "07 Mar 2024|2|1|1|100.0 %|50.0 %"}
+                         << "2,2,0";
+    QTest::newRow("as of") << log << QStringList{"", "", "", "2024-03-05"}
+                           << QStringList{"c1 Pass", "c2 Pass", "c3 Fail", "c4 Not run"}
+                           << QStringList{"As of: 05 Mar 2024"}
+                           << QStringList{"04 Mar 2024|2|1|1|50.0 %|25.0 %", "05 Mar 2024|2|1|1|75.0 %|50.0 %"}
+                           << "2,1,1";
+    QTest::newRow("type") << log << QStringList{"", "Functional"} << QStringList{"c1 Pass", "c2 Fail", "c3 Fail"}
+                          << QStringList{"Test type: Functional"}
+                          << QStringList{"04 Mar 2024|2|1|1|66.7 %|33.3 %", "05 Mar 2024|2|1|1|100.0 %|66.7 %",
+                                         "07 Mar 2024|1|0|1|100.0 %|33.3 %"}
+                          << "1,2,0";
+    QTest::newRow("type, component, as of")
+        << log << QStringList{"", "Functional", "Login", "2024-03-04"} << QStringList{"c1 Fail", "c2 Pass"}
+        << QStringList{"Test type: Functional", "Component: Login", "As of: 04 Mar 2024"}
+        << QStringList{"04 Mar 2024|2|1|1|100.0 %|50.0 %"} << "1,1,0";
+    QTest::newRow("failed as of") << "rpt_tst_log_failed.rpt" << QStringList{"", "", "2024-03-05"}
+                                  << QStringList{"c3 Fail"} << QStringList{"As of: 05 Mar 2024"} << QStringList{} << "";
+    QTest::newRow("passed, component") << "rpt_tst_log_pass.rpt" << QStringList{"", "Login"}
+                                       << QStringList{"c1 Pass", "c4 Pass"} << QStringList{"Component: Login"}
+                                       << QStringList{} << "";
+    QTest::newRow("passed as of") << "rpt_tst_log_pass.rpt" << QStringList{"", "", "2024-03-04"}
+                                  << QStringList{"c2 Pass"} << QStringList{"As of: 04 Mar 2024"} << QStringList{} << "";
+}
+
+// c1 fails then passes, c2 passes then fails after 05 Mar, c3 fails, c4 is first run on 07 Mar.
+void TestReports::progressAsOfAndNarrowingFollowTheHistory()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, more);
+    QFETCH(QStringList, results);
+    QFETCH(QStringList, captions);
+    QFETCH(QStringList, progress);
+    QFETCH(QString, lastBar);
+    TempDatabase db;
+    db.addProject("Hist");
+    db.addProject("Other");
+    const QStringList c1{"Hist", "Functional", "Login", "Screen", "c1"}, c2{"Hist", "Functional", "Login", "Screen", "c2"},
+        c3{"Hist", "Functional", "Report", "Screen", "c3"}, c4{"Hist", "Performance", "Login", "Screen", "c4"};
+    db.addCases({c1 + QStringList{"d", "e"}, c2 + QStringList{"d", "e"}, c3 + QStringList{"d", "e"},
+                 c4 + QStringList{"d", "e"}, {"Other", "Functional", "Login", "Screen", "c1", "d", "e"}});
+    const QList<std::tuple<QStringList, QString, QString>> history{
+        {c1, "Fail", "2024-03-04"}, {c2, "Pass", "2024-03-04"}, {c1, "Pass", "2024-03-05"},
+        {c3, "Fail", "2024-03-05"}, {c2, "Fail", "2024-03-07"}, {c4, "Pass", "2024-03-07"},
+        {{"Other", "Functional", "Login", "Screen", "c1"}, "Pass", "2024-03-06"}};
+    for (const auto &[key, pass, date] : history) {
+        addHistory(db, key, pass, date);
+        logResult(db, key, pass, pass + " on " + date, "", "", date);
+    }
+
+    const Shown s = show(shipped(file), db.path(), "Hist", "Acme", more);
+    QStringList shownResults;
+    const QStringList ids = s.column("qv_zr_tst_case_id");
+    for (int i = 0; i < ids.size(); ++i)
+        shownResults << ids.at(i) + " " + s.column("result").at(i);
+    QCOMPARE(shownResults, results);
+    QCOMPARE(s.layout.captionLines.mid(1), captions);
+    QStringList progressRows;
+    QString bar;
+    for (const SummaryTable &table : s.layout.tables) {
+        if (table.title != "Progress over time")
+            continue;
+        for (const QStringList &row : table.rows)
+            progressRows << row.join('|');
+        for (const ChartBar &part : table.bars.last())
+            bar += (bar.isEmpty() ? "" : ",") + QString::number(part.count);
+    }
+    QCOMPARE(progressRows, progress);
+    QCOMPARE(bar, lastBar);
 }
 
 void TestReports::reportReadsThroughItsOwnReadOnlyConnection()
@@ -1064,7 +1178,7 @@ void TestReports::viewerNavigatesZoomsAndExports()
         if (!progress || shownOf >= 0)
             return;
         if (!progress->isVisible()) {
-            QThread::msleep(40); // a slow disk
+            QThread::msleep(80); // a slow disk
             return;
         }
         shownOf = progress->maximum();
@@ -1194,7 +1308,7 @@ void TestReports::reportWindowKeysToolsAndCsv()
     const QStringList texts{"He said \"yes\", then left", "line one\r\nline two", "first\nsecond", "Prüfung «Ω» 日本語 Привет",
                             "a,b,,c", "\"quoted\"", "-2+3"};
     QList<QStringList> cases;
-    for (int i = 0; i < 60; ++i)
+    for (int i = 0; i < 90; ++i)
         cases.append({project, i % 2 ? "Functional, UI" : "Load", i % 3 ? "Login" : "Панель", "Screen", QString::number(i),
                       texts.at(i % texts.size()) + " " + words(i % 20 + 1, "w"), texts.at((i + 1) % texts.size())});
     f.db.addCases(cases);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <vector>
 
 using ReportUnits::fromPoints;
@@ -74,25 +75,78 @@ Measure measure(const ReportRows &rows, int field, ReportColumn::Format format, 
     return m;
 }
 
-// The widest word of a heading: headings wrap between words, never inside one.
-double widestWord(const QString &header, const QFontMetricsF &bold)
+// The narrowest width that sets a heading on two lines at most: headings
+// wrap between words, never inside one, and a third line would make every
+// page's column headings taller.
+double headingWidth(const QString &header, const QFontMetricsF &bold)
 {
-    double widest = 0;
-    for (const QString &word : header.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        widest = std::max(widest, bold.horizontalAdvance(word));
-    return widest;
+    const QStringList words = header.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    double narrowest = bold.horizontalAdvance(words.join(QLatin1Char(' ')));
+    for (qsizetype at = 1; at < words.size(); ++at) {
+        const double first = bold.horizontalAdvance(words.mid(0, at).join(QLatin1Char(' ')));
+        const double second = bold.horizontalAdvance(words.mid(at).join(QLatin1Char(' ')));
+        narrowest = std::min(narrowest, std::max(first, second));
+    }
+    return narrowest;
 }
 
 struct Candidate
 {
     int index;
-    double least;  // the widest heading word, padded
+    double least;  // the heading on two lines, padded
     double fit;    // the widest text, padded; 0 for a long text
     double weight; // a long text's average length
 };
 
+// A text's words, each as wide as its characters, and where its lines end
+// by hand: enough to count the lines it wraps to at any width.
+struct Words
+{
+    std::vector<float> widths; // a negative width ends a line
+};
+
+Words wordsOf(QStringView text, CharWidths &charWidths)
+{
+    Words w;
+    qsizetype start = 0;
+    for (qsizetype at = 0; at <= text.size(); ++at) {
+        const bool end = at == text.size();
+        const QChar c = end ? QChar() : text.at(at);
+        if (!end && c != QLatin1Char(' ') && c != QLatin1Char('\n'))
+            continue;
+        if (at > start)
+            w.widths.push_back(float(charWidths.of(text.mid(start, at - start)) * 1.02));
+        if (c == QLatin1Char('\n'))
+            w.widths.push_back(-1);
+        start = at + 1;
+    }
+    return w;
+}
+
+// The lines a text wraps to between words, as the painter breaks them.
+int linesAt(const Words &words, double width, double space)
+{
+    int lines = 1;
+    double line = 0;
+    for (const float w : words.widths) {
+        if (w < 0) {
+            ++lines;
+            line = 0;
+        } else if (line == 0) {
+            lines += int(w / width); // a word longer than the line breaks inside
+            line = w > width ? std::fmod(double(w), width) : w;
+        } else if (line + space + w > width) {
+            ++lines;
+            line = w;
+        } else {
+            line += space + w;
+        }
+    }
+    return lines;
+}
+
 // The long texts' widths that make the rows shortest, tried in steps of a
-// twentieth of the room over a sample of the rows: a row is as tall as its
+// fortieth of the room over a sample of the rows: a row is as tall as its
 // tallest cell, so the texts that run long together decide it.
 QList<double> shareRoom(const ReportRows &rows, const QStringList &fields, const ReportDefinition &definition,
                         const QList<Candidate> &candidates, const QList<int> &longOnes, CharWidths &charWidths,
@@ -107,39 +161,50 @@ QList<double> shareRoom(const ReportRows &rows, const QStringList &fields, const
         best << room * candidates.at(i).weight / weights;
     if (n < 2 || n > 4 || rows.isEmpty())
         return best;
-    // Per sampled row, each long text's width on one line, a little more for the ends of lines.
+    const int parts = 40;
+    const double space = charWidths.of(QStringLiteral(" "));
+    // Per long text, per share of the room, the lines of each sampled row.
     const qsizetype step = std::max<qsizetype>(1, rows.size() / 1500);
-    std::vector<double> textWidth;
-    for (qsizetype r = 0; r < rows.size(); r += step) {
-        for (int i : longOnes) {
-            const ReportColumn &column = definition.columns.at(candidates.at(i).index);
-            textWidth.push_back(charWidths.of(formatValue(rows.at(r, fieldPosition(fields, column.field)), column.format)) * 1.08);
+    const qsizetype sampled = (rows.size() + step - 1) / step;
+    std::vector<std::vector<std::vector<quint8>>> lines(n, std::vector<std::vector<quint8>>(parts + 1));
+    for (int i = 0; i < n; ++i) {
+        const ReportColumn &column = definition.columns.at(candidates.at(longOnes.at(i)).index);
+        const int field = fieldPosition(fields, column.field);
+        std::vector<Words> texts;
+        texts.reserve(size_t(sampled));
+        for (qsizetype r = 0; r < rows.size(); r += step)
+            texts.push_back(wordsOf(formatValue(rows.at(r, field), column.format), charWidths));
+        for (int share = 1; share <= parts - (n - 1); ++share) {
+            const double width = std::max(1.0, room * share / parts - 2 * padding);
+            auto &out = lines[size_t(i)][size_t(share)];
+            out.reserve(texts.size());
+            for (const Words &words : texts)
+                out.push_back(quint8(std::min(255, linesAt(words, width, space))));
         }
     }
-    const auto cost = [&](const QList<double> &widths) {
-        double lines = 0;
-        for (size_t at = 0; at < textWidth.size(); at += n) {
-            double tallest = 1;
-            for (int i = 0; i < n; ++i)
-                tallest = std::max(tallest, std::ceil(textWidth[at + i] / std::max(1.0, widths.at(i) - 2 * padding)));
-            lines += tallest;
-        }
-        return lines;
-    };
-    const int parts = 20;
-    double bestCost = cost(best);
+    double bestCost = std::numeric_limits<double>::max();
     QList<int> split(n, 1);
-    // Every way of giving each long text one twentieth or more.
+    // Every way of giving each long text one fortieth or more.
     std::function<void(int, int)> tryFrom = [&](int column, int left) {
         if (column == n - 1) {
             split[column] = left;
-            QList<double> widths;
-            for (int i = 0; i < n; ++i)
-                widths << room * split.at(i) / parts;
-            const double c = cost(widths);
-            if (c < bestCost) {
-                bestCost = c;
-                best = widths;
+            // The rows' height first; of splits as short, the one wrapping the fewest lines.
+            double cost = 0;
+            for (qsizetype r = 0; r < sampled; ++r) {
+                int tallest = 1;
+                int all = 0;
+                for (int i = 0; i < n; ++i) {
+                    const int cell = lines[size_t(i)][size_t(split.at(i))][size_t(r)];
+                    tallest = std::max(tallest, cell);
+                    all += cell;
+                }
+                cost += tallest + all / (4.0 * n * double(sampled));
+            }
+            if (cost < bestCost) {
+                bestCost = cost;
+                best.clear();
+                for (int i = 0; i < n; ++i)
+                    best << room * split.at(i) / parts;
             }
             return;
         }
@@ -176,7 +241,7 @@ ColumnChoice chooseColumns(const ReportDefinition &definition, const ReportConte
         const Measure m = measure(rows, field, column.format, charWidths, column.noWrap ? width : share * 1.5);
         if (rows.size() > 1 && (grouped || m.constant))
             continue;
-        Candidate c{index, widestWord(column.header, boldMetrics) + 2 * padding + fromPoints(1), 0, 0};
+        Candidate c{index, headingWidth(column.header, boldMetrics) + 2 * padding + fromPoints(1), 0, 0};
         // A pixel to spare for kerning the character widths leave out.
         const double text = m.widest + 2 * padding + fromPoints(1);
         if (column.noWrap || text <= share * 1.5)

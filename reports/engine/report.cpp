@@ -431,6 +431,23 @@ const ReportContent &Report::content()
     for (const ReportColumn &col : m_definition.columns)
         column(col.field, QStringLiteral("a <column>"));
     for (const ReportSummaryItem &item : m_definition.summary) {
+        c.itemFields.append(QStringList());
+        c.itemRows.append(ReportRows());
+        if (item.kind != ReportSummaryItem::Kind::Series)
+            continue;
+        c.itemRows.last() = ReportRows(runQuery(item.query, &c.itemFields.last()));
+        for (const ReportColumn &col : item.columns) {
+            if (fieldPosition(c.itemFields.last(), col.field) < 0)
+                fail(QStringLiteral("a <series> column names the field \"%1\", which its query does not give").arg(col.field));
+        }
+        for (const ReportBar &bar : item.bars) {
+            if (fieldPosition(c.itemFields.last(), bar.value) < 0)
+                fail(QStringLiteral("a <series> bar names the field \"%1\", which its query does not give").arg(bar.value));
+        }
+    }
+    for (const ReportSummaryItem &item : m_definition.summary) {
+        if (item.kind == ReportSummaryItem::Kind::Series)
+            continue;
         if (item.where.isSet())
             column(item.where.field, QStringLiteral("a summary line"));
         if (item.base.isSet())

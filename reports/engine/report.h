@@ -89,6 +89,9 @@ struct ReportContent
     QStringList fields;           // the query's column names
     ReportRows rows;              // the rows shown, sorted by the groups, then the sort keys
     ReportRows everyRow;          // every row read, sorted alike; the summary counts these
+    // Per summary item, the rows its own query gave (a <series>), in their order; empty for the others.
+    QList<QStringList> itemFields;
+    QList<ReportRows> itemRows;
     QDateTime readAt;
 };
 

@@ -74,6 +74,8 @@ private:
     void readSummary(ReportDefinition &def);
     ReportSummaryItem readSummaryItem();
     QList<ReportBar> readBars();
+    ReportBar readBar();
+    void readSeries(ReportSummaryItem &item);
     QStringList list(const QString &name) const;
     bool yesNo(const QString &name, bool byDefault = false);
     void checkQuery(const ReportDefinition &def, const ReportQuery &query, const QString &what) const;
@@ -231,6 +233,10 @@ ReportDefinition Parser::run()
     checkQuery(def, def.query, QStringLiteral("<query>"));
     if (!def.introQuery.sql.isEmpty())
         checkQuery(def, def.introQuery, QStringLiteral("the <query> of <intro>"));
+    for (const ReportSummaryItem &item : std::as_const(def.summary)) {
+        if (item.kind == ReportSummaryItem::Kind::Series)
+            checkQuery(def, item.query, QStringLiteral("the <query> of <series>"));
+    }
     for (const ReportParameter &p : std::as_const(def.parameters)) {
         if (!p.detail.isEmpty() && def.introQuery.sql.isEmpty())
             failAt(m_parametersLine, QStringLiteral("parameter \"%1\" shows the field \"%2\", but the report has no <intro> to read it")
@@ -266,7 +272,7 @@ void Parser::readParameters(ReportDefinition &def)
         if (m_xml.name() != QLatin1String("parameter"))
             fail(QStringLiteral("<parameters> cannot hold %1").arg(element()));
         allowOnly({QStringLiteral("name"), QStringLiteral("caption"), QStringLiteral("show"), QStringLiteral("detail"),
-                   QStringLiteral("optional")});
+                   QStringLiteral("optional"), QStringLiteral("format")});
         ReportParameter p;
         p.name = required(QStringLiteral("name"));
         if (!identifier.match(p.name).hasMatch())
@@ -283,6 +289,10 @@ void Parser::readParameters(ReportDefinition &def)
             fail(QStringLiteral("show must be \"heading\", not \"%1\"").arg(show));
         p.detail = attribute(QStringLiteral("detail"));
         p.optional = yesNo(QStringLiteral("optional"));
+        const QString format = attribute(QStringLiteral("format"));
+        p.date = format == QLatin1String("date");
+        if (!p.date && !format.isEmpty() && format != QLatin1String("text"))
+            fail(QStringLiteral("format must be \"text\" or \"date\", not \"%1\"").arg(format));
         if (!p.detail.isEmpty() && !p.heading && p.caption.isEmpty())
             fail(QStringLiteral("parameter \"%1\" has a detail but is shown neither as the heading nor with a caption").arg(p.name));
         def.parameters.append(p);
@@ -454,7 +464,8 @@ ReportSummaryItem Parser::readSummaryItem()
                                            {QStringLiteral("period"), Kind::Period},
                                            {QStringLiteral("list"), Kind::List},
                                            {QStringLiteral("detail"), Kind::Detail},
-                                           {QStringLiteral("legend"), Kind::Legend}};
+                                           {QStringLiteral("legend"), Kind::Legend},
+                                           {QStringLiteral("series"), Kind::Series}};
     const auto kind = kinds.constFind(m_xml.name().toString());
     if (kind == kinds.cend())
         fail(QStringLiteral("<summary> cannot hold %1").arg(element()));
@@ -495,12 +506,13 @@ ReportSummaryItem Parser::readSummaryItem()
         allowOnly(filter + QStringList{QStringLiteral("by"), QStringLiteral("order")});
         break;
     case Kind::Legend:
+    case Kind::Series:
         allowOnly({QStringLiteral("label")});
         break;
     }
     item.label = item.kind == Kind::BarChart ? attribute(QStringLiteral("label")) : required(QStringLiteral("label"));
     item.where = condition(QStringLiteral("field"), QStringLiteral("equals"), QStringLiteral("notEquals"));
-    if (item.kind != Kind::Count && item.kind != Kind::Rate && item.kind != Kind::Legend)
+    if (item.kind != Kind::Count && item.kind != Kind::Rate && item.kind != Kind::Legend && item.kind != Kind::Series)
         item.by = required(QStringLiteral("by"));
     item.header = attribute(QStringLiteral("header"));
     item.order = list(QStringLiteral("order"));
@@ -534,6 +546,8 @@ ReportSummaryItem Parser::readSummaryItem()
         }
         if (item.columns.isEmpty())
             fail(QStringLiteral("<detail> holds no <column>"));
+    } else if (item.kind == Kind::Series) {
+        readSeries(item);
     } else if (item.kind == Kind::BarChart || item.kind == Kind::Breakdown || item.kind == Kind::Legend) {
         const int line = int(m_xml.lineNumber());
         item.bars = readBars();
@@ -551,6 +565,25 @@ ReportSummaryItem Parser::readSummaryItem()
     return item;
 }
 
+void Parser::readSeries(ReportSummaryItem &item)
+{
+    const int line = int(m_xml.lineNumber());
+    while (nextChild()) {
+        if (m_xml.name() == QLatin1String("query") && item.query.line == 0)
+            item.query = readQuery();
+        else if (m_xml.name() == QLatin1String("column"))
+            item.columns.append(readColumn());
+        else if (m_xml.name() == QLatin1String("bar"))
+            item.bars.append(readBar());
+        else
+            fail(QStringLiteral("<series> cannot hold %1").arg(element()));
+    }
+    if (item.query.line == 0)
+        failAt(line, QStringLiteral("<series> has no <query>"));
+    if (item.columns.isEmpty())
+        failAt(line, QStringLiteral("<series> holds no <column>"));
+}
+
 QList<ReportBar> Parser::readBars()
 {
     const QString parent = element();
@@ -558,18 +591,23 @@ QList<ReportBar> Parser::readBars()
     while (nextChild()) {
         if (m_xml.name() != QLatin1String("bar"))
             fail(QStringLiteral("%1 cannot hold %2").arg(parent, element()));
-        allowOnly({QStringLiteral("value"), QStringLiteral("label"), QStringLiteral("color")});
-        ReportBar bar;
-        bar.value = attribute(QStringLiteral("value"));
-        bar.label = required(QStringLiteral("label"));
-        const QString color = attribute(QStringLiteral("color"));
-        bar.color = color.isEmpty() ? QColor(Qt::darkGray) : QColor::fromString(color);
-        if (!bar.color.isValid())
-            fail(QStringLiteral("\"%1\" is not a colour").arg(color));
-        bars.append(bar);
-        noChildren();
+        bars.append(readBar());
     }
     return bars;
+}
+
+ReportBar Parser::readBar()
+{
+    allowOnly({QStringLiteral("value"), QStringLiteral("label"), QStringLiteral("color")});
+    ReportBar bar;
+    bar.value = attribute(QStringLiteral("value"));
+    bar.label = required(QStringLiteral("label"));
+    const QString color = attribute(QStringLiteral("color"));
+    bar.color = color.isEmpty() ? QColor(Qt::darkGray) : QColor::fromString(color);
+    if (!bar.color.isValid())
+        fail(QStringLiteral("\"%1\" is not a colour").arg(color));
+    noChildren();
+    return bar;
 }
 
 } // namespace

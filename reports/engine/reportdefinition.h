@@ -29,6 +29,7 @@ struct ReportParameter
     bool heading = false; // its value heads every page
     QString detail;       // a field of the intro query shown with the value: under the heading, or after the caption's
     bool optional = false; // left empty, its caption is not shown
+    bool date = false;     // a stored yyyy-MM-dd shown as a date
 };
 
 struct ReportQuery
@@ -84,7 +85,9 @@ struct ReportSummaryItem
 {
     // Detail lists the matching rows whose by value is among order, in that
     // order, as far as the page goes; Legend names the colours of <bar>s.
-    enum class Kind { Count, CountBy, Rate, BarChart, Breakdown, CrossTab, Period, List, Detail, Legend };
+    // Series lists the rows of its own query, one a line, with a bar made of
+    // the numbers in its <bar> fields.
+    enum class Kind { Count, CountBy, Rate, BarChart, Breakdown, CrossTab, Period, List, Detail, Legend, Series };
 
     Kind kind = Kind::Count;
     QString label;
@@ -100,7 +103,8 @@ struct ReportSummaryItem
     QStringList rateBase;
     QString rateLabel;      // Breakdown: the rate column's heading
     QString across;         // CrossTab: the field whose values are the columns; Breakdown: the bars' field
-    QList<ReportColumn> columns; // Detail: the fields shown of each row listed, each its text's first line
+    QList<ReportColumn> columns; // Detail, Series: the fields shown of each row listed
+    ReportQuery query;           // Series: the rows listed
 };
 
 struct ReportDefinition

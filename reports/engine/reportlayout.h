@@ -32,6 +32,7 @@ struct PageItem
     qsizetype row = -1;     // Row: the row shown
     int level = 0;          // GroupHeader, GroupFooter: the group, the outermost 0
     int table = -1;         // Table: the summary table
+    double left = 0;        // Table: set beside the one before it
     int firstLine = 0;      // Row: the part of its lines on this page; Table: of its body rows
     int lastLine = 0;       // one past the last
     bool continued = false; // GroupHeader, Table: carried on from an earlier page
@@ -75,6 +76,17 @@ struct SummaryTable
     QList<QList<QStringList>> cells;
     QList<int> rowLines;
     int headerLines = 0;
+
+    static constexpr double gapAbove = ReportUnits::fromPoints(5);
+
+    // Its columns and its chart, as painted.
+    double bodyWidth() const
+    {
+        double width = chartWidth > 0 ? chartWidth + ReportUnits::fromPoints(8) : 0;
+        for (double column : columnWidth)
+            width += column;
+        return width;
+    }
 };
 
 // The wrapped lines of each row's cells. A long report keeps only where each

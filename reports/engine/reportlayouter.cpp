@@ -65,6 +65,7 @@ public:
     }
 
     double room() const { return m_bodyBottom - m_y; }
+    double bottom() const { return m_bodyBottom; }
     double roomOnFreshPage() const { return m_bodyBottom - m_bodyTop - (m_pageTopHeight ? m_pageTopHeight() : 0); }
     bool pageIsFresh() const { return m_fresh; }
 
@@ -108,6 +109,15 @@ public:
     {
         item.top = m_y;
         m_y += item.height;
+        m_layout.pages.last().items.append(std::move(item));
+        m_fresh = false;
+    }
+
+    // Beside what stands from top down on this page; the next item goes below both.
+    void placeBeside(PageItem item, double top)
+    {
+        item.top = top;
+        m_y = std::max(m_y, top + item.height);
         m_layout.pages.last().items.append(std::move(item));
         m_fresh = false;
     }
@@ -187,20 +197,20 @@ ReportLayouter::Steps::Steps(const ReportDefinition &definition, const ReportCon
 // The page, its fonts, and the heading and footer every page has.
 void ReportLayouter::Steps::setUpPage(const QStringList &parameterValues, const QDate &printedOn)
 {
-    layout.pageLayout = QPageLayout(QPageSize(QPageSize::A4), m_definition.orientation, QMarginsF(15, 15, 15, 15),
+    layout.pageLayout = QPageLayout(QPageSize(QPageSize::A4), m_definition.orientation, QMarginsF(10, 10, 10, 8),
                                     QPageLayout::Millimeter);
     const QRectF paint = layout.pageLayout.paintRectPoints();
     layout.paintSize = QSizeF(fromPoints(paint.width()), fromPoints(paint.height()));
     const double width = layout.paintSize.width();
 
-    layout.bodyFont = reportFont(8.5);
-    layout.boldFont = reportFont(8.5, true);
+    layout.bodyFont = reportFont(7.5);
+    layout.boldFont = reportFont(7.5, true);
     layout.headingFont = reportFont(15, true);
     layout.titleFont = reportFont(12, true);
     layout.smallFont = reportFont(7.5);
     layout.levelFont = reportFont(9.5, true);
     layout.lineHeight = QFontMetricsF(layout.bodyFont).lineSpacing();
-    layout.cellPadding = fromPoints(2.5);
+    layout.cellPadding = fromPoints(1.5);
 
     // The heading parameter with its detail (the company and its address), the
     // title, the captioned parameters with theirs.
@@ -209,7 +219,8 @@ void ReportLayouter::Steps::setUpPage(const QStringList &parameterValues, const 
     QStringList footer{m_definition.title};
     for (int i = 0; i < m_definition.parameters.size(); ++i) {
         const ReportParameter &parameter = m_definition.parameters.at(i);
-        const QString value = parameterValues.value(i);
+        const QString value = parameter.date ? formatValue(parameterValues.value(i), ReportColumn::Format::Date)
+                                             : parameterValues.value(i);
         const QString detail = m_content.parameterDetails.value(i).trimmed();
         if (parameter.heading && layout.heading.isEmpty()) {
             layout.heading = value;
@@ -354,15 +365,80 @@ void ReportLayouter::Steps::placeSummary()
     title.kind = PageItem::Kind::SummaryTitle;
     title.lines = wrapText(m_definition.summaryTitle.isEmpty() ? QStringLiteral("Summary") : m_definition.summaryTitle,
                            layout.titleFont, layout.paintSize.width());
-    title.height = title.lines.size() * QFontMetricsF(layout.titleFont).lineSpacing() + fromPoints(10);
+    title.height = title.lines.size() * QFontMetricsF(layout.titleFont).lineSpacing() + fromPoints(6);
     double height = title.height;
     for (const SummaryTable &table : std::as_const(layout.tables))
         height += tableHeight(table, 0, int(table.rows.size()));
     if (height > m_pages.room() && !m_pages.pageIsFresh())
         m_pages.newPage();
     m_pages.place(title);
-    for (int table = 0; table < layout.tables.size(); ++table)
-        placeTable(table);
+    // Tables narrow enough stand side by side, and under a short one beside a
+    // taller, so that a small project's summary and its rows share a page: a
+    // table goes into the first row of tables on this page with room for it.
+    const double gap = fromPoints(16);
+    const double pageWidth = layout.paintSize.width();
+    const QFontMetricsF bold(layout.boldFont);
+    struct Slot
+    {
+        double left, right, bottom;
+    };
+    struct Shelf
+    {
+        double top, bottom;
+        QList<Slot> places; // left to right
+    };
+    QList<Shelf> shelves; // on this page
+    int shelvesPage = -1;
+    const auto fitIn = [&](Shelf &shelf, PageItem &item, double width) {
+        for (qsizetype at = 0; at < shelf.places.size(); ++at) {
+            Slot &slot = shelf.places[at];
+            const double right = at + 1 < shelf.places.size() ? shelf.places.at(at + 1).left - gap : pageWidth;
+            if (slot.left + width <= right && slot.bottom + item.height <= shelf.bottom) {
+                item.left = slot.left;
+                m_pages.placeBeside(item, slot.bottom);
+                slot.bottom += item.height;
+                slot.right = std::max(slot.right, slot.left + width);
+                return true;
+            }
+        }
+        const double left = shelf.places.last().right + gap;
+        const bool last = &shelf == &shelves.last();
+        // Only the last row of tables may grow downwards.
+        if (left + width > pageWidth || shelf.top + item.height > (last ? m_pages.bottom() : shelf.bottom))
+            return false;
+        item.left = left;
+        m_pages.placeBeside(item, shelf.top);
+        shelf.places.append({left, left + width, shelf.top + item.height});
+        shelf.bottom = std::max(shelf.bottom, shelf.top + item.height);
+        return true;
+    };
+    for (int index = 0; index < layout.tables.size(); ++index) {
+        const SummaryTable &table = layout.tables.at(index);
+        const double width = std::max(table.bodyWidth(), bold.horizontalAdvance(table.title));
+        const int rows = int(table.rows.size());
+        PageItem item;
+        item.kind = PageItem::Kind::Table;
+        item.table = index;
+        item.lastLine = rows;
+        item.height = tableHeight(table, 0, rows);
+        if (shelvesPage != layout.pageCount())
+            shelves.clear();
+        bool placed = false;
+        for (Shelf &shelf : shelves) {
+            if (!table.toPageEnd && !placed)
+                placed = fitIn(shelf, item, width);
+        }
+        if (placed)
+            continue;
+        placeTable(index);
+        const PageItem &last = layout.pages.last().items.last();
+        if (shelvesPage != layout.pageCount())
+            shelves.clear();
+        shelvesPage = layout.pageCount();
+        if (!table.toPageEnd && last.kind == PageItem::Kind::Table && last.table == index && last.firstLine == 0
+            && last.lastLine == rows)
+            shelves.append({last.top, last.top + last.height, {{0, width, last.top + last.height}}});
+    }
 }
 
 // A table longer than the room left goes on over the next pages, its title
@@ -446,23 +522,31 @@ void ReportLayouter::Steps::measureTable(SummaryTable &table) const
         for (const QStringList &row : std::as_const(table.rows))
             widest = std::max(widest, bold.horizontalAdvance(row.value(column)));
         table.columnWidth[column] =
-            std::max(widest, fromPoints(column == 0 ? 90 : 40)) + 2 * pad + (column == 0 ? fromPoints(8) : 0);
+            std::max(widest, fromPoints(column == 0 ? 60 : 30)) + 2 * pad + fromPoints(column == 0 ? 9 : 1);
         table.alignment << (column == 0 ? Qt::AlignLeft : Qt::AlignRight);
     }
     if (table.legend) {
-        // One row: each label after a swatch of its colour.
+        // One row: its title, then each label after a swatch of its colour.
         table.columnWidth = QList<double>();
         table.alignment = QList<Qt::Alignment>();
         QStringList labels;
+        QList<ChartBar> swatches;
+        if (!table.title.isEmpty()) {
+            labels << table.title + QStringLiteral(":");
+            swatches << ChartBar(); // no colour: no swatch
+            table.title.clear();
+        }
         for (const QStringList &row : std::as_const(table.rows))
             labels << row.value(0);
-        QList<ChartBar> swatches;
         for (const QList<ChartBar> &bars : std::as_const(table.bars))
             swatches += bars;
         table.rows = {labels};
         table.bars = {swatches};
-        for (const QString &label : std::as_const(labels)) {
-            table.columnWidth << body.horizontalAdvance(label) + legendSwatch * 1.5 + 2 * pad + fromPoints(12);
+        for (qsizetype i = 0; i < labels.size(); ++i) {
+            const bool swatch = swatches.at(i).color.isValid();
+            table.columnWidth << (swatch ? body.horizontalAdvance(labels.at(i)) + legendSwatch * 1.5
+                                         : QFontMetricsF(layout.boldFont).horizontalAdvance(labels.at(i)))
+                                     + 2 * pad + fromPoints(12);
             table.alignment << Qt::AlignLeft;
         }
         table.cells = {QList<QStringList>()};
@@ -482,7 +566,7 @@ void ReportLayouter::Steps::measureTable(SummaryTable &table) const
             table.chartScale = std::max(table.chartScale, sum);
         chart = chart || !table.bars.at(row).isEmpty();
     }
-    table.chartWidth = chart ? std::min(fromPoints(200), width * 0.3) : 0;
+    table.chartWidth = chart ? std::min(fromPoints(100), width * 0.3) : 0;
     double sum = 0;
     for (double columnWidth : std::as_const(table.columnWidth))
         sum += columnWidth;
@@ -555,7 +639,7 @@ void ReportLayouter::Steps::fitToWidth(SummaryTable &table) const
 
 double ReportLayouter::Steps::tableHeight(const SummaryTable &table, int first, int last) const
 {
-    double height = fromPoints(8); // the gap above
+    double height = SummaryTable::gapAbove;
     if (!table.title.isEmpty())
         height += layout.lineHeight + fromPoints(2);
     if (table.headerLines > 0)

@@ -141,25 +141,27 @@ void paintTable(QPainter &painter, const ReportLayout &layout, const PageItem &i
 {
     const SummaryTable &table = layout.tables.at(item.table);
     const double pad = layout.cellPadding;
-    double y = item.top + fromPoints(8);
-    double tableWidth = table.chartWidth > 0 ? table.chartWidth + fromPoints(8) : 0;
-    for (double columnWidth : table.columnWidth)
-        tableWidth += columnWidth;
+    double y = item.top + SummaryTable::gapAbove;
+    const double tableWidth = table.bodyWidth();
+    painter.save();
+    painter.translate(item.left, 0);
     if (!table.title.isEmpty()) {
         painter.setFont(layout.boldFont);
         const QString title = item.continued ? table.title + QStringLiteral(" (continued)") : table.title;
-        painter.drawText(QRectF(0, y, layout.paintSize.width(), layout.lineHeight),
+        painter.drawText(QRectF(0, y, layout.paintSize.width() - item.left, layout.lineHeight),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
         y += layout.lineHeight + fromPoints(2);
     }
     auto cells = [&](const QList<QStringList> &rowLines, double top, int lines) {
         double x = 0;
         for (int column = 0; column < rowLines.size() && column < table.columnWidth.size(); ++column) {
-            // A legend's label follows a square of its colour.
-            const double swatch = table.legend ? fromPoints(8) : 0;
+            // A legend's label follows a square of its colour; its title has none.
+            const QColor colour = table.legend ? table.bars.value(0).value(column).color : QColor();
+            const double swatch = colour.isValid() ? fromPoints(8) : 0;
+            if (colour.isValid())
+                painter.fillRect(QRectF(x + pad, top + pad + (layout.lineHeight - swatch) / 2, swatch, swatch), colour);
             if (table.legend)
-                painter.fillRect(QRectF(x + pad, top + pad + (layout.lineHeight - swatch) / 2, swatch, swatch),
-                                 table.bars.value(0).value(column).color);
+                painter.setFont(colour.isValid() ? layout.bodyFont : layout.boldFont);
             drawLines(painter, rowLines.at(column),
                       QRectF(x + pad + swatch * 1.5, top + pad, table.columnWidth.at(column) - 2 * pad - swatch * 1.5,
                              lines * layout.lineHeight),
@@ -196,7 +198,7 @@ void paintTable(QPainter &painter, const ReportLayout &layout, const PageItem &i
     }
     painter.setPen(grid);
     painter.drawLine(QPointF(0, y), QPointF(tableWidth, y));
-    painter.setPen(Qt::black);
+    painter.restore();
 }
 
 } // namespace

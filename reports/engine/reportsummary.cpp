@@ -355,6 +355,34 @@ public:
         return table;
     }
 
+    // The rows of the item's own query, each beside a bar of its <bar> fields' numbers.
+    SummaryTable seriesTable(const ReportSummaryItem &item, qsizetype at) const
+    {
+        SummaryTable table;
+        table.title = item.label;
+        const QStringList &fields = m_content.itemFields.at(at);
+        const ReportRows &rows = m_content.itemRows.at(at);
+        QList<int> shownFields;
+        for (const ReportColumn &c : item.columns) {
+            table.header << c.header;
+            shownFields << fieldPosition(fields, c.field);
+        }
+        QList<int> barFields;
+        for (const ReportBar &b : item.bars)
+            barFields << fieldPosition(fields, b.value);
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            QStringList cells;
+            for (int i = 0; i < shownFields.size(); ++i)
+                cells << formatValue(rows.at(r, shownFields.at(i)), item.columns.at(i).format);
+            table.rows << cells;
+            QList<ChartBar> bar;
+            for (int i = 0; i < barFields.size(); ++i)
+                bar << ChartBar{item.bars.at(i).label, item.bars.at(i).color, rows.at(r, barFields.at(i)).toInt()};
+            table.bars << bar;
+        }
+        return table;
+    }
+
     static SummaryTable legendTable(const ReportSummaryItem &item)
     {
         SummaryTable table;
@@ -387,7 +415,8 @@ QList<SummaryTable> summaryTables(const ReportDefinition &definition, const Repo
     const TableMaker maker(content);
     QList<SummaryTable> tables;
     bool inTotals = false;
-    for (const ReportSummaryItem &item : definition.summary) {
+    for (qsizetype at = 0; at < definition.summary.size(); ++at) {
+        const ReportSummaryItem &item = definition.summary.at(at);
         const bool total = item.kind == Kind::Count || item.kind == Kind::Rate;
         if (total) {
             if (!inTotals)
@@ -421,6 +450,11 @@ QList<SummaryTable> summaryTables(const ReportDefinition &definition, const Repo
             break;
         case Kind::Legend:
             tables << TableMaker::legendTable(item);
+            break;
+        case Kind::Series:
+            // Nothing to show of a project never tested.
+            if (!content.itemRows.at(at).isEmpty())
+                tables << maker.seriesTable(item, at);
             break;
         case Kind::Count:
         case Kind::Rate:
