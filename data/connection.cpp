@@ -39,6 +39,12 @@ QList<Connection *> &registry()
     return list;
 }
 
+QString &serverPassword()
+{
+    static QString password;
+    return password;
+}
+
 sqlite3 *engineOf(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver()->handle();
@@ -133,6 +139,20 @@ void Connection::openReadOnly(const QString &path)
     opened(info.absoluteFilePath(), Access::ReadOnly);
 }
 
+void Connection::setServerPassword(const QString &password)
+{
+    serverPassword() = password;
+}
+
+Connection::PasswordTrouble Connection::passwordTrouble(const QString &engineMessage)
+{
+    if (engineMessage.contains(QLatin1String("no password supplied")))
+        return PasswordTrouble::Missing;
+    if (engineMessage.contains(QLatin1String("password authentication failed")))
+        return PasswordTrouble::Wrong;
+    return PasswordTrouble::None;
+}
+
 void Connection::openServer(const QString &text, Access access)
 {
     close();
@@ -148,7 +168,10 @@ void Connection::openServer(const QString &text, Access access)
         db.setPort(location.port());
         db.setUserName(location.user());
         db.setDatabaseName(location.database());
-        // libpq finds the password itself (~/.pgpass, the service file, PGPASSWORD).
+        // libpq finds the password itself (~/.pgpass, the service file, PGPASSWORD)
+        // unless the user typed one.
+        if (!serverPassword().isEmpty())
+            db.setPassword(serverPassword());
         QStringList options{QStringLiteral("connect_timeout=10")};
         if (!location.service().isEmpty())
             options << QStringLiteral("service=") + location.service();

@@ -70,6 +70,14 @@ public:
     // Every live connection object, open or not.
     static QList<Connection *> all();
 
+    // The server password the user typed, for every connection of this run;
+    // kept in memory only, never written anywhere.
+    static void setServerPassword(const QString &password);
+    // Why a server refused an open for its password: none was found (libpq's
+    // places hold none, none was typed), or the one given is wrong.
+    enum class PasswordTrouble { None, Missing, Wrong };
+    static PasswordTrouble passwordTrouble(const QString &engineMessage);
+
 private:
     QString m_name;
     void openReadOnly(const QString &path);

@@ -3,10 +3,13 @@
 // good one it clears what a killed copy left and shows the main window.
 #include "apppaths.h"
 #include "apppathsoverride.h"
+#include "databaselocation.h"
+#include "pgserver.h"
 #include "schema.h"
 #include "startup.h"
 #include "windowtest.h"
 
+#include <QSettings>
 #include <QSqlQuery>
 #include <QTimer>
 
@@ -39,6 +42,8 @@ private slots:
     void unopenableFileShowsTheMessageAndEnds_data();
     void unopenableFileShowsTheMessageAndEnds();
     void goodFileShowsTheMainWindow();
+    void chosenDatabaseOpensOrEnds_data();
+    void chosenDatabaseOpensOrEnds();
     void conopenTwiceIsANoOpAndObjectsHoldTheirOwnConnections();
 };
 
@@ -96,6 +101,83 @@ void TestStartup::goodFileShowsTheMainWindow()
     QCOMPARE(counter.shown, 1);
     QVERIFY(!QFileInfo::exists(part));
     QVERIFY(services.messages->boxes.isEmpty());
+}
+
+// verolan.conf beside the portable program and --database name the database;
+// one that cannot be opened gives the message and ends, never an empty database.
+void TestStartup::chosenDatabaseOpensOrEnds_data()
+{
+    QTest::addColumn<QString>("settings"); // database= in verolan.conf; "other" a second good file
+    QTest::addColumn<QString>("option");   // --database
+    QTest::addColumn<QStringList>("passwords");
+    QTest::addColumn<QString>("opened");   // "other", "server", "password", or "" when the program ends
+    QTest::addColumn<QString>("message");  // the message's second line starts so
+    QTest::newRow("settings name a file") << "other" << "" << QStringList() << "other" << "";
+    QTest::newRow("option over the settings") << "/nowhere/testing.mdb" << "other" << QStringList() << "other" << "";
+    QTest::newRow("settings name a missing file") << "/nowhere/testing.mdb" << "" << QStringList() << ""
+                                                  << "Cannot open the database /nowhere/testing.mdb\n";
+    QTest::newRow("bad port") << "" << "postgresql://db.example:port/testing" << QStringList() << ""
+                              << "postgresql://db.example:port/testing: ";
+    QTest::newRow("no server there") << "postgresql:///testing?host=/nowhere" << "" << QStringList() << ""
+                                     << "Cannot open the database /nowhere/testing\n";
+    QTest::newRow("server") << "" << "server" << QStringList() << "server" << "";
+    QTest::newRow("password typed") << "" << "password" << QStringList{"s3cret"} << "password" << "";
+    QTest::newRow("password box cancelled") << "" << "password" << QStringList() << "" << "Cannot open the database";
+    QTest::newRow("wrong password") << "password" << "" << QStringList{"guess"} << ""
+                                    << "The password for tester@";
+}
+
+void TestStartup::chosenDatabaseOpensOrEnds()
+{
+    QFETCH(QString, settings);
+    QFETCH(QString, option);
+    QFETCH(QStringList, passwords);
+    QFETCH(QString, opened);
+    QFETCH(QString, message);
+    const bool onServer = settings == "password" || option == "password" || option == "server";
+    if (onServer && !TempDatabase::serverProblem().isEmpty())
+        QSKIP(qPrintable(TempDatabase::serverProblem()));
+    TempDatabase other;
+    TempDatabase program; // the program's folder, its own testing.mdb beside it
+    static QString serverDb, passwordDb;
+    if (onServer && serverDb.isEmpty()) {
+        serverDb = PgServer::shared().createDatabase();
+        passwordDb = PgServer::shared().createPasswordDatabase("tester", "s3cret");
+    }
+    const QMap<QString, QString> names{{"other", other.path()}, {"server", serverDb}, {"password", passwordDb}};
+    QSettings(QDir(program.folder()).filePath("verolan.conf"), QSettings::IniFormat)
+        .setValue("database", names.value(settings, settings));
+    option = names.value(option, option);
+    Connection::setServerPassword(QString());
+    ServiceRecorders services;
+    services.messages->passwords = passwords;
+    QString title;
+    QStringList paths;
+    QTimer::singleShot(0, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            title = w->objectName() == "mdi_main" ? w->windowTitle() : title;
+        for (Connection *c : Connection::all())
+            paths << c->path();
+        QApplication::exit(0);
+    });
+    int ended = -1;
+    try {
+        runProgram(*qApp, option);
+    } catch (const ProgramEnded &e) {
+        ended = e.exitCode;
+    }
+    AppPaths::chooseDatabase(QString());
+    QCOMPARE(services.messages->boxes.size(), passwords.size() + (opened.isEmpty() ? 1 : 0) + (message.endsWith("database")));
+    if (opened.isEmpty()) {
+        QCOMPARE(ended, 1);
+        QVERIFY2(services.messages->texts().last().startsWith("Not able to acess database\n" + message),
+                 qPrintable(services.messages->texts().last()));
+        return;
+    }
+    QCOMPARE(ended, -1);
+    QVERIFY(paths.contains(names.value(opened)) && !paths.contains(program.path()));
+    QCOMPARE(title, opened != "other" ? "Verolan - " + DatabaseLocation::parse(option).displayName()
+                                      : QStringLiteral("Verolan"));
 }
 
 void TestStartup::conopenTwiceIsANoOpAndObjectsHoldTheirOwnConnections()

@@ -102,11 +102,10 @@ bool PgServer::runTool(const QString &tool, const QStringList &args, QString *ou
     return ok;
 }
 
-QString PgServer::createDatabase()
+QString PgServer::superuserSql(const QStringList &statements)
 {
     if (!m_problem.isEmpty())
         throw std::runtime_error(m_problem.toStdString());
-    const QString name = QStringLiteral("test%1").arg(++m_databases);
     QString failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pgserver"));
@@ -114,11 +113,38 @@ QString PgServer::createDatabase()
         db.setUserName(m_user);
         db.setDatabaseName(QStringLiteral("postgres"));
         QSqlQuery q(db);
-        if (!db.open() || !q.exec(QStringLiteral("create database ") + name))
-            failure = db.lastError().text() + q.lastError().text();
+        if (!db.open())
+            failure = db.lastError().text();
+        for (const QString &statement : statements) {
+            if (failure.isEmpty() && !q.exec(statement))
+                failure = q.lastError().text();
+        }
     }
     QSqlDatabase::removeDatabase(QStringLiteral("pgserver"));
     if (!failure.isEmpty())
-        throw std::runtime_error(("Cannot make a test database: " + failure).toStdString());
+        throw std::runtime_error(("The test server refused: " + failure).toStdString());
+    return QStringLiteral("test%1").arg(m_databases);
+}
+
+QString PgServer::createDatabase()
+{
+    ++m_databases;
+    const QString name = superuserSql({QStringLiteral("create database test%1").arg(m_databases)});
     return QStringLiteral("postgresql:///%1?host=%2&user=%3").arg(name, m_dir.path(), m_user);
+}
+
+QString PgServer::createPasswordDatabase(const QString &user, const QString &password)
+{
+    QFile hba(m_dir.filePath(QStringLiteral("data/pg_hba.conf")));
+    if (!hba.open(QIODevice::ReadWrite))
+        throw std::runtime_error("Cannot change pg_hba.conf");
+    const QByteArray rules = hba.readAll();
+    hba.seek(0);
+    hba.write("local all " + user.toUtf8() + " scram-sha-256\n" + rules);
+    hba.close();
+    ++m_databases;
+    const QString name = superuserSql({QStringLiteral("create role %1 login password '%2'").arg(user, password),
+                                       QStringLiteral("create database test%1 owner %2").arg(m_databases).arg(user),
+                                       QStringLiteral("select pg_reload_conf()")});
+    return QStringLiteral("postgresql://%1@/%2?host=%3").arg(user, name, m_dir.path());
 }

@@ -21,6 +21,9 @@ public:
     // Makes a new empty database; its location as the program takes it.
     // Throws std::runtime_error when it cannot.
     QString createDatabase();
+    // Makes a new empty database owned by a new user whom the server asks for
+    // this password; its location, naming that user.
+    QString createPasswordDatabase(const QString &user, const QString &password);
     QString socketFolder() const { return m_dir.path(); }
     const QString &user() const { return m_user; }
 
@@ -28,6 +31,8 @@ public:
     static PgServer &shared();
 
 private:
+    // Runs the statements as the server's superuser; the newest database's name.
+    QString superuserSql(const QStringList &statements);
     bool runTool(const QString &tool, const QStringList &args, QString *output = nullptr) const;
 
     QTemporaryDir m_dir;
