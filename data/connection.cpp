@@ -14,8 +14,10 @@
 #include <QUrl>
 #include <QUuid>
 #include <optional>
+#include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -137,6 +139,16 @@ void Connection::openReadOnly(const QString &path)
         cannotOpen(path, failure);
     }
     opened(info.absoluteFilePath(), Access::ReadOnly);
+}
+
+QString Connection::userName() const
+{
+    if (m_server) {
+        QSqlQuery q(database());
+        return q.exec(QStringLiteral("select current_user")) && q.next() ? q.value(0).toString() : QString();
+    }
+    const passwd *login = ::getpwuid(::getuid());
+    return login ? QString::fromLocal8Bit(login->pw_name) : qEnvironmentVariable("USER");
 }
 
 void Connection::setServerPassword(const QString &password)

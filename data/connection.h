@@ -67,6 +67,9 @@ public:
     qint64 dataVersion() const;
     QSqlDatabase database() const;
 
+    // Who is saving: the server's user name, on a file the login name.
+    QString userName() const;
+
     // Every live connection object, open or not.
     static QList<Connection *> all();
 

@@ -53,6 +53,7 @@ CREATE TABLE qv_zr_tst_history (
   qv_zr_dt_tst          text COLLATE "C",
   qv_zr_saved_at        text COLLATE "C",
   qv_zr_build           text COLLATE "C",
+  qv_zr_saved_by        text COLLATE "C",
   rowid                 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY
 );
 CREATE INDEX ix_history_case ON qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id);

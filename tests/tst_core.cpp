@@ -4,6 +4,7 @@
 #include "builds.h"
 #include "company.h"
 #include "connection.h"
+#include "databaselocation.h"
 #include "dberror.h"
 #include "projects.h"
 #include "results.h"
@@ -321,7 +322,7 @@ void TestCore::caseDeleteTakesItsHistoryWhenNoRowIsLeft()
     if (stored == 2)
         d.addSecondRowOfTheKey();
     d.db.exec("insert into qv_zr_tst_history select qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
-              "qv_zr_component_type, qv_zr_tst_case_id, 'Fail', 'bad', 'Major', 'Crash', '2024-01-02', 'then', null "
+              "qv_zr_component_type, qv_zr_tst_case_id, 'Fail', 'bad', 'Major', 'Crash', '2024-01-02', 'then', null, null "
               "from qv_zr_tst_cases");
     if (stored == 0)
         d.db.exec("delete from qv_zr_tst_cases where rowid = 1");
@@ -361,6 +362,9 @@ void TestCore::resultLogWritesItsCaseAndAHistoryRow()
     QCOMPARE(shown[0].mid(0, HistoryColumn::SavedAt), (QVariantList{"2024-05-07", "2.0-rc1", "Pass", "", "", "fixed"}));
     const QDateTime savedAt = QDateTime::fromString(shown[0][HistoryColumn::SavedAt].toString(), Qt::ISODate);
     QVERIFY(savedAt >= start && savedAt <= QDateTime::currentDateTime());
+    // Who saved it: the server's user, on a file the login name.
+    QCOMPARE(shown[0][HistoryColumn::SavedBy].toString(), m_engine == Engine::Server ? DatabaseLocation::parse(d.db.path()).user()
+                                                                                     : TempDatabase::loginName());
 
     // A key no case has writes nothing; refused fields write nothing.
     entry.key.id = "T9";

@@ -14,7 +14,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
+#include <pwd.h>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace {
 
@@ -170,4 +172,9 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     file.open(QIODevice::WriteOnly);
     file.write(bytes);
     return file.fileName();
+}
+
+QString TempDatabase::loginName()
+{
+    return QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name);
 }

@@ -19,6 +19,8 @@ public:
     Engine engine() const { return m_server.isEmpty() ? Engine::File : Engine::Server; }
     // Empty when the Server engine can be had, else why not (for a QSKIP).
     static QString serverProblem();
+    // The user's login name, which a file's history records as who saved.
+    static QString loginName();
     QString folder() const { return m_dir.path(); }
     QString path() const;
     // Runs a statement on the file through a connection of the test's own.
