@@ -20,8 +20,6 @@ private slots:
     void serverOpensOnlyOurTables_data();
     void serverOpensOnlyOurTables();
     void readOnlyServerConnectionOnlyReads();
-    void unreachableServerIsNamedWithItsReason_data();
-    void unreachableServerIsNamedWithItsReason();
 };
 
 void TestServerDatabase::parse_data()
@@ -146,35 +144,6 @@ void TestServerDatabase::readOnlyServerConnectionOnlyReads()
     QVERIFY2(insert.detail().contains("read-only transaction"), qPrintable(insert.detail()));
     QCOMPARE(ReadOnlyQuery(cn, "select 1; select 2", limits).fault(), ReadOnlyQuery::Fault::Invalid);
     QCOMPARE(db.count("qv_zr_projects"), 1);
-}
-
-void TestServerDatabase::unreachableServerIsNamedWithItsReason_data()
-{
-    QTest::addColumn<QString>("location"); // %1: the test server's socket folder, %2: its user
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("no such database") << "postgresql:///nosuch?host=%1&user=%2" << "database \"nosuch\" does not exist";
-    QTest::newRow("no such user") << "postgresql://nobody@%1/postgres" << "role \"nobody\" does not exist";
-    QTest::newRow("no server there") << "postgresql:///t?host=%1/none" << "No such file or directory";
-    QTest::newRow("odd characters") << "postgresql://%2@h/t\x01" << "The dbname \"t\x01\" holds a character";
-}
-
-void TestServerDatabase::unreachableServerIsNamedWithItsReason()
-{
-    QFETCH(QString, location);
-    QFETCH(QString, reason);
-    if (!TempDatabase::serverProblem().isEmpty())
-        QSKIP(qPrintable(TempDatabase::serverProblem()));
-    const PgServer &server = PgServer::shared();
-    location.replace("%2", server.user()).replace("%1", QUrl::toPercentEncoding(server.socketFolder()));
-    Connection cn;
-    try {
-        cn.open(location);
-        QFAIL("it opened");
-    } catch (const DbError &e) {
-        QVERIFY2(e.describe().startsWith("Cannot open the database "), qPrintable(e.describe()));
-        QVERIFY2(e.engineMessage().contains(reason), qPrintable(e.engineMessage()));
-    }
-    QCOMPARE(cn.state(), 0);
 }
 
 QTEST_MAIN(TestServerDatabase)
