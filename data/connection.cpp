@@ -143,10 +143,13 @@ void Connection::openReadOnly(const QString &path)
 
 QString Connection::userName() const
 {
-    if (m_server) {
+    // Asked once an open: every result save names it.
+    if (m_server && m_userName.isEmpty()) {
         QSqlQuery q(database());
-        return q.exec(QStringLiteral("select current_user")) && q.next() ? q.value(0).toString() : QString();
+        m_userName = q.exec(QStringLiteral("select current_user")) && q.next() ? q.value(0).toString() : QString();
     }
+    if (m_server)
+        return m_userName;
     const passwd *login = ::getpwuid(::getuid());
     return login ? QString::fromLocal8Bit(login->pw_name) : qEnvironmentVariable("USER");
 }
@@ -271,6 +274,7 @@ void Connection::opened(const QString &path, Access access)
     const std::optional<FileId> id = m_server ? std::nullopt : fileId(m_path);
     m_device = id ? id->device : 0;
     m_inode = id ? id->inode : 0;
+    m_userName.clear();
     ++m_generation;
 }
 

@@ -92,6 +92,7 @@ private:
     bool m_server = false;
     mutable quint64 m_serverVersion = 0;
     quint64 m_generation = 0;
+    mutable QString m_userName; // the server's, once read
     // The file this connection has open, as the file system names it.
     quint64 m_device = 0;
     quint64 m_inode = 0;
