@@ -131,7 +131,7 @@ GeneratedSizes generateDatabase(const QString &path, int total, int historyRows)
         check(sqlite3_prepare_v2(db,
                                  "insert into qv_zr_tst_history select qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
                                  "qv_zr_component_type, qv_zr_tst_case_id, ?3, qv_zr_rslt_act, ?4, ?5, "
-                                 "qv_zr_dt_tst, ?1, ?6 from qv_zr_tst_cases "
+                                 "qv_zr_dt_tst, ?1, ?6, null from qv_zr_tst_cases "
                                  "where rowid = ?2 and qv_zr_dt_tst is not null",
                                  -1, &h, nullptr),
               db, "prepare history");

@@ -60,9 +60,10 @@ ResultLog::ResultLog(Connection &cn, const QString &savedAt)
     , m_history(cn,
                 QStringLiteral("insert into qv_zr_tst_history (qv_zr_pass, qv_zr_rslt_act, qv_zr_dt_tst, "
                                "qv_zr_def_severity, qv_zr_def_cat, qv_zr_prjid, qv_zr_component, "
-                               "qv_zr_component_type, qv_zr_tst_type, qv_zr_tst_case_id, qv_zr_saved_at, qv_zr_build) "
-                               "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                               "qv_zr_component_type, qv_zr_tst_type, qv_zr_tst_case_id, qv_zr_saved_at, qv_zr_build, "
+                               "qv_zr_saved_by) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                 QStringLiteral("Cannot save the test result"))
+    , m_savedBy(cn.userName())
 {
 }
 
@@ -84,7 +85,7 @@ bool ResultLog::write(const TestCaseKey &key, const TestResult &result)
     if (m_result.query().numRowsAffected() == 0)
         return false;
     const QVariant build = result.build.isEmpty() ? QVariant() : QVariant(result.build);
-    m_history.run(stored + key.params() + QVariantList{m_savedAt, build});
+    m_history.run(stored + key.params() + QVariantList{m_savedAt, build, m_savedBy});
     return true;
 }
 
@@ -103,7 +104,7 @@ Rows historyRows(Connection &cn, const TestCaseKey &key)
 {
     return readRows(cn,
                     caseKeySelect(QStringLiteral("qv_zr_dt_tst, qv_zr_build, qv_zr_pass, qv_zr_def_severity, qv_zr_def_cat, "
-                                                 "qv_zr_rslt_act, qv_zr_saved_at"),
+                                                 "qv_zr_rslt_act, qv_zr_saved_at, qv_zr_saved_by"),
                                   QStringLiteral("qv_zr_tst_history"))
                         + QStringLiteral(" order by rowid desc"),
                     key.params());

@@ -37,8 +37,8 @@ struct ResultEntry
 std::optional<Problem> resultProblem(const ResultEntry &entry);
 
 // Writes results into the caller's transaction: the result columns of the
-// first stored case with the key, and a history row of the key, the result and
-// the moment of saving. Nothing when no case has the key.
+// first stored case with the key, and a history row of the key, the result,
+// the moment of saving and who saved it. Nothing when no case has the key.
 class ResultLog
 {
 public:
@@ -54,6 +54,7 @@ private:
     // Prepared once: an import writes thousands of results.
     SqlStatement m_result;
     SqlStatement m_history;
+    QString m_savedBy;
 };
 
 // The test log's save: checks, then writes the result and its history row in
@@ -63,7 +64,7 @@ SaveResult logResult(Connection &cn, const ResultEntry &entry);
 // The results saved for a test case, newest first, with these columns; the
 // build is Null for a result logged without one.
 namespace HistoryColumn {
-enum { Date, Build, Pass, Severity, Category, Actual, SavedAt };
+enum { Date, Build, Pass, Severity, Category, Actual, SavedAt, SavedBy };
 }
 Rows historyRows(Connection &cn, const TestCaseKey &key);
 

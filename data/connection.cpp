@@ -1,8 +1,10 @@
 #include "connection.h"
 
+#include "databaselocation.h"
 #include "dberror.h"
 #include "readonlyguard.h"
 #include "schema.h"
+#include "serverschema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,8 +14,10 @@
 #include <QUrl>
 #include <QUuid>
 #include <optional>
+#include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +39,12 @@ QList<Connection *> &registry()
 {
     static QList<Connection *> list;
     return list;
+}
+
+QString &serverPassword()
+{
+    static QString password;
+    return password;
 }
 
 sqlite3 *engineOf(const QSqlDatabase &db)
@@ -88,7 +98,9 @@ QSqlDatabase Connection::database() const
 
 void Connection::open(const QString &path, Access access)
 {
-    if (access == Access::ReadOnly)
+    if (DatabaseLocation::parse(path).isServer())
+        openServer(path, access);
+    else if (access == Access::ReadOnly)
         openReadOnly(path);
     else
         open(path);
@@ -129,8 +141,77 @@ void Connection::openReadOnly(const QString &path)
     opened(info.absoluteFilePath(), Access::ReadOnly);
 }
 
+QString Connection::userName() const
+{
+    // Asked once an open: every result save names it.
+    if (m_server && m_userName.isEmpty()) {
+        QSqlQuery q(database());
+        m_userName = q.exec(QStringLiteral("select current_user")) && q.next() ? q.value(0).toString() : QString();
+    }
+    if (m_server)
+        return m_userName;
+    const passwd *login = ::getpwuid(::getuid());
+    return login ? QString::fromLocal8Bit(login->pw_name) : qEnvironmentVariable("USER");
+}
+
+void Connection::setServerPassword(const QString &password)
+{
+    serverPassword() = password;
+}
+
+Connection::PasswordTrouble Connection::passwordTrouble(const QString &engineMessage)
+{
+    if (engineMessage.contains(QLatin1String("no password supplied")))
+        return PasswordTrouble::Missing;
+    if (engineMessage.contains(QLatin1String("password authentication failed")))
+        return PasswordTrouble::Wrong;
+    return PasswordTrouble::None;
+}
+
+void Connection::openServer(const QString &text, Access access)
+{
+    close();
+    const DatabaseLocation location = DatabaseLocation::parse(text);
+    if (!location.isValid())
+        cannotOpen(text, location.problem());
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+        if (!db.isValid())
+            failure = QStringLiteral("The PostgreSQL driver of QtSql is not installed (libqt6sql6-psql).");
+        db.setHostName(location.host());
+        db.setPort(location.port());
+        db.setUserName(location.user());
+        db.setDatabaseName(location.database());
+        // libpq finds the password itself (~/.pgpass, the service file, PGPASSWORD)
+        // unless the user typed one.
+        if (!serverPassword().isEmpty())
+            db.setPassword(serverPassword());
+        QStringList options{QStringLiteral("connect_timeout=10")};
+        if (!location.service().isEmpty())
+            options << QStringLiteral("service=") + location.service();
+        if (access == Access::ReadOnly)
+            options << QStringLiteral("options='-c default_transaction_read_only=on'");
+        db.setConnectOptions(options.join(QLatin1Char(';')));
+        if (failure.isEmpty() && !db.open())
+            failure = db.lastError().text();
+        else if (failure.isEmpty() && access == Access::ReadWrite)
+            failure = Schema::readyServer(db);
+        if (!failure.isEmpty())
+            db.close();
+    }
+    if (!failure.isEmpty()) {
+        QSqlDatabase::removeDatabase(m_name);
+        cannotOpen(location.isValid() ? location.displayName() : text, failure);
+    }
+    m_server = true;
+    opened(text, access);
+}
+
 void Connection::open(const QString &path)
 {
+    if (DatabaseLocation::parse(path).isServer())
+        return openServer(path, Access::ReadWrite);
     close();
     const QFileInfo info(path);
     if (!info.exists())
@@ -190,15 +271,16 @@ void Connection::opened(const QString &path, Access access)
 {
     m_path = path;
     m_access = access;
-    const std::optional<FileId> id = fileId(m_path);
+    const std::optional<FileId> id = m_server ? std::nullopt : fileId(m_path);
     m_device = id ? id->device : 0;
     m_inode = id ? id->inode : 0;
+    m_userName.clear();
     ++m_generation;
 }
 
 void Connection::followFile()
 {
-    if (state() != 1)
+    if (state() != 1 || m_server)
         return;
     const std::optional<FileId> id = fileId(m_path);
     if (!id)
@@ -217,6 +299,9 @@ qint64 Connection::dataVersion() const
 {
     if (state() != 1)
         return -1;
+    // A server tells no cheap version of its data: every ask counts as a change.
+    if (m_server)
+        return qint64(++m_serverVersion);
     QSqlQuery q(database());
     if (!q.exec(QStringLiteral("PRAGMA data_version")) || !q.next())
         return -1;
@@ -225,6 +310,7 @@ qint64 Connection::dataVersion() const
 
 void Connection::close()
 {
+    m_server = false;
     if (!QSqlDatabase::contains(m_name))
         return;
     {

@@ -6,8 +6,9 @@
 #include <QSqlDatabase>
 #include <QString>
 
-// One connection to a database file. Every window owns its own; the list of all
-// of them lets a restore close and reopen every connection around the file swap.
+// One connection to the database: a file, or a PostgreSQL database named as
+// DatabaseLocation reads it. Every window owns its own; the list of all of
+// them lets a restore close and reopen every connection around the file swap.
 struct sqlite3;
 
 class Connection
@@ -28,6 +29,11 @@ public:
     // statements of this library; other code reads and writes through them.
     sqlite3 *engine() const;
 
+    // Opens a server database when path names one: an empty one gets the
+    // tables, one with other tables or ours in another shape is refused
+    // (DbError, Kind::CannotOpen, naming what differs). Read-only, every
+    // transaction on it is a read-only one.
+    //
     // Opens an existing file read-write; never creates one. Throws DbError
     // (Kind::CannotOpen) when the file is missing, unreadable, not a database
     // or lacks the program's tables. The pages are not all read here, which
@@ -42,6 +48,8 @@ public:
     void reopen();
     void close();
     Access access() const { return m_access; }
+    // Open on a PostgreSQL server: statements go through the driver, not the file's engine.
+    bool isServer() const { return m_server; }
 
     // Called before each database action: when the file at the path is no
     // longer the one this connection has open (replaced by a restore in another
@@ -59,17 +67,32 @@ public:
     qint64 dataVersion() const;
     QSqlDatabase database() const;
 
+    // Who is saving: the server's user name, on a file the login name.
+    QString userName() const;
+
     // Every live connection object, open or not.
     static QList<Connection *> all();
+
+    // The server password the user typed, for every connection of this run;
+    // kept in memory only, never written anywhere.
+    static void setServerPassword(const QString &password);
+    // Why a server refused an open for its password: none was found (libpq's
+    // places hold none, none was typed), or the one given is wrong.
+    enum class PasswordTrouble { None, Missing, Wrong };
+    static PasswordTrouble passwordTrouble(const QString &engineMessage);
 
 private:
     QString m_name;
     void openReadOnly(const QString &path);
     void opened(const QString &path, Access access);
+    void openServer(const QString &text, Access access);
 
     QString m_path;
     Access m_access = Access::ReadWrite;
+    bool m_server = false;
+    mutable quint64 m_serverVersion = 0;
     quint64 m_generation = 0;
+    mutable QString m_userName; // the server's, once read
     // The file this connection has open, as the file system names it.
     quint64 m_device = 0;
     quint64 m_inode = 0;

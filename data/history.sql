@@ -1,7 +1,8 @@
 -- Every result saved, oldest first: the result columns of qv_zr_tst_cases under
 -- the same names, the moment of the save (ISO 8601, local time with its
--- offset) and the build tested (Null or empty: none given). Files made before
--- it get it, or its build column, when a connection opens them.
+-- offset), the build tested (Null or empty: none given) and who saved it (the
+-- server's user name, on a file the login name). Files made before it get it,
+-- or its later columns, when a connection opens them.
 CREATE TABLE IF NOT EXISTS qv_zr_tst_history (
   qv_zr_prjid           TEXT,
   qv_zr_tst_type        TEXT,
@@ -14,7 +15,8 @@ CREATE TABLE IF NOT EXISTS qv_zr_tst_history (
   qv_zr_def_cat         TEXT,
   qv_zr_dt_tst          DATE,
   qv_zr_saved_at        TEXT,
-  qv_zr_build           TEXT
+  qv_zr_build           TEXT,
+  qv_zr_saved_by        TEXT
 );
 -- The history of one test case, by its five-text key.
 CREATE INDEX IF NOT EXISTS ix_history_case ON qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id);

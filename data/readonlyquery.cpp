@@ -1,9 +1,12 @@
 #include "readonlyquery.h"
 
 #include "connection.h"
+#include "dberror.h"
 #include "readonlyguard.h"
 
 #include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <algorithm>
 #include <sqlite3.h>
 
@@ -128,6 +131,27 @@ ReadOnlyQuery::ReadOnlyQuery(Connection &cn, const QString &sql, const ReadLimit
     : m_cn(cn)
     , m_limits(limits)
 {
+    if (cn.isServer() && cn.state() == StateOpen) {
+        // The server refuses several statements in one prepared text, and
+        // whatever is no query. It runs in a read-only transaction of its
+        // own, rolled back after: a change is refused, nothing the query asks
+        // for outlives it, and the server stops it past its time.
+        QSqlQuery control(cn.database());
+        m_serverTransaction = control.exec(QStringLiteral("begin transaction read only"));
+        if (!m_serverTransaction
+            || !control.exec(QStringLiteral("set local statement_timeout = %1").arg(limits.milliseconds))) {
+            m_fault = Fault::Invalid;
+            m_detail = control.lastError().text();
+            return;
+        }
+        try {
+            m_statement = std::make_unique<Statement>(cn, sql, QString());
+        } catch (const DbError &e) {
+            m_fault = Fault::Invalid;
+            m_detail = e.engineMessage();
+        }
+        return;
+    }
     sqlite3 *h = cn.engine();
     if (!h) {
         m_fault = Fault::Invalid;
@@ -171,11 +195,50 @@ ReadOnlyQuery::ReadOnlyQuery(Connection &cn, const QString &sql, const ReadLimit
     }
 }
 
-ReadOnlyQuery::~ReadOnlyQuery() = default;
+ReadOnlyQuery::~ReadOnlyQuery()
+{
+    endServerTransaction();
+}
+
+void ReadOnlyQuery::endServerTransaction()
+{
+    if (m_statement && m_statement->m_query)
+        m_statement->m_query->finish();
+    if (m_serverTransaction && m_cn.state() == StateOpen)
+        QSqlQuery(m_cn.database()).exec(QStringLiteral("rollback"));
+    m_serverTransaction = false;
+}
+
+ReadOnlyQuery::Stop ReadOnlyQuery::readServer(const std::function<bool()> &row, const std::function<void()> &progress,
+                                              const std::atomic_bool &cancel)
+{
+    ReadWatch watch(m_limits.milliseconds, progress, cancel);
+    Stop stop = Stop::None;
+    try {
+        while (m_statement->next()) {
+            ++m_rows;
+            if (!row()) {
+                stop = Stop::TooBig;
+                break;
+            }
+            if (m_rows % 256 == 0 && watch.stop()) {
+                stop = watch.reason();
+                break;
+            }
+        }
+    } catch (const DbError &e) {
+        m_detail = e.engineMessage();
+        stop = e.engineMessage().contains(QLatin1String("statement timeout")) ? Stop::TooLong : Stop::Failed;
+    }
+    endServerTransaction();
+    return stop;
+}
 
 ReadOnlyQuery::Stop ReadOnlyQuery::readAll(const std::function<bool()> &row, const std::function<void()> &progress,
                                            const std::atomic_bool &cancel)
 {
+    if (m_cn.isServer())
+        return readServer(row, progress, cancel);
     sqlite3 *h = m_cn.engine();
     sqlite3_stmt *st = m_statement->m_st;
     int rc;

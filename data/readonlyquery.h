@@ -66,10 +66,15 @@ public:
     qint64 rowsRead() const { return m_rows; }
 
 private:
+    Stop readServer(const std::function<bool()> &row, const std::function<void()> &progress,
+                    const std::atomic_bool &cancel);
+    void endServerTransaction();
+
     Connection &m_cn;
     ReadLimits m_limits;
     Fault m_fault = Fault::None;
     QString m_detail;
     std::unique_ptr<Statement> m_statement;
     qint64 m_rows = 0;
+    bool m_serverTransaction = false;
 };

@@ -27,9 +27,10 @@ const QList<Table> &tables()
          {QStringLiteral("qv_zr_prjid"), QStringLiteral("qv_zr_tst_type"), QStringLiteral("qv_zr_component"),
           QStringLiteral("qv_zr_component_type"), QStringLiteral("qv_zr_tst_case_id"), QStringLiteral("qv_zr_pass"),
           QStringLiteral("qv_zr_rslt_act"), QStringLiteral("qv_zr_def_severity"), QStringLiteral("qv_zr_def_cat"),
-          QStringLiteral("qv_zr_dt_tst"), QStringLiteral("qv_zr_saved_at"), QStringLiteral("qv_zr_build")},
+          QStringLiteral("qv_zr_dt_tst"), QStringLiteral("qv_zr_saved_at"), QStringLiteral("qv_zr_build"),
+          QStringLiteral("qv_zr_saved_by")},
          true,
-         {QStringLiteral("qv_zr_build")}},
+         {QStringLiteral("qv_zr_build"), QStringLiteral("qv_zr_saved_by")}},
     };
     return all;
 }

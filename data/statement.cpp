@@ -4,6 +4,9 @@
 #include "datevalue.h"
 #include "dberror.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <sqlite3.h>
 
 QVariant Statement::asBound(const QVariant &value)
@@ -21,6 +24,14 @@ Statement::Statement(Connection &cn, const QString &sql, const QString &context)
     : m_db(cn.engine())
     , m_context(context)
 {
+    if (cn.isServer() && cn.state() == StateOpen) {
+        m_connection = cn.database().connectionName();
+        m_query = std::make_unique<QSqlQuery>(cn.database());
+        m_query->setForwardOnly(true);
+        if (!m_query->prepare(sql))
+            fail();
+        return;
+    }
     if (!m_db)
         throw DbError(DbError::Kind::General, context, QStringLiteral("the database connection is not open"));
     const QByteArray utf8 = sql.toUtf8();
@@ -42,11 +53,28 @@ Statement::~Statement()
 
 void Statement::fail() const
 {
+    if (m_query)
+        throw DbError(DbError::Kind::General, m_context, m_query->lastError().text());
     throw DbError(DbError::Kind::General, m_context, QString::fromUtf8(sqlite3_errmsg(m_db)));
+}
+
+void Statement::execute() const
+{
+    // A failure shows at the first row: the columns of a failed run are none.
+    if (!m_executed)
+        m_query->exec();
+    m_executed = true;
 }
 
 void Statement::bind(const QVariantList &params)
 {
+    if (m_query) {
+        m_query->finish();
+        m_executed = false;
+        for (int i = 0; i < params.size(); ++i)
+            m_query->bindValue(i, asBound(params.at(i)));
+        return;
+    }
     sqlite3_reset(m_st);
     if (sqlite3_bind_parameter_count(m_st) != params.size())
         throw DbError(DbError::Kind::General, m_context,
@@ -71,6 +99,15 @@ void Statement::bind(const QVariantList &params)
 
 bool Statement::next()
 {
+    if (m_query) {
+        execute();
+        m_utf8.clear();
+        if (m_query->next())
+            return true;
+        if (m_query->lastError().isValid())
+            fail();
+        return false;
+    }
     const int rc = sqlite3_step(m_st);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         fail();
@@ -85,16 +122,41 @@ void Statement::run(const QVariantList &params)
 
 int Statement::columnCount() const
 {
+    if (m_query) {
+        execute();
+        return m_query->record().count();
+    }
     return sqlite3_column_count(m_st);
 }
 
 QString Statement::columnName(int column) const
 {
+    if (m_query) {
+        execute();
+        return m_query->record().fieldName(column);
+    }
     return QString::fromUtf16(static_cast<const char16_t *>(sqlite3_column_name16(m_st, column))).remove(QLatin1Char('"'));
 }
 
 QVariant Statement::value(int column) const
 {
+    if (m_query) {
+        // As the file gives them: Null without a type, whole numbers as 64 bits.
+        if (m_query->isNull(column))
+            return QVariant();
+        QVariant v = m_query->value(column);
+        switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::LongLong:
+            return v.toLongLong();
+        case QMetaType::Float:
+            return v.toDouble();
+        default:
+            return v;
+        }
+    }
     switch (sqlite3_column_type(m_st, column)) {
     case SQLITE_NULL:
         return QVariant();
@@ -115,6 +177,12 @@ QVariant Statement::value(int column) const
 
 QStringView Statement::text(int column)
 {
+    if (m_query) {
+        if (m_query->isNull(column))
+            return {};
+        m_scratch = m_query->value(column).toString();
+        return m_scratch;
+    }
     switch (sqlite3_column_type(m_st, column)) {
     case SQLITE_NULL:
         return {};
@@ -137,11 +205,23 @@ QStringView Statement::text(int column)
 
 QByteArrayView Statement::utf8(int column) const
 {
+    if (m_query) {
+        if (m_utf8.size() <= column)
+            m_utf8.resize(columnCount());
+        if (m_utf8[column].isNull() && !m_query->isNull(column))
+            m_utf8[column] = m_query->value(column).toString().toUtf8();
+        return m_utf8[column];
+    }
     const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(m_st, column));
     return QByteArrayView(chars, chars ? sqlite3_column_bytes(m_st, column) : 0);
 }
 
 qint64 Statement::lastInsertId() const
 {
+    if (m_query) {
+        // The row number the identity column gave last on this session.
+        QSqlQuery q(QSqlDatabase::database(m_connection, false));
+        return q.exec(QStringLiteral("select lastval()")) && q.next() ? q.value(0).toLongLong() : -1;
+    }
     return sqlite3_last_insert_rowid(m_db);
 }

@@ -5,8 +5,10 @@
 #include <QStringView>
 #include <QVariant>
 #include <QVariantList>
+#include <memory>
 
 class Connection;
+class QSqlQuery;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -14,7 +16,8 @@ struct sqlite3_stmt;
 // read one by one straight from the engine: no value object per cell unless
 // asked for one. A failure is a DbError saying what was being done; the
 // statement is finalized on every way out. Callers see no engine: its
-// handles below are private to the data library.
+// handles below are private to the data library. On a server connection the
+// same calls go through the driver, forward only, the values bound.
 class Statement
 {
 public:
@@ -56,7 +59,14 @@ public:
 private:
     friend class ReadOnlyQuery;
     Statement(sqlite3 *db, sqlite3_stmt *prepared, const QString &context);
+    // On a server: runs the statement once its values are bound, before its
+    // first row or its columns are read.
+    void execute() const;
 
+    std::unique_ptr<QSqlQuery> m_query; // a server's statement; null on a file
+    QString m_connection;
+    mutable bool m_executed = false;
+    mutable QList<QByteArray> m_utf8; // utf8(): a server's texts of the current row
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_st = nullptr;
     QString m_context;

@@ -3,7 +3,7 @@
 # ./build-sanitize and runs the whole test suite; any finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh poppler-utils # the tests read exported PDFs back with pdftotext
+scripts/install-deps.sh poppler-utils postgresql # pdftotext reads exported PDFs back; the tests start a throwaway server
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEROLAN_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j"$(nproc)"
 cd build-sanitize

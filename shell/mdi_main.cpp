@@ -1,6 +1,7 @@
 #include "mdi_main.h"
 
 #include "appicon.h"
+#include "databaselocation.h"
 #include "guard.h"
 #include "objectstate.h"
 #include "services.h"
@@ -183,6 +184,9 @@ void mdi_main::showChild(const QString &menuEntryName)
 bool mdi_main::MDIForm_Load()
 {
     con.Conopen();
+    // A server is named in the title: several team databases may be at hand.
+    if (con.cn.state() == StateOpen && con.cn.isServer())
+        setWindowTitle(Ui::appTitle() + QStringLiteral(" - ") + DatabaseLocation::parse(con.cn.path()).displayName());
     return con.cn.state() == StateOpen;
 }
 

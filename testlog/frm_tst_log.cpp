@@ -170,7 +170,8 @@ void frm_tst_log::createControls()
                             {QStringLiteral("Def Severity"), 37.5},
                             {QStringLiteral("Def Category"), 60},
                             {QStringLiteral("Actual Result"), 100},
-                            {QStringLiteral("Saved At"), 90}});
+                            {QStringLiteral("Saved At"), 90},
+                            {QStringLiteral("Saved By"), 50}});
     lbl_history = makeLabel("lbl_history", QStringLiteral("Results saved for this test case"), LV_history);
 }
 

@@ -1,8 +1,10 @@
 // The core library: each save's field rules in one table, then what the saves,
-// deletes and result logging write, and the rows the windows' lists are read from.
+// deletes and result logging write, and the rows the windows' lists are read
+// from; all of it on a database file and again on a PostgreSQL server.
 #include "builds.h"
 #include "company.h"
 #include "connection.h"
+#include "databaselocation.h"
 #include "dberror.h"
 #include "projects.h"
 #include "results.h"
@@ -71,11 +73,17 @@ struct Forms
     }
 };
 
+using Engine = TempDatabase::Engine;
+
 struct Db
 {
     TempDatabase db;
     Connection cn;
-    Db() { cn.open(db.path()); }
+    explicit Db(Engine engine)
+        : db(engine)
+    {
+        cn.open(db.path());
+    }
     QStringList cases() const { return db.rows("select " + kCaseColumns + " from qv_zr_tst_cases order by rowid"); }
     QStringList history() const
     {
@@ -107,7 +115,14 @@ class TestCore : public QObject
 {
     Q_OBJECT
 
+public:
+    explicit TestCore(Engine engine)
+        : m_engine(engine)
+    {
+    }
+
 private slots:
+    void initTestCase();
     void fieldRules_data();
     void fieldRules();
     void importListsEveryFaultOnceInCheckOrder();
@@ -120,7 +135,28 @@ private slots:
     void resultAndHistoryAreBothWrittenOrNeither();
     void companySaveReplacesTheFirstRow();
     void listsReturnTheRowsAsStored();
+
+private:
+    // A trigger that makes the statements it names fail.
+    QStringList refusal(const QString &when) const;
+
+    Engine m_engine;
 };
+
+void TestCore::initTestCase()
+{
+    if (m_engine == Engine::Server && !TempDatabase::serverProblem().isEmpty())
+        QSKIP(qPrintable(TempDatabase::serverProblem()));
+    qInfo("On %s", m_engine == Engine::Server ? "a PostgreSQL server" : "a database file");
+}
+
+QStringList TestCore::refusal(const QString &when) const
+{
+    if (m_engine == Engine::File)
+        return {"create trigger refuse " + when + " begin select raise(abort, 'refused'); end"};
+    return {"create function refuse() returns trigger language plpgsql as $$ begin raise exception 'refused'; end $$",
+            "create trigger refuse " + when + " for each row execute function refuse()"};
+}
 
 void TestCore::fieldRules_data()
 {
@@ -229,11 +265,12 @@ void TestCore::importListsEveryFaultOnceInCheckOrder()
 
 void TestCore::projectSaveAddsOrChangesItsRowOnly()
 {
-    Db d;
+    Db d(m_engine);
     d.db.addProject("A", "first", "Web", "1", "LOC");
     d.db.addProject("B", "second", "Web", "2", "LOC");
     d.db.exec("update qv_zr_projects set qv_zr_closed = 'YES'");
-    const QString all = "select * from qv_zr_projects order by rowid";
+    const QString all = "select qv_zr_prjid, qv_zr_prj_desc, qv_zr_prj_type, qv_zr_prj_size, qv_zr_size_units, "
+                        "qv_zr_closed from qv_zr_projects order by rowid";
     const QStringList before = d.db.rows(all);
 
     const SaveResult refused = saveProject(d.cn, {"A", "changed", "  ", "3", "LOC"});
@@ -248,7 +285,7 @@ void TestCore::projectSaveAddsOrChangesItsRowOnly()
 
 void TestCore::caseSaveAddsFailOrChangesTextsOnly()
 {
-    Db d;
+    Db d(m_engine);
     d.addKeyAndNearKeys();
     d.addSecondRowOfTheKey();
     d.db.exec("update qv_zr_tst_cases set qv_zr_pass = 'Pass', qv_zr_rslt_act = 'ok', qv_zr_def_severity = '', "
@@ -280,12 +317,12 @@ void TestCore::caseDeleteTakesItsHistoryWhenNoRowIsLeft()
 {
     QFETCH(int, stored);
     QFETCH(bool, historyGoes);
-    Db d;
+    Db d(m_engine);
     d.addKeyAndNearKeys();
     if (stored == 2)
         d.addSecondRowOfTheKey();
     d.db.exec("insert into qv_zr_tst_history select qv_zr_prjid, qv_zr_tst_type, qv_zr_component, "
-              "qv_zr_component_type, qv_zr_tst_case_id, 'Fail', 'bad', 'Major', 'Crash', '2024-01-02', 'then', null "
+              "qv_zr_component_type, qv_zr_tst_case_id, 'Fail', 'bad', 'Major', 'Crash', '2024-01-02', 'then', null, null "
               "from qv_zr_tst_cases");
     if (stored == 0)
         d.db.exec("delete from qv_zr_tst_cases where rowid = 1");
@@ -303,7 +340,7 @@ void TestCore::caseDeleteTakesItsHistoryWhenNoRowIsLeft()
 
 void TestCore::resultLogWritesItsCaseAndAHistoryRow()
 {
-    Db d;
+    Db d(m_engine);
     d.addKeyAndNearKeys();
     d.addSecondRowOfTheKey();
     const QStringList before = d.cases();
@@ -325,6 +362,9 @@ void TestCore::resultLogWritesItsCaseAndAHistoryRow()
     QCOMPARE(shown[0].mid(0, HistoryColumn::SavedAt), (QVariantList{"2024-05-07", "2.0-rc1", "Pass", "", "", "fixed"}));
     const QDateTime savedAt = QDateTime::fromString(shown[0][HistoryColumn::SavedAt].toString(), Qt::ISODate);
     QVERIFY(savedAt >= start && savedAt <= QDateTime::currentDateTime());
+    // Who saved it: the server's user, on a file the login name.
+    QCOMPARE(shown[0][HistoryColumn::SavedBy].toString(), m_engine == Engine::Server ? DatabaseLocation::parse(d.db.path()).user()
+                                                                                     : TempDatabase::loginName());
 
     // A key no case has writes nothing; refused fields write nothing.
     entry.key.id = "T9";
@@ -346,10 +386,11 @@ void TestCore::resultAndHistoryAreBothWrittenOrNeither_data()
 void TestCore::resultAndHistoryAreBothWrittenOrNeither()
 {
     QFETCH(QString, refusing);
-    Db d;
+    Db d(m_engine);
     d.addKeyAndNearKeys();
     const QStringList before = d.cases();
-    d.db.exec("create trigger refuse " + refusing + " begin select raise(abort, 'refused'); end");
+    for (const QString &sql : refusal(refusing))
+        d.db.exec(sql);
     QVERIFY_THROWS_EXCEPTION(DbError, logResult(d.cn, {kKey, "d", "e", {"Pass", "ok", QDate(2024, 5, 6), "", "", ""}}));
     QCOMPARE(d.cases(), before);
     QCOMPARE(d.history(), QStringList());
@@ -357,8 +398,8 @@ void TestCore::resultAndHistoryAreBothWrittenOrNeither()
 
 void TestCore::companySaveReplacesTheFirstRow()
 {
-    Db d;
-    const QString all = "select * from Tqvjx_companydetails order by rowid";
+    Db d(m_engine);
+    const QString all = "select fqv_jx_companyname, fqv_jx_address from Tqvjx_companydetails order by rowid";
     QCOMPARE(saveCompany(d.cn, {"", "x"}).problem->field, Field::CompanyName);
     QCOMPARE(d.db.count("Tqvjx_companydetails"), 0);
     QCOMPARE(saveCompany(d.cn, {"Acme", ""}).outcome, SaveResult::Added);
@@ -369,7 +410,7 @@ void TestCore::companySaveReplacesTheFirstRow()
 
 void TestCore::listsReturnTheRowsAsStored()
 {
-    Db d;
+    Db d(m_engine);
     QVERIFY(!readCompany(d.cn));
     d.db.addProject("B", "second", "Web", "2", "LOC");
     d.db.addProject("A", "first", "Desktop", "1", "Test Points");
@@ -418,5 +459,14 @@ void TestCore::listsReturnTheRowsAsStored()
     QCOMPARE(projectBuilds(d.cn, "N"), QStringList());
 }
 
-QTEST_MAIN(TestCore)
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    int failed = 0;
+    for (const Engine engine : {Engine::File, Engine::Server}) {
+        TestCore test(engine);
+        failed += QTest::qExec(&test, argc, argv);
+    }
+    return failed;
+}
 #include "tst_core.moc"

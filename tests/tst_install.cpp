@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QSettings>
 #include <QSqlQuery>
 #include <QtTest>
 #include <cstdio>
@@ -147,7 +148,8 @@ void TestInstall::installingAgainKeepsTheUsersData()
         QSKIP("run through CTest, which builds the program first");
     QTemporaryDir home;
     prefix = home.filePath(prefix);
-    const QMap<QString, QString> vars{{"HOME", home.path()}, {"XDG_DATA_HOME", xdg.isEmpty() ? QString() : home.filePath(xdg)}};
+    const QMap<QString, QString> vars{
+        {"HOME", home.path()}, {"XDG_DATA_HOME", xdg.isEmpty() ? QString() : home.filePath(xdg)}, {"XDG_CONFIG_HOME", {}}};
     const QString database = home.filePath((xdg.isEmpty() ? ".local/share" : xdg) + "/verolan/testing.mdb");
 
     // First start: the database is made from the empty one.
@@ -160,11 +162,14 @@ void TestInstall::installingAgainKeepsTheUsersData()
     QCOMPARE(runChild(prefix, vars).out, QStringLiteral("SHOWN\n"));
     QCOMPARE(firstValue(database, "select qv_zr_prjid from qv_zr_projects").toString(), QStringLiteral("Kept"));
     // A lost database is never replaced by an empty one.
-    QVERIFY(QFile::remove(database));
+    QVERIFY(QFile::copy(database, home.filePath("kept.mdb")) && QFile::remove(database));
     const Run run = runChild(prefix, vars);
     QCOMPARE(run.out, QStringLiteral("BOX|Information|Not able to acess database|0\n"));
     QCOMPARE(run.exitCode, 1);
     QVERIFY(!QFileInfo::exists(database));
+    // The settings in the user's configuration folder name another.
+    QSettings(home.filePath(".config/verolan/verolan.conf"), QSettings::IniFormat).setValue("database", home.filePath("kept.mdb"));
+    QCOMPARE(runChild(prefix, vars).out, QStringLiteral("SHOWN\n"));
 }
 
 void TestInstall::unusableDataFolderIsNamedWithTheReason_data()

@@ -172,6 +172,7 @@ private slots:
 
 private:
     std::unique_ptr<TempDatabase> fixture; // the shipped reports' data
+    std::unique_ptr<TempDatabase> serverFixture; // the same on a PostgreSQL server
     std::unique_ptr<TempDatabase> list;    // 300 rows of varying height
     QString shipped(const QString &file) const { return QDir(fixture->folder()).filePath(file); }
 };
@@ -182,6 +183,10 @@ void TestReports::initTestCase()
     fixture = std::make_unique<TempDatabase>();
     copyReportDefinitions(fixture->folder());
     fillReportFixture(*fixture);
+    if (TempDatabase::serverProblem().isEmpty()) {
+        serverFixture = std::make_unique<TempDatabase>(TempDatabase::Engine::Server);
+        fillReportFixture(*serverFixture);
+    }
     list = std::make_unique<TempDatabase>();
     QList<QStringList> cases;
     for (int i = 0; i < 300; ++i)
@@ -356,6 +361,7 @@ void TestReports::missingOrUnreadableFileIsNamed()
 
 void TestReports::shippedReportOnTheFixture_data()
 {
+    QTest::addColumn<bool>("onServer"); // the fixture on a PostgreSQL server, read through the same definitions
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("title");
     QTest::addColumn<bool>("landscape");
@@ -365,8 +371,12 @@ void TestReports::shippedReportOnTheFixture_data()
     QTest::addColumn<QStringList>("headers");
     QTest::addColumn<QStringList>("footers");
     QTest::addColumn<QStringList>("summary");
+    for (const bool onServer : {false, true}) {
+    const auto newRow = [onServer](const char *name) -> QTestData & {
+        return QTest::addRow("%s%s", name, onServer ? " on a server" : "") << onServer;
+    };
     // Grouped by test type, then component, component type and id in numeric order; a group of one row has no footer.
-    QTest::newRow("log") << "rpt_tst_log.rpt" << "Test Log" << true << QStringList{"1", "2", "10", "1", "3"} << "result"
+    newRow("log") << "rpt_tst_log.rpt" << "Test Log" << true << QStringList{"1", "2", "10", "1", "3"} << "result"
                          << QStringList{"Pass", "Fail", "Not run", "Fail", "Pass"}
                          << QStringList{"Test Type: Functional", "Component: Login (3)", "Component: Report (1)",
                                         "Test Type: Performance", "Component: Login (1)"}
@@ -382,7 +392,7 @@ void TestReports::shippedReportOnTheFixture_data()
                                         "Testing period: First date of testing|05 Mar 2024 / Last date of testing|08 Mar 2024 / "
                                         "Days, first to last|4 / Results dated|4"};
     // Case 10 is stored as "Fail" but was never logged: it has not failed. Severity groups come first.
-    QTest::newRow("failed") << "rpt_tst_log_failed.rpt" << "Test Log - Failed Cases" << true << QStringList{"2", "1"}
+    newRow("failed") << "rpt_tst_log_failed.rpt" << "Test Log - Failed Cases" << true << QStringList{"2", "1"}
                             << "qv_zr_def_severity" << QStringList{"Critical", "Minor"}
                             << QStringList{"Severity: Critical (1 failed)", "Test Type: Functional", "Severity: Minor (1 failed)",
                                            "Test Type: Functional"}
@@ -393,7 +403,7 @@ void TestReports::shippedReportOnTheFixture_data()
                                            "Components by failures: Login|1|0|0|0|1 / Report|0|0|1|0|1 / Total|1|0|1|0|2",
                                            "Failed cases by severity: Critical|1|50.0 % / Major|0|0.0 % / Minor|1|50.0 % / Total|2|100.0 %",
                                            "Failed cases by defect category: Calculation|1|50.0 % / Security|1|50.0 % / Total|2|100.0 %"};
-    QTest::newRow("passed") << "rpt_tst_log_pass.rpt" << "Test Log - Passed Cases" << true << QStringList{"1", "3"}
+    newRow("passed") << "rpt_tst_log_pass.rpt" << "Test Log - Passed Cases" << true << QStringList{"1", "3"}
                             << "qv_zr_tst_type" << QStringList{"Functional", "Performance"}
                             << QStringList{"Test Type: Functional", "Test Type: Performance"} << QStringList{}
                             << QStringList{"Passed cases|2|40.0 % of all / Share of run cases|50.0 %|2 of 4 / Share of all cases|40.0 %|2 of 5",
@@ -401,7 +411,7 @@ void TestReports::shippedReportOnTheFixture_data()
                                            "Open failures, Critical then Major: Critical|2|Login|Wrong password|Let in|06 Mar 2024",
                                            "Components by failures: Login|1|0|0|0|1 / Report|0|0|1|0|1 / Total|1|0|1|0|2",
                                            "Passed cases by test type: Functional|1|50.0 % / Performance|1|50.0 % / Total|2|100.0 %"};
-    QTest::newRow("plan") << "rpt_tst_plan.rpt" << "Test Plan" << false << QStringList{"1", "2", "10", "1", "3"}
+    newRow("plan") << "rpt_tst_plan.rpt" << "Test Plan" << false << QStringList{"1", "2", "10", "1", "3"}
                           << "qv_zr_rslt_exp" << QStringList{"Accepted", "Refused", "Works", "Adds up", "Under 1 s"}
                           << QStringList{"Test Type: Functional", "Component: Login", "Component: Report",
                                          "Test Type: Performance", "Component: Login"}
@@ -409,9 +419,11 @@ void TestReports::shippedReportOnTheFixture_data()
                           << QStringList{"Test cases|5|", "Test cases by test type: Functional|4|80.0 % / Performance|1|20.0 % / Total|5|100.0 %",
                                          "Test cases by component: Login|4|80.0 % / Report|1|20.0 % / Total|5|100.0 %"};
 }
+}
 
 void TestReports::shippedReportOnTheFixture()
 {
+    QFETCH(bool, onServer);
     QFETCH(QString, file);
     QFETCH(QString, title);
     QFETCH(bool, landscape);
@@ -421,7 +433,10 @@ void TestReports::shippedReportOnTheFixture()
     QFETCH(QStringList, headers);
     QFETCH(QStringList, footers);
     QFETCH(QStringList, summary);
-    const Shown s = show(shipped(file), fixture->path(), fixtureProject);
+    if (onServer && !serverFixture)
+        QSKIP(qPrintable(TempDatabase::serverProblem()));
+    const QString database = onServer ? serverFixture->path() : fixture->path();
+    const Shown s = show(shipped(file), database, fixtureProject);
     const ReportDefinition &def = s.report->definition();
     QVERIFY(def.parameters.at(0).heading);
     QCOMPARE(def.query.parameters.first(), QStringLiteral("project"));
@@ -456,7 +471,7 @@ void TestReports::shippedReportOnTheFixture()
         QCOMPARE(order.join(','), QStringLiteral("H0,H1,0,1,2,F1,H1,3,F0,H0,H1,4"));
     }
     // No project chosen: the empty id matches nothing, and the report still shows.
-    const Shown empty = show(shipped(file), fixture->path(), QString());
+    const Shown empty = show(shipped(file), database, QString());
     QCOMPARE(empty.report->content().rows.size(), 0);
     QCOMPARE(itemLines(empty.layout, PageItem::Kind::Empty), QStringList{"There are no rows to show."});
     QCOMPARE(empty.layout.captionLines, QStringList{"Project Id: "});

@@ -231,6 +231,7 @@ void TestTestLog::failThenPassOnTheSameCase()
         QCOMPARE(w.LV_history->rowCount(), 2);
         QCOMPARE(w.LV_history->rowCells(0).mid(1, 5), (QStringList{" ", "Pass", "", "", "fixed"})); // no build
         QCOMPARE(w.LV_history->cell(1, 5), QStringLiteral("  total off by one"));
+        QCOMPARE(w.LV_history->cell(0, 7), TempDatabase::loginName()); // saved by
     }
     QCOMPARE(db->count("qv_zr_tst_cases"), 5);
     QCOMPARE(db->rows(others), othersBefore);

@@ -11,6 +11,7 @@ namespace {
 
 const QString kDatabaseName = QStringLiteral("testing.mdb");
 const QString kShippedName = QStringLiteral("empty-testing.mdb");
+const QString kSettingsName = QStringLiteral("verolan.conf");
 // One definition tells whether the definitions lie beside the executable.
 const QString kMarker = QStringLiteral("rpt_tst_plan.rpt");
 
@@ -35,16 +36,32 @@ QString userDataHome()
     return QDir(QDir::homePath()).filePath(QStringLiteral(".local/share"));
 }
 
+// $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute.
+QString userConfigHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return xdg;
+    return QDir(QDir::homePath()).filePath(QStringLiteral(".config"));
+}
+
+QString &chosenDatabase()
+{
+    static QString location;
+    return location;
+}
+
 } // namespace
 
 Paths pathsFor(const QString &programFolder)
 {
     const QDir program(programFolder);
     if (QFileInfo::exists(program.filePath(kMarker)))
-        return {Layout::Portable, program.filePath(kDatabaseName), program.absolutePath(), QString()};
+        return {Layout::Portable, program.filePath(kDatabaseName), program.absolutePath(), QString(),
+                program.filePath(kSettingsName)};
     const QString share = QDir::cleanPath(program.filePath(QStringLiteral("../share/verolan")));
     return {Layout::Installed, QDir(userDataHome()).filePath(QStringLiteral("verolan/") + kDatabaseName), share,
-            QDir(share).filePath(kShippedName)};
+            QDir(share).filePath(kShippedName), QDir(userConfigHome()).filePath(QStringLiteral("verolan/") + kSettingsName)};
 }
 
 Paths current()
@@ -57,7 +74,12 @@ Paths current()
 
 QString databaseFile()
 {
-    return current().database;
+    return chosenDatabase().isEmpty() ? current().database : chosenDatabase();
+}
+
+void chooseDatabase(const QString &location)
+{
+    chosenDatabase() = location;
 }
 
 QString reportFolder()
@@ -77,7 +99,8 @@ void setFolder(const QString &folder)
     if (folder.isEmpty())
         pathsOverride().reset();
     else
-        pathsOverride() = Paths{Layout::Portable, QDir(folder).filePath(kDatabaseName), folder, QString()};
+        pathsOverride() = Paths{Layout::Portable, QDir(folder).filePath(kDatabaseName), folder, QString(),
+                                QDir(folder).filePath(kSettingsName)};
 }
 
 } // namespace AppPaths

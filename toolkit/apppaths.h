@@ -11,6 +11,8 @@
 // share/verolan/ beside bin/; the user's database in
 // $XDG_DATA_HOME/verolan/ (~/.local/share/verolan/ by default). The empty one
 // is named so that it is never the user's, even where the two folders are one.
+// The settings (verolan.conf) lie beside the executable when portable, in
+// $XDG_CONFIG_HOME/verolan/ (~/.config/verolan/) when installed.
 namespace AppPaths {
 
 enum class Layout { Portable, Installed };
@@ -21,6 +23,7 @@ struct Paths
     QString database;        // the user's testing.mdb
     QString reportFolder;    // the report definitions
     QString shippedDatabase; // the empty database an installed program starts from
+    QString settings;        // verolan.conf
 };
 
 // The layout of a program whose executable lies in programFolder.
@@ -28,7 +31,10 @@ Paths pathsFor(const QString &programFolder);
 
 // This run's paths.
 Paths current();
+// The database every connection opens: the one chosen at start-up, else the user's testing.mdb.
 QString databaseFile();
+// Chosen at start-up by the settings or the command line: a file or a server; empty for testing.mdb.
+void chooseDatabase(const QString &location);
 QString reportFolder();
 
 } // namespace AppPaths

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,15 @@ bool MessageService::askYesNo(QWidget *parent, const QString &text, const QStrin
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> MessageService::askPassword(QWidget *parent, const QString &text, const QString &caption)
+{
+    bool ok = false;
+    const QString password = QInputDialog::getText(parent, caption, text, QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return password;
 }
 
 std::optional<QString> FileDialogService::chooseFile(QWidget *parent, const QString &proposedName, Mode mode,
@@ -84,6 +95,11 @@ void information(QWidget *parent, const QString &text, const QString &caption)
 bool askYesNo(QWidget *parent, const QString &text, const QString &caption)
 {
     return Services::messages().askYesNo(parent, text, caption.isEmpty() ? appTitle() : caption);
+}
+
+std::optional<QString> askPassword(QWidget *parent, const QString &text, const QString &caption)
+{
+    return Services::messages().askPassword(parent, text, caption.isEmpty() ? appTitle() : caption);
 }
 
 } // namespace Ui

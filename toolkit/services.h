@@ -17,6 +17,8 @@ public:
     virtual void information(QWidget *parent, const QString &text, const QString &caption);
     // Yes and No buttons, no icon, Yes the default; true for Yes.
     virtual bool askYesNo(QWidget *parent, const QString &text, const QString &caption);
+    // A line whose typing shows as dots; nothing when the user cancels.
+    virtual std::optional<QString> askPassword(QWidget *parent, const QString &text, const QString &caption);
 };
 
 class FileDialogService
@@ -61,5 +63,6 @@ QString appTitle();
 
 void information(QWidget *parent, const QString &text, const QString &caption = QString());
 bool askYesNo(QWidget *parent, const QString &text, const QString &caption = QString());
+std::optional<QString> askPassword(QWidget *parent, const QString &text, const QString &caption = QString());
 
 } // namespace Ui

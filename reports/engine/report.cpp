@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "connection.h"
+#include "databaselocation.h"
 #include "dberror.h"
 #include "reporterror.h"
 #include "reportsources.h"
@@ -275,7 +276,7 @@ Connection &Report::connection()
         return *m_connection;
     if (m_dataSource.isEmpty())
         fail(QStringLiteral("the report has no data source"));
-    if (!QFileInfo(m_dataSource).isFile())
+    if (!DatabaseLocation::parse(m_dataSource).isServer() && !QFileInfo(m_dataSource).isFile())
         fail(QStringLiteral("the database %1 does not exist").arg(m_dataSource));
     auto cn = std::make_unique<Connection>();
     try {

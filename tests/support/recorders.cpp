@@ -15,6 +15,12 @@ bool RecordingMessages::askYesNo(QWidget *, const QString &text, const QString &
     return answers.isEmpty() ? true : answers.takeFirst();
 }
 
+std::optional<QString> RecordingMessages::askPassword(QWidget *, const QString &text, const QString &caption)
+{
+    boxes.append({text, caption, true});
+    return passwords.isEmpty() ? std::nullopt : std::optional<QString>(passwords.takeFirst());
+}
+
 QStringList RecordingMessages::texts() const
 {
     QStringList all;

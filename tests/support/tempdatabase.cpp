@@ -2,6 +2,9 @@
 
 #include "apppaths.h"
 #include "apppathsoverride.h"
+#include "connection.h"
+#include "databaselocation.h"
+#include "pgserver.h"
 #include "schema.h"
 
 #include <QDir>
@@ -11,7 +14,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
+#include <pwd.h>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace {
 
@@ -24,8 +29,11 @@ auto withDb(const QString &path, F &&f)
         QString name;
         ~Remover() { QSqlDatabase::removeDatabase(name); }
     } remover{name};
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(path);
+    const DatabaseLocation location = DatabaseLocation::parse(path);
+    QSqlDatabase db = QSqlDatabase::addDatabase(location.isServer() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(location.isServer() ? location.database() : path);
+    db.setHostName(location.host());
+    db.setUserName(location.user());
     if (!db.open())
         throw std::runtime_error(db.lastError().text().toStdString());
     return f(db);
@@ -34,6 +42,12 @@ auto withDb(const QString &path, F &&f)
 QSqlQuery run(QSqlDatabase &db, const QString &sql, const QVariantList &params)
 {
     QSqlQuery q(db);
+    // Without values, as it is: a server prepares no statement that makes a table or a trigger.
+    if (params.isEmpty()) {
+        if (!q.exec(sql))
+            throw std::runtime_error((sql + QStringLiteral(": ") + q.lastError().text()).toStdString());
+        return q;
+    }
     if (!q.prepare(sql))
         throw std::runtime_error((sql + QStringLiteral(": ") + q.lastError().text()).toStdString());
     for (const QVariant &p : params)
@@ -49,10 +63,21 @@ const QString kAddCase = QStringLiteral(
 
 } // namespace
 
-TempDatabase::TempDatabase()
+TempDatabase::TempDatabase(Engine engine)
 {
-    Schema::createDatabase(path());
+    if (engine == Engine::Server) {
+        m_server = PgServer::shared().createDatabase();
+        Connection first; // the program's first connection makes the tables
+        first.open(m_server);
+    } else {
+        Schema::createDatabase(path());
+    }
     AppPaths::setFolder(m_dir.path());
+}
+
+QString TempDatabase::serverProblem()
+{
+    return PgServer::shared().problem();
 }
 
 TempDatabase::~TempDatabase()
@@ -62,6 +87,8 @@ TempDatabase::~TempDatabase()
 
 QString TempDatabase::path() const
 {
+    if (!m_server.isEmpty())
+        return m_server;
     return QDir(m_dir.path()).filePath(QStringLiteral("testing.mdb"));
 }
 
@@ -145,4 +172,9 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     file.open(QIODevice::WriteOnly);
     file.write(bytes);
     return file.fileName();
+}
+
+QString TempDatabase::loginName()
+{
+    return QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name);
 }

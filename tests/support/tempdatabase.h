@@ -6,12 +6,21 @@
 #include <QVariant>
 
 // A folder of its own holding a fresh testing.mdb; the program is pointed at it
-// for the life of the object.
+// for the life of the object. On the Server engine the database is a new one
+// on the test program's throwaway PostgreSQL server, holding the program's
+// tables, and path() is its location.
 class TempDatabase
 {
 public:
-    TempDatabase();
+    enum class Engine { File, Server };
+
+    explicit TempDatabase(Engine engine = Engine::File);
     ~TempDatabase();
+    Engine engine() const { return m_server.isEmpty() ? Engine::File : Engine::Server; }
+    // Empty when the Server engine can be had, else why not (for a QSKIP).
+    static QString serverProblem();
+    // The user's login name, which a file's history records as who saved.
+    static QString loginName();
     QString folder() const { return m_dir.path(); }
     QString path() const;
     // Runs a statement on the file through a connection of the test's own.
@@ -34,6 +43,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_server;
 };
 
 // Writes bytes to a file named name in dir; its path.

@@ -1,0 +1,172 @@
+#include "serverschema.h"
+
+#include "schema.h"
+#include "schema_sql.h"
+
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+const QString kRowId = QStringLiteral("rowid");
+
+struct Column
+{
+    QString name;
+    QString type;
+    QString collation;
+    bool nullable;
+    bool hasDefault;
+    bool identity;
+};
+
+struct Found
+{
+    QStringList tables; // lower case, with their kind: "BASE TABLE", "VIEW"...
+    QHash<QString, QString> kinds;
+    QHash<QString, QList<Column>> columns;
+    QString failure;
+};
+
+Found readCatalog(QSqlDatabase &db)
+{
+    Found found;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("select table_name, table_type from information_schema.tables "
+                               "where table_schema = current_schema() order by table_name"))) {
+        found.failure = q.lastError().text();
+        return found;
+    }
+    while (q.next()) {
+        found.tables << q.value(0).toString();
+        found.kinds.insert(q.value(0).toString(), q.value(1).toString());
+    }
+    if (!q.exec(QStringLiteral("select table_name, column_name, data_type, coalesce(collation_name, ''), is_nullable, "
+                               "column_default is not null, is_identity from information_schema.columns "
+                               "where table_schema = current_schema() order by table_name, ordinal_position"))) {
+        found.failure = q.lastError().text();
+        return found;
+    }
+    while (q.next()) {
+        found.columns[q.value(0).toString()].append({q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                                                    q.value(4).toString() == QLatin1String("YES"), q.value(5).toBool(),
+                                                    q.value(6).toString() == QLatin1String("YES")});
+    }
+    return found;
+}
+
+QStringList tableDifferences(const Schema::Table &table, const QList<Column> &theirs)
+{
+    QStringList found;
+    const QString tableName = table.name.toLower();
+    QStringList wanted;
+    for (const QString &c : table.columns)
+        wanted << c.toLower();
+    wanted << kRowId;
+    QStringList present;
+    for (const Column &c : theirs) {
+        const QString where = QStringLiteral("column %1.%2").arg(tableName, c.name);
+        present << c.name;
+        if (!wanted.contains(c.name)) {
+            found << QStringLiteral("a %1 the program does not have").arg(where);
+            continue;
+        }
+        if (c.name == kRowId) {
+            if (c.type != QLatin1String("bigint") || !c.identity)
+                found << QStringLiteral("%1 not numbering the rows (bigint generated always as identity)").arg(where);
+            continue;
+        }
+        if (c.type != QLatin1String("text"))
+            found << QStringLiteral("%1 declared %2, not text").arg(where, c.type);
+        else if (c.collation != QLatin1String("C"))
+            found << QStringLiteral("%1 compared by %2, not C")
+                         .arg(where, c.collation.isEmpty() ? QStringLiteral("the database's default") : c.collation);
+        if (!c.nullable)
+            found << QStringLiteral("%1 refusing Null").arg(where);
+        if (c.hasDefault || c.identity)
+            found << QStringLiteral("%1 with a default").arg(where);
+    }
+    for (const QString &c : std::as_const(wanted)) {
+        if (!present.contains(c))
+            found << QStringLiteral("no column %1.%2").arg(tableName, c);
+    }
+    // Inserts that give every value in order rely on the columns' order.
+    if (found.isEmpty() && present != wanted)
+        found << QStringLiteral("the columns of %1 in another order").arg(tableName);
+    return found;
+}
+
+QString createTables(QSqlDatabase &db)
+{
+    static const QRegularExpression end(QStringLiteral(";\\s*(\\n|$)"));
+    if (!db.transaction())
+        return db.lastError().text();
+    QSqlQuery q(db);
+    // Two copies of the program starting on one empty database: the second
+    // waits here for the first's tables, then checks them.
+    if (!q.exec(QStringLiteral("select pg_advisory_xact_lock(20260026)"))) {
+        const QString why = q.lastError().text();
+        db.rollback();
+        return why;
+    }
+    if (!readCatalog(db).tables.isEmpty()) {
+        db.rollback();
+        return Schema::serverDifferences(db);
+    }
+    for (const QString &statement : QString::fromUtf8(kServerSchemaSql).split(end, Qt::SkipEmptyParts)) {
+        if (statement.trimmed().isEmpty())
+            continue;
+        if (!q.exec(statement)) {
+            const QString why = q.lastError().text();
+            db.rollback();
+            return QStringLiteral("Cannot make the tables: %1").arg(why);
+        }
+    }
+    return db.commit() ? QString() : db.lastError().text();
+}
+
+} // namespace
+
+namespace Schema {
+
+QString serverDifferences(QSqlDatabase &db)
+{
+    const Found found = readCatalog(db);
+    if (!found.failure.isEmpty())
+        return found.failure;
+    QStringList differences;
+    QStringList ours;
+    for (const Table &table : tables()) {
+        const QString name = table.name.toLower();
+        ours << name;
+        if (!found.tables.contains(name))
+            differences << QStringLiteral("no table %1").arg(name);
+        else if (found.kinds.value(name) != QLatin1String("BASE TABLE"))
+            differences << QStringLiteral("a %1 %2 in place of the table").arg(found.kinds.value(name).toLower(), name);
+        else
+            differences << tableDifferences(table, found.columns.value(name));
+    }
+    for (const QString &name : found.tables) {
+        if (!ours.contains(name))
+            differences << QStringLiteral("a %1 %2 the program does not have")
+                               .arg(found.kinds.value(name) == QLatin1String("BASE TABLE") ? QStringLiteral("table")
+                                                                                           : found.kinds.value(name).toLower(),
+                                    name);
+    }
+    return differences.join(QStringLiteral("; "));
+}
+
+QString readyServer(QSqlDatabase &db)
+{
+    const Found found = readCatalog(db);
+    if (!found.failure.isEmpty())
+        return found.failure;
+    if (found.tables.isEmpty())
+        return createTables(db);
+    return serverDifferences(db);
+}
+
+} // namespace Schema
