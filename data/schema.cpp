@@ -44,24 +44,47 @@ bool hasDatabaseHeader(const QString &path)
     return file.read(16) == header;
 }
 
-void createDatabase(const QString &path)
+namespace {
+
+// Makes the tables in the file at path; the engine's message when it cannot.
+QString makeTables(const QString &path, int flags)
 {
-    if (QFileInfo::exists(path))
-        throw DbError(DbError::Kind::General, QStringLiteral("Cannot make the database %1").arg(path),
-                      QStringLiteral("the file exists already"));
     sqlite3 *db = nullptr;
     QString error;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-        != SQLITE_OK)
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr) != SQLITE_OK)
         error = QString::fromUtf8(sqlite3_errmsg(db));
     else if (sqlite3_exec(db, kSchemaSql, nullptr, nullptr, nullptr) != SQLITE_OK
              || sqlite3_exec(db, kHistorySql, nullptr, nullptr, nullptr) != SQLITE_OK)
         error = QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_close(db);
+    return error;
+}
+
+[[noreturn]] void cannotMake(const QString &path, const QString &why)
+{
+    throw DbError(DbError::Kind::General, QStringLiteral("Cannot make the database %1").arg(path), why);
+}
+
+} // namespace
+
+void createDatabase(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        cannotMake(path, QStringLiteral("the file exists already"));
+    const QString error = makeTables(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     if (!error.isEmpty()) {
         QFile::remove(path);
-        throw DbError(DbError::Kind::General, QStringLiteral("Cannot make the database %1").arg(path), error);
+        cannotMake(path, error);
     }
+}
+
+void createDatabaseIn(const QString &emptyFile)
+{
+    if (QFileInfo(emptyFile).size() != 0)
+        cannotMake(emptyFile, QStringLiteral("the file is not empty"));
+    const QString error = makeTables(emptyFile, SQLITE_OPEN_READWRITE);
+    if (!error.isEmpty())
+        cannotMake(emptyFile, error);
 }
 
 namespace {

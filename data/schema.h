@@ -25,6 +25,9 @@ inline const QString kStoredOrder = QStringLiteral("rowid");
 // Makes a new database file holding the empty tables. Throws DbError when the
 // file exists already or cannot be written.
 void createDatabase(const QString &path);
+// The same in an empty file made beforehand (a side file being written);
+// the file is left to its maker when this throws.
+void createDatabaseIn(const QString &emptyFile);
 
 enum class Check {
     Presence, // every table with every column: what the windows need to run

@@ -2,7 +2,9 @@
 
 #include "apppaths.h"
 #include "databasefile.h"
+#include "databaselocation.h"
 #include "guard.h"
+#include "serverbackup.h"
 #include "services.h"
 #include "windowkeys.h"
 
@@ -148,7 +150,11 @@ void frm_backup::cmd_backup_Click()
         return;
     }
     try {
-        DatabaseFile(AppPaths::databaseFile()).backupTo(txt_destname->text());
+        const QString database = AppPaths::databaseFile();
+        if (DatabaseLocation::parse(database).isServer())
+            ServerBackup(database).backupTo(txt_destname->text());
+        else
+            DatabaseFile(database).backupTo(txt_destname->text());
     } catch (const DatabaseFileError &e) {
         Ui::information(this, e.message(), kCaption);
         return;
@@ -164,7 +170,11 @@ void frm_backup::cmd_restore_Click()
         return;
     }
     try {
-        DatabaseFile(AppPaths::databaseFile()).restoreFrom(txt_restore->text());
+        const QString database = AppPaths::databaseFile();
+        if (DatabaseLocation::parse(database).isServer())
+            ServerBackup(database).restoreFrom(txt_restore->text());
+        else
+            DatabaseFile(database).restoreFrom(txt_restore->text());
     } catch (const DatabaseFileError &e) {
         Ui::information(this, e.message(), kCaption);
         return;

@@ -1,11 +1,17 @@
 // The backup window's wiring: its keys, the file chooser, the progress run, and
-// that it hands the paths to the file layer and shows what that layer says.
+// that it hands the paths to the file layer and shows what that layer says;
+// on a server database, the snapshot file and the restore into an empty server.
+#include "apppaths.h"
+#include "connection.h"
 #include "frm_backup.h"
+#include "schema.h"
 #include "mdi_main.h"
 #include "windows.h"
 #include "windowtest.h"
 
 #include <QProgressBar>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTimer>
 
 class TestFrmBackup : public QObject
@@ -18,7 +24,24 @@ private slots:
     void browsePutsTheChosenPathInItsBox();
     void copiesRunTheProgressAndCloseLeavesTheWindow();
     void failedCopySaysWhyAndRunsNoProgress();
+    void serverBackupOpensAsAFileAndRestoresOnlyIntoAnEmptyServer();
 };
+
+namespace {
+
+// Every row of the program's tables in stored order, as rowsOf gives a query's rows.
+template <class RowsOf>
+QStringList everyRow(RowsOf rowsOf)
+{
+    QStringList all;
+    for (const Schema::Table &table : Schema::tables()) {
+        all << table.name;
+        all << rowsOf(QString("select %1 from %2 order by rowid").arg(table.columns.join(','), table.name));
+    }
+    return all;
+}
+
+} // namespace
 
 void TestFrmBackup::focusStartsInRestoreAndEnterPressesTheFramesButtonOrTheFocusedOne()
 {
@@ -138,6 +161,65 @@ void TestFrmBackup::failedCopySaysWhyAndRunsNoProgress()
     QVERIFY(t.messages().at(0).startsWith("The backup was not made: the folder"));
     QVERIFY(t.messages().at(1).startsWith("Nothing was restored: the file"));
     QCOMPARE(t.services.messages->boxes[1].caption, QString("information"));
+}
+
+void TestFrmBackup::serverBackupOpensAsAFileAndRestoresOnlyIntoAnEmptyServer()
+{
+    if (!TempDatabase::serverProblem().isEmpty())
+        QSKIP(qPrintable(TempDatabase::serverProblem()));
+    TempDatabase team(TempDatabase::Engine::Server);
+    team.addProject("P2");
+    team.addProject("P1", "it's \"first\"");
+    team.addCases({{"P1", "Unit", "C1", "Form", "T2", "two", "e"}, {"P1", "Unit", "C1", "Form", "T1", "one", ""}});
+    team.setCompany("Acme", QString());
+    const QString history = "insert into qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_case_id, qv_zr_pass, qv_zr_dt_tst, "
+                            "qv_zr_build, qv_zr_saved_by) values (?, ?, ?, ?, ?, ?)";
+    team.exec(history, {"P1", "T1", "Fail", "2026-12-01", "b1", "ann"});
+    team.exec(history, {"P1", "T1", "Pass", "2026-12-02", QVariant(), "bob"});
+    const QStringList teamRows = everyRow([&](const QString &sql) { return team.rows(sql); });
+    TempDatabase target(TempDatabase::Engine::Server);
+    WindowOn<frm_backup> t;
+    frm_backup &w = t.load(false);
+    const QString copy = t.db.folder() + "/team.mdb";
+    const auto restore = [&](const TempDatabase &into) {
+        AppPaths::chooseDatabase(into.path());
+        w.txt_restore->setText(copy);
+        w.cmd_restore->click();
+    };
+
+    AppPaths::chooseDatabase(team.path());
+    w.txt_destname->setText(copy);
+    w.cmd_backup->click();
+    Connection file;
+    file.open(copy);
+    QCOMPARE(everyRow([&](const QString &sql) {
+                 QSqlQuery q(file.database());
+                 QStringList out;
+                 for (q.exec(sql); q.next();) {
+                     QStringList cells;
+                     for (int i = 0; i < q.record().count(); ++i)
+                         cells << (q.value(i).isNull() ? "<null>" : q.value(i).toString());
+                     out << cells.join('|');
+                 }
+                 return out;
+             }),
+             teamRows);
+    file.close();
+
+    restore(target);
+    QCOMPARE(everyRow([&](const QString &sql) { return target.rows(sql); }), teamRows);
+    QCOMPARE(t.messages(), QStringList());
+
+    // Rows left in the last table alone keep a restore out, and it changes nothing.
+    target.exec("truncate qv_zr_projects, qv_zr_tst_cases, Tqvjx_companydetails");
+    const QStringList left = everyRow([&](const QString &sql) { return target.rows(sql); });
+    restore(target);
+    AppPaths::chooseDatabase(QString());
+    QCOMPARE(everyRow([&](const QString &sql) { return target.rows(sql); }), left);
+    QCOMPARE(t.messages().size(), 1);
+    QVERIFY2(t.messages().at(0).startsWith("Nothing was restored: the server database")
+                 && t.messages().at(0).contains("pg_dump and pg_restore"),
+             qPrintable(t.messages().at(0)));
 }
 
 QTEST_MAIN(TestFrmBackup)
