@@ -421,8 +421,6 @@ void ReportLayouter::Steps::placeSummary()
         item.table = index;
         item.lastLine = rows;
         item.height = tableHeight(table, 0, rows);
-        if (shelvesPage != layout.pageCount())
-            shelves.clear();
         bool placed = false;
         for (Shelf &shelf : shelves) {
             if (!table.toPageEnd && !placed)
@@ -593,7 +591,7 @@ void ReportLayouter::Steps::measureTable(SummaryTable &table) const
             const double room = table.columnWidth.at(column) - 2 * pad;
             if (table.toPageEnd)
                 cells << QStringList{body.elidedText(text, Qt::ElideRight, room)};
-            else if (!narrowed && !table.toPageEnd && !text.contains(QLatin1Char('\n')))
+            else if (!narrowed && !text.contains(QLatin1Char('\n')))
                 cells << QStringList{text}; // its column is as wide as its widest text
             else
                 cells << wrapText(text, totalRow ? layout.boldFont : layout.bodyFont, room);
