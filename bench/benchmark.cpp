@@ -5,6 +5,8 @@
 // file with one 60 MB field, each with its peak memory.
 //
 //   verolan_bench [--quick] [--sizes 1000,10000,100000] [--only <word in a figure's name>]
+//   verolan_bench --server [--testers-seconds 60]: the same figures against a
+//   throwaway local PostgreSQL server, and testers logging results at once
 #include "apppaths.h"
 #include "apppathsoverride.h"
 #include "builds.h"
@@ -24,9 +26,11 @@
 #include "frm_tst_case.h"
 #include "frm_tst_log.h"
 #include "generator.h"
+#include "measure.h"
 #include "recordlist.h"
 #include "results.h"
 #include "reportviewer.h"
+#include "serverbench.h"
 #include "services.h"
 #include "startup.h"
 #include "testingclass.h"
@@ -48,40 +52,9 @@
 #include <sys/resource.h>
 #include <vector>
 
+using namespace Bench;
+
 namespace {
-
-int g_runs = 5;
-QString g_only; // a word: only the figures whose name holds it are measured
-
-bool wanted(const QString &name)
-{
-    return g_only.isEmpty() || name.contains(g_only);
-}
-
-double medianMs(int runs, const std::function<void()> &body, const std::function<void()> &before = {})
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        if (before)
-            before();
-        QElapsedTimer t;
-        t.start();
-        body();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-struct Figure
-{
-    QString name;
-    double ms;
-    double floorMs;
-    QString floorKind;
-};
-
-QList<Figure> g_figures;
 
 struct MemoryFigure
 {
@@ -91,15 +64,6 @@ struct MemoryFigure
 };
 
 QList<MemoryFigure> g_memory;
-
-void record(const QString &name, double ms, double floorMs, const QString &floorKind = QStringLiteral("C API"))
-{
-    if (!wanted(name))
-        return;
-    g_figures.append({name, ms, floorMs, floorKind});
-    std::printf("  %-58s %10.2f ms   floor %9.2f ms (%s)\n", qPrintable(name), ms, floorMs, qPrintable(floorKind));
-    std::fflush(stdout);
-}
 
 // Message boxes would block an unattended run; any that shows is a fault of the run.
 class FailingMessages : public MessageService
@@ -111,51 +75,6 @@ public:
     }
     bool askYesNo(QWidget *, const QString &, const QString &) override { return true; }
 };
-
-void settle()
-{
-    QCoreApplication::processEvents();
-}
-
-void showLoaded(ChildWindow &w)
-{
-    w.Form_Load();
-    w.resize(1280, 800);
-    w.show();
-    settle();
-}
-
-template <class W>
-double loadWindow(int runs)
-{
-    return medianMs(runs, [] {
-        TestingClass con;
-        W w(con);
-        showLoaded(w);
-    });
-}
-
-int indexOf(const DropDown *box, const QString &text)
-{
-    for (int i = 0; i < box->entryCount(); ++i) {
-        if (box->entry(i) == text)
-            return i;
-    }
-    return -1;
-}
-
-const QString kLargest = QStringLiteral("PRJ-LARGEST");
-
-// Picks the largest project (from another one each run) and leaves it picked.
-double pickLargest(DropDown *projects, const QString &other, int runs)
-{
-    const int largest = indexOf(projects, kLargest);
-    const int away = indexOf(projects, other);
-    const double ms = medianMs(runs, [&] { projects->setListIndex(largest); settle(); },
-                               [&] { projects->setListIndex(away); });
-    projects->setListIndex(largest);
-    return ms;
-}
 
 QString firstTestType(const QString &db)
 {
@@ -745,6 +664,7 @@ int main(int argc, char **argv)
         return runProgram(app);
     }
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
+    const bool server = app.arguments().contains(QStringLiteral("--server"));
     const int onlyAt = app.arguments().indexOf(QStringLiteral("--only"));
     if (onlyAt > 0 && onlyAt + 1 < app.arguments().size())
         g_only = app.arguments().at(onlyAt + 1);
@@ -764,6 +684,13 @@ int main(int argc, char **argv)
         }
     }
     QTemporaryDir root;
+    // The server figures alone: they take minutes of their own.
+    if (server) {
+        const int secondsAt = app.arguments().indexOf(QStringLiteral("--testers-seconds"));
+        const int seconds = secondsAt > 0 ? app.arguments().value(secondsAt + 1).toInt() : 60;
+        benchServer(root.path(), qMax(1, seconds));
+        sizes.clear();
+    }
     for (int cases : sizes) {
         const QString folder = QDir(root.path()).filePath(QString::number(cases));
         QDir().mkpath(folder);
@@ -777,7 +704,7 @@ int main(int argc, char **argv)
             benchStartup(folder, cases);
     }
     // Start-up must not grow with the file: a database of about 1 GB.
-    if (!quick && wanted(QStringLiteral("start-up"))) {
+    if (!quick && !server && wanted(QStringLiteral("start-up"))) {
         constexpr int kHugeCases = 2400000;
         const QString folder = QDir(root.path()).filePath(QString::number(kHugeCases));
         QDir().mkpath(folder);
@@ -785,11 +712,11 @@ int main(int argc, char **argv)
         benchStartup(folder, kHugeCases);
         QDir(folder).removeRecursively();
     }
-    if (!quick && (wanted(QStringLiteral("CSV")) || wanted(QStringLiteral("JUnit"))))
+    if (!quick && !server && (wanted(QStringLiteral("CSV")) || wanted(QStringLiteral("JUnit"))))
         benchExchange(root.path());
-    if (!quick && wanted(QStringLiteral("CSV preview of one 60 MB field")))
+    if (!quick && !server && wanted(QStringLiteral("CSV preview of one 60 MB field")))
         benchHugeField(root.path());
-    if (!quick)
+    if (!quick && !server)
         benchLargeReport(root.path());
 
     std::printf("\n| figure | median | floor | ratio |\n|---|---:|---:|---:|\n");

@@ -58,3 +58,7 @@ CREATE TABLE qv_zr_tst_history (
 );
 CREATE INDEX ix_history_case ON qv_zr_tst_history (qv_zr_prjid, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id);
 CREATE INDEX ix_history_build ON qv_zr_tst_history (qv_zr_prjid, qv_zr_build, qv_zr_tst_type, qv_zr_component, qv_zr_component_type, qv_zr_tst_case_id, qv_zr_pass, qv_zr_dt_tst);
+-- A project's builds in the order of their latest result (max(rowid) per
+-- build), read from this index alone; without it the server walks its primary
+-- key backwards through every later result, seconds on a large history.
+CREATE INDEX ix_history_build_order ON qv_zr_tst_history (qv_zr_prjid, qv_zr_build, rowid);

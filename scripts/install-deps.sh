@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Verolan builds and runs with; a no-op when all are there.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libxlsxwriter-dev pkg-config
+packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev libxlsxwriter-dev libpq-dev pkg-config
   fonts-dejavu-core unzip)
 packages+=("$@")
 
