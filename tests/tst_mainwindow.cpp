@@ -268,7 +268,6 @@ void TestMainWindow::eachEntryOpensItsWindowPlacedAsItsKind_data()
     QTest::newRow("company") << "setup" << "Frm_CompanyDetails" << "CompanyDetails" << int(ChildWindow::Placement::Normal);
     QTest::newRow("backup") << "backup" << "frm_backup" << "Database Backup" << fixed;
     QTest::newRow("about") << "mnuAbtUs" << "Frm_About" << "About Verolan" << fixed;
-    QTest::newRow("database") << "database" << "frm_database" << "Database" << fixed;
 }
 
 void TestMainWindow::eachEntryOpensItsWindowPlacedAsItsKind()
