@@ -51,7 +51,7 @@ frm_database::frm_database(TestingClass &con, std::function<void()> switched, QW
     , txt_location(named(new TextBox, "txt_location"))
     , cmd_browse(named(new QPushButton(QStringLiteral("Browse")), "cmd_browse"))
     , cmd_test(named(new QPushButton(QStringLiteral("Test")), "cmd_test"))
-    , lbl_result(named(new QLabel, "lbl_result"))
+    , txt_result(named(new MultiLineTextBox, "txt_result"))
     , cmd_save(named(new QPushButton(QStringLiteral("Save")), "cmd_save"))
     , cmd_close(named(new QPushButton(QStringLiteral("Close")), "cmd_close"))
     , con(con)
@@ -60,16 +60,15 @@ frm_database::frm_database(TestingClass &con, std::function<void()> switched, QW
     setObjectName(QStringLiteral("frm_database"));
     setWindowTitle(QStringLiteral("Database"));
 
-    for (QLabel *label : {lbl_current, lbl_result}) {
-        label->setTextFormat(Qt::PlainText);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        label->setWordWrap(true);
-    }
+    lbl_current->setTextFormat(Qt::PlainText);
+    lbl_current->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lbl_current->setWordWrap(true);
     lbl_location->setBuddy(txt_location);
     txt_location->setFocusSelect(FocusSelect::WholeText);
     txt_location->setMinimumWidth(points(300));
-    lbl_result->setMinimumHeight(points(60));
-    lbl_result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A reason may run to many lines: it scrolls, and can be copied.
+    txt_result->setDisplayOnly(true);
+    txt_result->setMinimumHeight(points(100));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(lbl_open, 0, 0);
@@ -77,7 +76,7 @@ frm_database::frm_database(TestingClass &con, std::function<void()> switched, QW
     grid->addWidget(lbl_location, 1, 0, 1, 3);
     grid->addWidget(txt_location, 2, 0, 1, 2);
     grid->addWidget(cmd_browse, 2, 2);
-    grid->addWidget(lbl_result, 3, 0, 1, 3);
+    grid->addWidget(txt_result, 3, 0, 1, 3);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmd_test);
     buttons->addStretch(1);
@@ -110,7 +109,7 @@ void frm_database::txt_location_Change()
     // A test speaks only for the text it tested.
     m_tested.clear();
     m_password.clear();
-    lbl_result->clear();
+    txt_result->clear();
     cmd_save->setEnabled(false);
     keys()->setDefaultButton(cmd_test);
 }
@@ -141,10 +140,10 @@ void frm_database::cmd_test_Click()
     if (trial.password == Connection::PasswordTrouble::Wrong)
         trial.report = QStringLiteral("The password for %1 is wrong.").arg(name);
     if (!trial.ok) {
-        lbl_result->setText(QStringLiteral("Verolan cannot use this database.\n") + trial.report);
+        txt_result->setText(QStringLiteral("Verolan cannot use this database.\n") + trial.report);
         return;
     }
-    lbl_result->setText(trial.report);
+    txt_result->setText(trial.report);
     m_tested = location;
     m_password = password;
     cmd_save->setEnabled(true);

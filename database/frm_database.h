@@ -21,7 +21,8 @@ public:
     // window closes its child windows and names the database in its title.
     frm_database(TestingClass &con, std::function<void()> switched, QWidget *parent = nullptr);
 
-    Placement placement() const override { return Placement::FixedSize; }
+    // Resizable: a reason can run to several lines.
+    Placement placement() const override { return Placement::Normal; }
     void Form_Load() override;
 
     void cmd_browse_Click();
@@ -36,7 +37,7 @@ public:
     TextBox *txt_location;
     QPushButton *cmd_browse;
     QPushButton *cmd_test;
-    QLabel *lbl_result;
+    MultiLineTextBox *txt_result; // what the test found, or why it failed
     QPushButton *cmd_save;
     QPushButton *cmd_close;
 

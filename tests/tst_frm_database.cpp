@@ -137,7 +137,7 @@ void TestFrmDatabase::saveMovesTheProgramAndItsNextStart()
     p.test(to);
     const QString name = DatabaseLocation::parse(to).displayName();
     report.replace("%1", name).replace("%2", PgServer::shared().user());
-    QVERIFY2(p.w->lbl_result->text().startsWith(report), qPrintable(p.w->lbl_result->text()));
+    QVERIFY2(p.w->txt_result->text().startsWith(report), qPrintable(p.w->txt_result->text()));
     QCOMPARE(p.services.messages->boxes.size(), target == "password" ? 1 : 0);
     press(p.w->cmd_save);
     QTRY_COMPARE(p.main.mdiArea()->subWindowList().size(), 0); // the windows showed the old database
@@ -198,7 +198,7 @@ void TestFrmDatabase::badChoicesAreNamedAndNothingMoves()
     Program p;
     p.services.messages->passwords = QStringList{"guess"};
     p.test(location == "gone" ? p.other.path() : location);
-    QString text = p.w->lbl_result->text();
+    QString text = p.w->txt_result->text();
     if (location == "gone") { // every connection stays on the old one
         QVERIFY(p.w->cmd_save->isEnabled() && QFile::remove(p.other.path()));
         press(p.w->cmd_save);
