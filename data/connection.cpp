@@ -4,6 +4,7 @@
 #include "dberror.h"
 #include "readonlyguard.h"
 #include "schema.h"
+#include "serverfailure.h"
 #include "serverschema.h"
 
 #include <QFile>
@@ -159,6 +160,11 @@ void Connection::setServerPassword(const QString &password)
     serverPassword() = password;
 }
 
+QString Connection::typedServerPassword()
+{
+    return serverPassword();
+}
+
 Connection::PasswordTrouble Connection::passwordTrouble(const QString &engineMessage)
 {
     if (engineMessage.contains(QLatin1String("no password supplied")))
@@ -194,7 +200,7 @@ void Connection::openServer(const QString &text, Access access)
             options << QStringLiteral("options='-c default_transaction_read_only=on'");
         db.setConnectOptions(options.join(QLatin1Char(';')));
         if (failure.isEmpty() && !db.open())
-            failure = db.lastError().text();
+            failure = explainServerFailure(db.lastError().text(), location);
         else if (failure.isEmpty() && access == Access::ReadWrite)
             failure = Schema::readyServer(db);
         if (!failure.isEmpty())

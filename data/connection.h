@@ -76,6 +76,8 @@ public:
     // The server password the user typed, for every connection of this run;
     // kept in memory only, never written anywhere.
     static void setServerPassword(const QString &password);
+    // The one set above, so that a trial on another server can put it back.
+    static QString typedServerPassword();
     // Why a server refused an open for its password: none was found (libpq's
     // places hold none, none was typed), or the one given is wrong.
     enum class PasswordTrouble { None, Missing, Wrong };

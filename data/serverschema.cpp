@@ -120,9 +120,16 @@ QString createTables(QSqlDatabase &db)
         if (statement.trimmed().isEmpty())
             continue;
         if (!q.exec(statement)) {
-            const QString why = q.lastError().text();
+            const QSqlError error = q.lastError();
             db.rollback();
-            return QStringLiteral("Cannot make the tables: %1").arg(why);
+            // insufficient_privilege: the user may use the database but not add to it.
+            if (error.nativeErrorCode() == QLatin1String("42501") && q.exec(QStringLiteral("select current_user, current_database()"))
+                && q.next())
+                return QStringLiteral("The user %1 lacks the rights to create Verolan's tables in the database %2: the "
+                                      "database is empty, and the tables must be made once by a user who may (or "
+                                      "grant CREATE on the schema).\n%3")
+                    .arg(q.value(0).toString(), q.value(1).toString(), error.text());
+            return QStringLiteral("Cannot make the tables: %1").arg(error.text());
         }
     }
     return db.commit() ? QString() : db.lastError().text();

@@ -67,6 +67,7 @@ void mdi_main::createMenus()
     tools->setObjectName(QStringLiteral("tools"));
     addEntry(tools, "setup", QStringLiteral("&Setup"), &mdi_main::setup_Click);
     addEntry(tools, "backup", QStringLiteral("&Backup && Restore"), &mdi_main::backup_Click);
+    addEntry(tools, "database", QStringLiteral("Database..."), &mdi_main::database_Click);
 
     QAction *reports = menuBar()->addAction(QStringLiteral("&Reports"));
     reports->setObjectName(QStringLiteral("mnuReports"));
@@ -184,10 +185,24 @@ void mdi_main::showChild(const QString &menuEntryName)
 bool mdi_main::MDIForm_Load()
 {
     con.Conopen();
+    showDatabaseInTitle();
+    return con.cn.state() == StateOpen;
+}
+
+void mdi_main::showDatabaseInTitle()
+{
     // A server is named in the title: several team databases may be at hand.
     if (con.cn.state() == StateOpen && con.cn.isServer())
         setWindowTitle(Ui::appTitle() + QStringLiteral(" - ") + DatabaseLocation::parse(con.cn.path()).displayName());
-    return con.cn.state() == StateOpen;
+    else
+        setWindowTitle(Ui::appTitle());
+}
+
+void mdi_main::databaseSwitched()
+{
+    // What the windows show is the old database's.
+    m_mdiArea->closeAllSubWindows();
+    showDatabaseInTitle();
 }
 
 void mdi_main::MDIForm_Unload()
@@ -208,6 +223,7 @@ void mdi_main::mnu_tcase_Click() { showChild(QStringLiteral("mnu_tcase")); }
 void mdi_main::mnu_rslt_Click() { showChild(QStringLiteral("mnu_rslt")); }
 void mdi_main::setup_Click() { showChild(QStringLiteral("setup")); }
 void mdi_main::backup_Click() { showChild(QStringLiteral("backup")); }
+void mdi_main::database_Click() { showChild(QStringLiteral("database")); }
 void mdi_main::mnuReports_Click() { showChild(QStringLiteral("mnuReports")); }
 void mdi_main::mnuAbtUs_Click() { showChild(QStringLiteral("mnuAbtUs")); }
 void mdi_main::mnu_import_cases_Click() { showChild(QStringLiteral("mnu_import_cases")); }

@@ -34,12 +34,16 @@ public:
     // Opens the main window's connection; false when the program is to end.
     bool MDIForm_Load();
     void MDIForm_Unload();
+    // Every connection is on another database now: the child windows close
+    // and the title names the database.
+    void databaseSwitched();
 
     void mnu_prjs_Click();
     void mnu_tcase_Click();
     void mnu_rslt_Click();
     void setup_Click();
     void backup_Click();
+    void database_Click();
     void mnuReports_Click();
     void mnuAbtUs_Click();
     void mnu_import_cases_Click();
@@ -68,6 +72,7 @@ private:
 
     static bool isOpen(const Child &child);
     void createMenus();
+    void showDatabaseInTitle();
     QAction *addEntry(QMenu *menu, const char *name, const QString &caption, void (mdi_main::*handler)());
     void showChild(const QString &menuEntryName);
     void updateWindowMenu();

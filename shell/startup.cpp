@@ -4,6 +4,7 @@
 #include "appicon.h"
 #include "appversion.h"
 #include "databaselocation.h"
+#include "databasesetting.h"
 #include "datafolder.h"
 #include "mdi_main.h"
 #include "services.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QSettings>
 #include <cstdio>
 
 int runProgram(QApplication &app, const QString &database)
@@ -25,9 +25,7 @@ int runProgram(QApplication &app, const QString &database)
 
     // The command line names the database over the settings; neither: testing.mdb.
     const AppPaths::Paths paths = AppPaths::current();
-    const QString chosen = !database.isEmpty()
-                               ? database
-                               : QSettings(paths.settings, QSettings::IniFormat).value(QStringLiteral("database")).toString();
+    const QString chosen = !database.isEmpty() ? database : DatabaseSetting::read(paths.settings).value_or(QString());
     AppPaths::chooseDatabase(chosen.trimmed());
     const DatabaseLocation location = DatabaseLocation::parse(AppPaths::databaseFile());
     if (!location.isValid()) {

@@ -3,6 +3,7 @@
 #include "frm_about.h"
 #include "frm_backup.h"
 #include "frm_companydetails.h"
+#include "frm_database.h"
 #include "frm_export_cases.h"
 #include "frm_import_cases.h"
 #include "frm_import_results.h"
@@ -18,6 +19,9 @@ void registerWindows(mdi_main &main)
     main.setWindowFactory(QStringLiteral("mnu_tcase"), [](TestingClass &con) { return new frm_tst_case(con); });
     main.setWindowFactory(QStringLiteral("setup"), [](TestingClass &con) { return new Frm_CompanyDetails(con); });
     main.setWindowFactory(QStringLiteral("backup"), [](TestingClass &con) { return new frm_backup(con); });
+    main.setWindowFactory(QStringLiteral("database"), [&main](TestingClass &con) {
+        return new frm_database(con, [&main] { main.databaseSwitched(); });
+    });
     main.setWindowFactory(QStringLiteral("mnuAbtUs"), [](TestingClass &con) { return new Frm_About(con); });
     main.setWindowFactory(QStringLiteral("mnu_rslt"), [](TestingClass &con) { return new frm_tst_log(con); });
     main.setWindowFactory(QStringLiteral("mnuReports"), [](TestingClass &con) { return new Frm_Reports(con); });

@@ -146,7 +146,7 @@ void TestMainWindow::menuTreeNamesCaptionsAndKeys()
                                                "mnu_import_cases=Import Test Cases...",
                                                "mnu_export_cases=Export Test Cases...",
                                                "mnu_import_results=Import Test Results...", "=", "mnuexit=E&xit"}));
-    QCOMPARE(captions("tools"), (QStringList{"setup=&Setup", "backup=&Backup && Restore"}));
+    QCOMPARE(captions("tools"), (QStringList{"setup=&Setup", "backup=&Backup && Restore", "database=Database..."}));
     QCOMPARE(captions("mnuhlp"), (QStringList{"mnuUsrGd=User Guide", "mnuAbtUs=About Us"}));
     QCOMPARE(action(*m_main, "mnuUsrGd")->shortcut(), QKeySequence(Qt::Key_F1));
     QAction *assets = action(*m_main, "mnu_proc_docs");

@@ -102,7 +102,7 @@ bool PgServer::runTool(const QString &tool, const QStringList &args, QString *ou
     return ok;
 }
 
-QString PgServer::superuserSql(const QStringList &statements)
+QString PgServer::superuserSql(const QStringList &statements, const QString &database)
 {
     if (!m_problem.isEmpty())
         throw std::runtime_error(m_problem.toStdString());
@@ -111,7 +111,7 @@ QString PgServer::superuserSql(const QStringList &statements)
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pgserver"));
         db.setHostName(m_dir.path());
         db.setUserName(m_user);
-        db.setDatabaseName(QStringLiteral("postgres"));
+        db.setDatabaseName(database);
         QSqlQuery q(db);
         if (!db.open())
             failure = db.lastError().text();
@@ -146,5 +146,14 @@ QString PgServer::createPasswordDatabase(const QString &user, const QString &pas
     const QString name = superuserSql({QStringLiteral("create role %1 login password '%2'").arg(user, password),
                                        QStringLiteral("create database test%1 owner %2").arg(m_databases).arg(user),
                                        QStringLiteral("select pg_reload_conf()")});
+    return QStringLiteral("postgresql://%1@/%2?host=%3").arg(user, name, m_dir.path());
+}
+
+QString PgServer::createDatabaseWithoutCreateRights(const QString &user)
+{
+    ++m_databases;
+    const QString name = superuserSql({QStringLiteral("create role %1 login").arg(user),
+                                       QStringLiteral("create database test%1").arg(m_databases)});
+    superuserSql({QStringLiteral("revoke create on schema public from public")}, name);
     return QStringLiteral("postgresql://%1@/%2?host=%3").arg(user, name, m_dir.path());
 }

@@ -24,6 +24,8 @@ public:
     // Makes a new empty database owned by a new user whom the server asks for
     // this password; its location, naming that user.
     QString createPasswordDatabase(const QString &user, const QString &password);
+    // Makes a new empty database in which a new user may connect but not create tables.
+    QString createDatabaseWithoutCreateRights(const QString &user);
     QString socketFolder() const { return m_dir.path(); }
     const QString &user() const { return m_user; }
 
@@ -32,7 +34,7 @@ public:
 
 private:
     // Runs the statements as the server's superuser; the newest database's name.
-    QString superuserSql(const QStringList &statements);
+    QString superuserSql(const QStringList &statements, const QString &database = QStringLiteral("postgres"));
     bool runTool(const QString &tool, const QStringList &args, QString *output = nullptr) const;
 
     QTemporaryDir m_dir;
