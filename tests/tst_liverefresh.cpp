@@ -1,0 +1,107 @@
+// Two programs on one server database: what one saves shows in the other's
+// open windows, the user's selection and typed text kept; a change to a table
+// a window does not show reads nothing.
+#include "apppaths.h"
+#include "frm_projects.h"
+#include "frm_tst_log.h"
+#include "projects.h"
+#include "results.h"
+#include "windowtest.h"
+
+namespace {
+
+// The other program, saving through its own connection.
+struct OtherProgram
+{
+    Connection cn;
+    explicit OtherProgram(const TempDatabase &db) { cn.open(db.path()); }
+};
+
+template <class Window>
+Window &loadOn(WindowOn<Window> &t, const TempDatabase &team)
+{
+    AppPaths::chooseDatabase(team.path());
+    return t.load();
+}
+
+} // namespace
+
+class TestLiveRefresh : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        if (!TempDatabase::serverProblem().isEmpty())
+            QSKIP(qPrintable(TempDatabase::serverProblem()));
+    }
+    void projectsShowOtherSavesOnlyOfTheirTable();
+    void testLogShowsOtherResults();
+};
+
+void TestLiveRefresh::projectsShowOtherSavesOnlyOfTheirTable()
+{
+    TempDatabase team(TempDatabase::Engine::Server);
+    team.addProject("P1");
+    team.addProject("P2");
+    WindowOn<frm_projects> t;
+    frm_projects &w = loadOn(t, team);
+    w.LV_prjs->selectRow(rowOf(w.LV_prjs, {{1, "P2"}}));
+    setTextOf(w.cmb_prj_type, "Mob");
+    w.cmb_prj_type->lineEdit()->setCursorPosition(1);
+    w.txt_prjid->setText("P9");
+
+    OtherProgram other(team);
+    QVERIFY(!saveProject(other.cn, {"P0", "new", "Desktop", "5", "KLOC"}).problem);
+    QTRY_VERIFY_WITH_TIMEOUT(column(w.LV_prjs, 1).contains("P0"), 1000);
+    QCOMPARE(w.LV_prjs->cell(w.LV_prjs->selectedRow(), 1), "P2");
+    QVERIFY(entries(w.cmb_prj_type).contains("Desktop"));
+    QVERIFY(entries(w.cmb_units).contains("KLOC"));
+    QCOMPARE(w.cmb_prj_type->text(), "Mob");
+    QCOMPARE(w.cmb_prj_type->lineEdit()->cursorPosition(), 1);
+    QCOMPARE(w.txt_prjid->text(), "P9");
+
+    // A project stored unannounced, then a change to the company details:
+    // the list is not read again until the projects are announced.
+    team.exec("alter table qv_zr_projects disable trigger verolan_announce");
+    team.addProject("P3");
+    team.setCompany("Acme", "1 Road");
+    QTest::qWait(500); // three times the gathering of announcements
+    QVERIFY(!column(w.LV_prjs, 1).contains("P3"));
+    team.exec("select pg_notify('verolan', 'qv_zr_projects')");
+    QTRY_VERIFY_WITH_TIMEOUT(column(w.LV_prjs, 1).contains("P3"), 1000);
+    QVERIFY(t.messages().isEmpty());
+}
+
+void TestLiveRefresh::testLogShowsOtherResults()
+{
+    TempDatabase team(TempDatabase::Engine::Server);
+    team.addProject("Alpha");
+    team.addCase("Alpha", "Unit", "Login", "UI", "U1");
+    team.addCase("Alpha", "Unit", "Login", "UI", "U2");
+    WindowOn<frm_tst_log> t;
+    frm_tst_log &w = loadOn(t, team);
+    QVERIFY(pick(w.cmb_tst_id, "U1"));
+    w.LV_cases->selectRow(rowOf(w.LV_cases, {{3, "U2"}}));
+    w.txt_rslt_act->setText("half typed");
+    w.cmb_build->setText("b-typed");
+
+    OtherProgram other(team);
+    const TestCaseKey u1{"Alpha", "Unit", "Login", "UI", "U1"};
+    QVERIFY(!logResult(other.cn, {u1, "d", "e", {"Fail", "broke", QDate(2026, 1, 2), "Major", "Crash", "b7"}}).problem);
+    team.addCase("Alpha", "Unit", "Cart", "Logic", "U3");
+    QTRY_COMPARE_WITH_TIMEOUT(w.LV_history->rowCount(), 1, 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(column(w.LV_cases, 3).contains("U3"), 1000);
+    QCOMPARE(w.LV_cases->cell(rowOf(w.LV_cases, {{3, "U1"}}), 7), "Fail");
+    QCOMPARE(w.LV_cases->cell(w.LV_cases->selectedRow(), 3), "U2");
+    QVERIFY(entries(w.cmb_cmp).contains("Cart"));
+    QVERIFY(entries(w.cmb_build).contains("b7"));
+    QCOMPARE(w.cmb_tst_id->text(), "U1");
+    QCOMPARE(w.cmb_build->text(), "b-typed");
+    QCOMPARE(w.txt_rslt_act->text(), "half typed");
+    QVERIFY(t.messages().isEmpty());
+}
+
+QTEST_MAIN(TestLiveRefresh)
+#include "tst_liverefresh.moc"
