@@ -8,6 +8,8 @@
 #include "results.h"
 #include "windowtest.h"
 
+#include <QDialog>
+
 namespace {
 
 // The other program, saving through its own connection.
@@ -61,6 +63,16 @@ void TestLiveRefresh::projectsShowOtherSavesOnlyOfTheirTable()
     QCOMPARE(w.cmb_prj_type->text(), "Mob");
     QCOMPARE(w.cmb_prj_type->lineEdit()->cursorPosition(), 1);
     QCOMPARE(w.txt_prjid->text(), "P9");
+
+    // While a message box is open the lists stay as they are; they are read once it is closed.
+    QDialog box(&w);
+    box.setModal(true);
+    box.show();
+    QVERIFY(!saveProject(other.cn, {"P5", "new", "Web", "5", "LOC"}).problem);
+    QTest::qWait(500);
+    QVERIFY(!column(w.LV_prjs, 1).contains("P5"));
+    box.close();
+    QTRY_VERIFY_WITH_TIMEOUT(column(w.LV_prjs, 1).contains("P5"), 1000);
 
     // A project stored unannounced, then a change to the company details:
     // the list is not read again until the projects are announced.

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 
 class Connection;
@@ -38,4 +39,6 @@ private:
     QWidget *m_window;
     ChangeNotifier m_notifier;
     QList<Watch> m_watches;
+    QSet<QString> m_pending; // changed while a message box was open
+    QTimer m_retry;
 };
