@@ -136,12 +136,14 @@ QString createTables(QSqlDatabase &db)
     return db.commit() ? QString() : db.lastError().text();
 }
 
+// Whether every table announces its changes.
 bool announcesChanges(QSqlDatabase &db)
 {
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("select count(*) from pg_trigger t join pg_class c on c.oid = t.tgrelid "
-                             "where t.tgname = 'verolan_announce' and c.relnamespace = (select oid from pg_namespace where nspname = current_schema())"));
-    return q.exec() && q.next() && q.value(0).toInt() == Schema::tables().size();
+    const bool read = q.exec(QStringLiteral("select count(*) from pg_trigger t join pg_class c on c.oid = t.tgrelid "
+                                            "where t.tgname = 'verolan_announce' and c.relnamespace = "
+                                            "(select oid from pg_namespace where nspname = current_schema())"));
+    return read && q.next() && q.value(0).toInt() == Schema::tables().size();
 }
 
 // A database made before the tables announced their changes gets the

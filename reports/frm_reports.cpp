@@ -152,7 +152,8 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     showBuildChoices();
     onEvent(Cmdrepexit, &QPushButton::clicked, this, &Frm_Reports::Cmdrepexit_Click);
     auto *refresh = new ListRefresh(con.cn, this);
-    refresh->watch({QStringLiteral("qv_zr_projects")}, [this] { refreshDropDown(cmb_prjid, projectIds(this->con.cn)); });
+    refresh->watch({QStringLiteral("qv_zr_projects")},
+                   [this] { refreshDropDown(cmb_prjid, projectIds(this->con.cn)); });
     refresh->watch({QStringLiteral("Tqvjx_companydetails")}, [this] {
         const auto company = readCompany(this->con.cn);
         m_companyName = company ? company->name : QString();

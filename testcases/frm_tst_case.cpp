@@ -53,7 +53,8 @@ frm_tst_case::frm_tst_case(TestingClass &con, QWidget *parent)
     onEvent(cmd_save, &QPushButton::clicked, this, &frm_tst_case::cmd_save_Click);
     onEvent(cmd_del, &QPushButton::clicked, this, &frm_tst_case::cmd_del_Click);
     auto *refresh = new ListRefresh(con.cn, this);
-    refresh->watch({QStringLiteral("qv_zr_projects")}, [this] { refreshDropDown(cmb_prjid, projectIds(this->con.cn)); });
+    refresh->watch({QStringLiteral("qv_zr_projects")},
+                   [this] { refreshDropDown(cmb_prjid, projectIds(this->con.cn)); });
     refresh->watch({QStringLiteral("qv_zr_tst_cases")}, [this] { refreshCaseLists(); });
 }
 

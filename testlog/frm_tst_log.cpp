@@ -123,7 +123,9 @@ frm_tst_log::frm_tst_log(TestingClass &con, QWidget *parent)
     });
     refresh->watch({QStringLiteral("qv_zr_tst_history")}, [this] {
         int shown = 0;
-        refreshRecordList(LV_history, historyRows(this->con.cn, caseKey()), shown, historyFormat(), {0, 1, 2, 3, 4, 5, 6, 7});
+        // A history row is told apart by all its texts.
+        refreshRecordList(LV_history, historyRows(this->con.cn, caseKey()), shown, historyFormat(),
+                          {0, 1, 2, 3, 4, 5, 6, 7});
         refreshDropDown(cmb_build, projectBuilds(this->con.cn, cmb_prjid->text()));
     });
 }

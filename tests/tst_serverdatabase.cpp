@@ -83,7 +83,8 @@ void TestServerDatabase::serverOpensOnlyOurTables_data()
 
     QTest::newRow("empty: gets the tables") << false << "" << "";
     QTest::newRow("ours: opens again") << true << "" << "";
-    QTest::newRow("ours unannounced: gets the announcements") << true << "drop function verolan_announce() cascade" << "";
+    QTest::newRow("ours unannounced: gets the announcements")
+        << true << "drop function verolan_announce() cascade" << "";
     QTest::newRow("a foreign table") << true
                                      << "create foreign data wrapper fdw; create server far foreign data wrapper fdw; "
                                         "create foreign table notes (t text) server far"

@@ -3,9 +3,9 @@
 #include "dropdown.h"
 
 #include <QLineEdit>
-#include <algorithm>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <algorithm>
 
 void fillDropDown(DropDown *box, const QStringList &entries, const QStringList &fixed)
 {
@@ -41,9 +41,11 @@ void refreshDropDown(DropDown *box, const QStringList &entries, const QStringLis
     const int selectionLength = edit ? edit->selectedText().size() : 0;
     box->clearEntries();
     box->addEntries(wanted);
-    if (box->kind() == DropDown::Kind::PickOnly && !text.isEmpty() && box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
-        box->addEntry(text); // the pick stays on screen until the user picks again
-    const int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const auto find = [box](const QString &t) { return box->findText(t, Qt::MatchExactly | Qt::MatchCaseSensitive); };
+    // A pick no longer stored stays on screen until the user picks again.
+    if (box->kind() == DropDown::Kind::PickOnly && !text.isEmpty() && find(text) < 0)
+        box->addEntry(text);
+    const int index = find(text);
     {
         const QSignalBlocker block(box);
         if (index >= 0)
