@@ -2,7 +2,11 @@
 // open windows, the user's selection and typed text kept; a change to a table
 // a window does not show reads nothing.
 #include "apppaths.h"
+#include "frm_export_cases.h"
+#include "frm_import_cases.h"
 #include "frm_projects.h"
+#include "frm_reports.h"
+#include "frm_tst_case.h"
 #include "frm_tst_log.h"
 #include "projects.h"
 #include "results.h"
@@ -26,6 +30,24 @@ Window &loadOn(WindowOn<Window> &t, const TempDatabase &team)
     return t.load();
 }
 
+// A window's project selector lists a project another program stored, the user's pick kept.
+template <class Window>
+void projectPickKept()
+{
+    TempDatabase team(TempDatabase::Engine::Server);
+    team.addProject("P2");
+    team.addProject("P4");
+    team.addCase("P4", "Unit", "Login", "UI", "U1");
+    WindowOn<Window> t;
+    Window &w = loadOn(t, team);
+    QVERIFY(pick(w.cmb_prjid, "P4"));
+    OtherProgram other(team);
+    QVERIFY(!saveProject(other.cn, {"P3", "new", "Web", "5", "LOC"}).problem);
+    QTRY_VERIFY_WITH_TIMEOUT(entries(w.cmb_prjid).contains("P3"), 1000);
+    QCOMPARE(w.cmb_prjid->text(), "P4");
+    QVERIFY(t.messages().isEmpty());
+}
+
 } // namespace
 
 class TestLiveRefresh : public QObject
@@ -40,6 +62,21 @@ private slots:
     }
     void projectsShowOtherSavesOnlyOfTheirTable();
     void testLogShowsOtherResults();
+    void projectSelectorsShowOtherSaves_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char *window : {"test cases", "reports", "export", "import"})
+            QTest::newRow(window) << window;
+    }
+    void projectSelectorsShowOtherSaves()
+    {
+        QFETCH(QString, window);
+        const QMap<QString, void (*)()> run{{"test cases", projectPickKept<frm_tst_case>},
+                                            {"reports", projectPickKept<Frm_Reports>},
+                                            {"export", projectPickKept<frm_export_cases>},
+                                            {"import", projectPickKept<frm_import_cases>}};
+        run.value(window)();
+    }
 };
 
 void TestLiveRefresh::projectsShowOtherSavesOnlyOfTheirTable()
