@@ -212,6 +212,22 @@ void Connection::openServer(const QString &text, Access access)
     }
     m_server = true;
     opened(text, access);
+    if (access == Access::ReadWrite)
+        listenForChanges();
+}
+
+void Connection::listenForChanges()
+{
+    QSqlDriver *driver = database().driver();
+    m_listening = driver->subscribeToNotification(changeChannel());
+    if (!m_listening)
+        return;
+    // The driver goes with the connection's close, and this handler with it.
+    QObject::connect(driver, &QSqlDriver::notification, driver,
+                     [this](const QString &, QSqlDriver::NotificationSource source, const QVariant &) {
+                         if (source != QSqlDriver::SelfSource)
+                             ++m_serverVersion;
+                     });
 }
 
 void Connection::open(const QString &path)
@@ -305,9 +321,9 @@ qint64 Connection::dataVersion() const
 {
     if (state() != 1)
         return -1;
-    // A server tells no cheap version of its data: every ask counts as a change.
+    // Not hearing the server's announcements, every ask counts as a change.
     if (m_server)
-        return qint64(++m_serverVersion);
+        return qint64(m_listening ? m_serverVersion : ++m_serverVersion);
     QSqlQuery q(database());
     if (!q.exec(QStringLiteral("PRAGMA data_version")) || !q.next())
         return -1;
@@ -317,6 +333,7 @@ qint64 Connection::dataVersion() const
 void Connection::close()
 {
     m_server = false;
+    m_listening = false;
     if (!QSqlDatabase::contains(m_name))
         return;
     {

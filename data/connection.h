@@ -63,8 +63,13 @@ public:
     // Counts the opens of this object: what was read before a reopen may be stale.
     quint64 generation() const { return m_generation; }
     // Changes whenever another connection commits to the file; this
-    // connection's own commits leave it as it is. -1 when closed.
+    // connection's own commits leave it as it is. On a server, when the
+    // server announced another connection's change and the event loop passed
+    // it on. -1 when closed.
     qint64 dataVersion() const;
+    // The server's channel on which every change to the tables is announced,
+    // the payload naming the table; an open server connection listens on it.
+    static QString changeChannel() { return QStringLiteral("verolan"); }
     QSqlDatabase database() const;
 
     // Who is saving: the server's user name, on a file the login name.
@@ -88,11 +93,13 @@ private:
     void openReadOnly(const QString &path);
     void opened(const QString &path, Access access);
     void openServer(const QString &text, Access access);
+    void listenForChanges();
 
     QString m_path;
     Access m_access = Access::ReadWrite;
     bool m_server = false;
-    mutable quint64 m_serverVersion = 0;
+    mutable quint64 m_serverVersion = 0; // the announcements of other connections heard
+    bool m_listening = false;
     quint64 m_generation = 0;
     mutable QString m_userName; // the server's, once read
     // The file this connection has open, as the file system names it.

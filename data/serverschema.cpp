@@ -99,9 +99,20 @@ QStringList tableDifferences(const Schema::Table &table, const QList<Column> &th
     return found;
 }
 
-QString createTables(QSqlDatabase &db)
+// Runs each statement of a script, one a line end after its semicolon; the
+// error of the one that failed, or none.
+QSqlError runScript(QSqlQuery &q, const char *script)
 {
     static const QRegularExpression end(QStringLiteral(";\\s*(\\n|$)"));
+    for (const QString &statement : QString::fromUtf8(script).split(end, Qt::SkipEmptyParts)) {
+        if (!statement.trimmed().isEmpty() && !q.exec(statement))
+            return q.lastError();
+    }
+    return QSqlError();
+}
+
+QString createTables(QSqlDatabase &db)
+{
     if (!db.transaction())
         return db.lastError().text();
     QSqlQuery q(db);
@@ -116,21 +127,51 @@ QString createTables(QSqlDatabase &db)
         db.rollback();
         return Schema::serverDifferences(db);
     }
-    for (const QString &statement : QString::fromUtf8(kServerSchemaSql).split(end, Qt::SkipEmptyParts)) {
-        if (statement.trimmed().isEmpty())
-            continue;
-        if (!q.exec(statement)) {
-            const QSqlError error = q.lastError();
-            db.rollback();
-            // insufficient_privilege: the user may use the database but not add to it.
-            if (error.nativeErrorCode() == QLatin1String("42501") && q.exec(QStringLiteral("select current_user, current_database()"))
-                && q.next())
-                return QStringLiteral("The user %1 lacks the rights to create Verolan's tables in the database %2: the "
-                                      "database is empty, and the tables must be made once by a user who may (or "
-                                      "grant CREATE on the schema).\n%3")
-                    .arg(q.value(0).toString(), q.value(1).toString(), error.text());
-            return QStringLiteral("Cannot make the tables: %1").arg(error.text());
-        }
+    QSqlError error = runScript(q, kServerSchemaSql);
+    if (!error.isValid())
+        error = runScript(q, kServerAnnounceSql);
+    if (error.isValid()) {
+        db.rollback();
+        // insufficient_privilege: the user may use the database but not add to it.
+        if (error.nativeErrorCode() == QLatin1String("42501") && q.exec(QStringLiteral("select current_user, current_database()"))
+            && q.next())
+            return QStringLiteral("The user %1 lacks the rights to create Verolan's tables in the database %2: the "
+                                  "database is empty, and the tables must be made once by a user who may (or "
+                                  "grant CREATE on the schema).\n%3")
+                .arg(q.value(0).toString(), q.value(1).toString(), error.text());
+        return QStringLiteral("Cannot make the tables: %1").arg(error.text());
+    }
+    return db.commit() ? QString() : db.lastError().text();
+}
+
+// Whether every table announces its changes.
+bool announcesChanges(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    const bool read = q.exec(QStringLiteral("select count(*) from pg_trigger t join pg_class c on c.oid = t.tgrelid "
+                                            "where t.tgname = 'verolan_announce' and c.relnamespace = "
+                                            "(select oid from pg_namespace where nspname = current_schema())"));
+    return read && q.next() && q.value(0).toInt() == Schema::tables().size();
+}
+
+// A database made before the tables announced their changes gets the
+// announcements. Two copies starting at once: the second waits for the
+// first's, finds them and leaves them.
+QString addAnnouncements(QSqlDatabase &db)
+{
+    if (announcesChanges(db))
+        return QString();
+    if (!db.transaction())
+        return db.lastError().text();
+    QSqlQuery q(db);
+    QString why;
+    if (!q.exec(QStringLiteral("select pg_advisory_xact_lock(20260026)")))
+        why = q.lastError().text();
+    else if (!announcesChanges(db))
+        why = runScript(q, kServerAnnounceSql).text();
+    if (!why.isEmpty()) {
+        db.rollback();
+        return why;
     }
     return db.commit() ? QString() : db.lastError().text();
 }
@@ -173,7 +214,15 @@ QString readyServer(QSqlDatabase &db)
         return found.failure;
     if (found.tables.isEmpty())
         return createTables(db);
-    return serverDifferences(db);
+    const QString differences = serverDifferences(db);
+    if (!differences.isEmpty())
+        return differences;
+    // Without them the program works as before, its lists read again only when
+    // the user acts: a tester who may not add them still gets in.
+    const QString why = addAnnouncements(db);
+    if (!why.isEmpty())
+        qWarning("The database does not announce changes to other copies of the program: %s", qPrintable(why));
+    return QString();
 }
 
 } // namespace Schema

@@ -2,6 +2,7 @@
 
 #include "guard.h"
 #include "listfiller.h"
+#include "listrefresh.h"
 #include "projects.h"
 #include "savechecks.h"
 
@@ -121,6 +122,7 @@ frm_projects::frm_projects(TestingClass &con, QWidget *parent)
     onEvent(cmd_save, &QPushButton::clicked, this, &frm_projects::cmd_save_Click);
     onEvent(LV_prjs, &RecordList::rowDoubleClicked, this, &frm_projects::LV_prjs_DblClick);
     onEvent(LV_prjs, &RecordList::columnClicked, this, &frm_projects::LV_prjs_ColumnClick);
+    (new ListRefresh(con.cn, this))->watch({QStringLiteral("qv_zr_projects")}, [this] { refresh_lists(); });
 }
 
 void frm_projects::Form_Load()
@@ -151,6 +153,13 @@ void frm_projects::fill_units()
 void frm_projects::fill_prjs()
 {
     fillRecordList(LV_prjs, projectRows(con.cn), row_no);
+}
+
+void frm_projects::refresh_lists()
+{
+    refreshDropDown(cmb_prj_type, projectTypes(con.cn));
+    refreshDropDown(cmb_units, sizeUnits(con.cn), fixedSizeUnits());
+    refreshRecordList(LV_prjs, projectRows(con.cn), row_no, {}, {1});
 }
 
 QWidget *frm_projects::fieldControl(Field field) const

@@ -47,6 +47,8 @@ private:
     void fill_prj_type();
     void fill_units();
     void fill_prjs();
+    // Another program changed the projects: the lists again, the user's work kept.
+    void refresh_lists();
     // The box that holds a field, where a refusal puts the focus.
     QWidget *fieldControl(Field field) const;
 

@@ -7,6 +7,7 @@
 #include "guard.h"
 #include "testcases.h"
 #include "listfiller.h"
+#include "listrefresh.h"
 #include "programsources.h"
 #include "projects.h"
 #include "report.h"
@@ -150,6 +151,13 @@ Frm_Reports::Frm_Reports(TestingClass &con, QWidget *parent)
     onEvent(TypeofReport, &DropDown::clicked, this, &Frm_Reports::showBuildChoices);
     showBuildChoices();
     onEvent(Cmdrepexit, &QPushButton::clicked, this, &Frm_Reports::Cmdrepexit_Click);
+    auto *refresh = new ListRefresh(con.cn, this);
+    refresh->watch({QStringLiteral("qv_zr_projects")},
+                   [this] { refreshDropDown(cmb_prjid, projectIds(this->con.cn)); });
+    refresh->watch({QStringLiteral("Tqvjx_companydetails")}, [this] {
+        const auto company = readCompany(this->con.cn);
+        m_companyName = company ? company->name : QString();
+    });
 }
 
 // The report goes before the engine that opened it.

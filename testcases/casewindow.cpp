@@ -8,6 +8,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QScopeGuard>
 
 namespace {
 
@@ -132,8 +133,26 @@ void CaseWindow::fillCaseList(int columns, const RecordFormat &format)
     Rows rows = caseRows(con.cn, cmb_prjid->text(), cmb_tst_type->text());
     for (QVariantList &values : rows)
         values.resize(columns);
-    fillRecordList(LV_cases, std::move(rows), row_no, format);
+    if (m_keepListView)
+        refreshRecordList(LV_cases, std::move(rows), row_no, format, {ColComponent, ColComponentType, ColTestCaseId});
+    else
+        fillRecordList(LV_cases, std::move(rows), row_no, format);
     m_listSource = {cmb_prjid->text(), cmb_tst_type->text(), con.cn.generation(), con.cn.dataVersion()};
+}
+
+void CaseWindow::refreshCaseLists()
+{
+    refreshDropDown(cmb_tst_type, testTypes(con.cn));
+    refreshDropDown(cmb_cmp_type, componentTypes(con.cn));
+    refreshDropDown(cmb_cmp, components(con.cn, cmb_prjid->text()));
+    refreshDropDown(cmb_tst_id, caseIds(con.cn, caseKey()));
+    // A list read for other texts than the selectors show is refilled when the
+    // user leaves the test type box.
+    if (m_listSource.prjid != cmb_prjid->text() || m_listSource.tstType != cmb_tst_type->text())
+        return;
+    m_keepListView = true;
+    const auto done = qScopeGuard([this] { m_keepListView = false; });
+    fill_cases();
 }
 
 bool CaseWindow::listIsCurrent() const

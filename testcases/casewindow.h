@@ -85,6 +85,9 @@ protected:
     // is redrawn, its values as changed makes them of those read, exactly as a
     // refill would show it. False when the list must be refilled instead.
     bool redrawSavedRow(const std::function<QVariantList(QVariantList values)> &changed);
+    // Another program changed the test cases: the selectors' entries and the
+    // list read again, what the user selected and typed kept.
+    void refreshCaseLists();
     // Whether a list row is the case the selectors name, and the first such row or -1.
     bool showsKeyOnScreen(int row) const;
     int rowOnScreen() const;
@@ -102,4 +105,6 @@ private:
         quint64 generation = 0;
         qint64 version = -1;
     } m_listSource;
+    // A refill that keeps the user's row and scrolling (a refresh), not a new list.
+    bool m_keepListView = false;
 };

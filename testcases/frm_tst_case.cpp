@@ -1,6 +1,7 @@
 #include "frm_tst_case.h"
 
 #include "guard.h"
+#include "listrefresh.h"
 #include "projects.h"
 #include "services.h"
 #include "testcases.h"
@@ -51,6 +52,10 @@ frm_tst_case::frm_tst_case(TestingClass &con, QWidget *parent)
     layoutControls();
     onEvent(cmd_save, &QPushButton::clicked, this, &frm_tst_case::cmd_save_Click);
     onEvent(cmd_del, &QPushButton::clicked, this, &frm_tst_case::cmd_del_Click);
+    auto *refresh = new ListRefresh(con.cn, this);
+    refresh->watch({QStringLiteral("qv_zr_projects")},
+                   [this] { refreshDropDown(cmb_prjid, projectIds(this->con.cn)); });
+    refresh->watch({QStringLiteral("qv_zr_tst_cases")}, [this] { refreshCaseLists(); });
 }
 
 void frm_tst_case::layoutControls()

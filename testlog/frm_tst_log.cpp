@@ -6,6 +6,7 @@
 #include "dropdown.h"
 #include "guard.h"
 #include "listfiller.h"
+#include "listrefresh.h"
 #include "recordlist.h"
 #include "results.h"
 #include "services.h"
@@ -114,6 +115,19 @@ frm_tst_log::frm_tst_log(TestingClass &con, QWidget *parent)
         onEvent(next, &QShortcut::activated, this, &frm_tst_log::saveAndNext);
     }
     onEvent(cmd_save, &QPushButton::clicked, this, &frm_tst_log::cmd_save_Click);
+    auto *refresh = new ListRefresh(con.cn, this);
+    refresh->watch({QStringLiteral("qv_zr_tst_cases")}, [this] {
+        refreshDropDown(cmb_prjid, projectsWithCases(this->con.cn));
+        refreshCaseLists();
+        refreshDropDown(cmb_cat, defectCategories(this->con.cn));
+    });
+    refresh->watch({QStringLiteral("qv_zr_tst_history")}, [this] {
+        int shown = 0;
+        // A history row is told apart by all its texts.
+        refreshRecordList(LV_history, historyRows(this->con.cn, caseKey()), shown, historyFormat(),
+                          {0, 1, 2, 3, 4, 5, 6, 7});
+        refreshDropDown(cmb_build, projectBuilds(this->con.cn, cmb_prjid->text()));
+    });
 }
 
 void frm_tst_log::createControls()

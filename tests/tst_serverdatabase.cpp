@@ -8,6 +8,7 @@
 #include "readonlyquery.h"
 #include "tempdatabase.h"
 
+#include <QSqlQuery>
 #include <QtTest>
 
 class TestServerDatabase : public QObject
@@ -20,6 +21,7 @@ private slots:
     void serverOpensOnlyOurTables_data();
     void serverOpensOnlyOurTables();
     void readOnlyServerConnectionOnlyReads();
+    void dataVersionChangesOnlyForOthersChanges();
 };
 
 void TestServerDatabase::parse_data()
@@ -81,6 +83,12 @@ void TestServerDatabase::serverOpensOnlyOurTables_data()
 
     QTest::newRow("empty: gets the tables") << false << "" << "";
     QTest::newRow("ours: opens again") << true << "" << "";
+    QTest::newRow("ours unannounced: gets the announcements")
+        << true << "drop function verolan_announce() cascade" << "";
+    QTest::newRow("a foreign table") << true
+                                     << "create foreign data wrapper fdw; create server far foreign data wrapper fdw; "
+                                        "create foreign table notes (t text) server far"
+                                     << "a foreign notes the program does not have";
     QTest::newRow("another table") << true << "create table notes (t text)" << "a table notes the program does not have";
     QTest::newRow("only another table") << false << "create table notes (t text)" << "no table qv_zr_projects; no table";
     QTest::newRow("a view in place of ours") << false << "create view qv_zr_projects as select 1 as x"
@@ -111,8 +119,8 @@ void TestServerDatabase::serverOpensOnlyOurTables()
     TempDatabase db(TempDatabase::Engine::Server);
     if (!made)
         db.exec("drop table qv_zr_projects, qv_zr_tst_cases, Tqvjx_companydetails, qv_zr_tst_history");
-    if (!change.isEmpty())
-        db.exec(change);
+    for (const QString &statement : change.split("; ", Qt::SkipEmptyParts))
+        db.exec(statement);
     Connection cn;
     try {
         cn.open(db.path());
@@ -125,6 +133,25 @@ void TestServerDatabase::serverOpensOnlyOurTables()
     QVERIFY2(refusal.isEmpty(), "it opened");
     db.addProject("P1");
     QCOMPARE(db.rows("select qv_zr_prjid, rowid from qv_zr_projects"), QStringList{"P1|1"});
+    // Every table announces its changes to the other copies of the program.
+    QCOMPARE(db.rows("select c.relname from pg_trigger t join pg_class c on c.oid = t.tgrelid "
+                     "where t.tgname = 'verolan_announce' order by 1"),
+             QStringList({"qv_zr_projects", "qv_zr_tst_cases", "qv_zr_tst_history", "tqvjx_companydetails"}));
+}
+
+void TestServerDatabase::dataVersionChangesOnlyForOthersChanges()
+{
+    if (!TempDatabase::serverProblem().isEmpty())
+        QSKIP(qPrintable(TempDatabase::serverProblem()));
+    TempDatabase db(TempDatabase::Engine::Server);
+    Connection mine;
+    mine.open(db.path());
+    const qint64 read = mine.dataVersion();
+    QSqlQuery(mine.database()).exec("insert into qv_zr_projects (qv_zr_prjid) values ('mine')");
+    QTest::qWait(300);
+    QCOMPARE(mine.dataVersion(), read);
+    db.addProject("theirs");
+    QTRY_VERIFY_WITH_TIMEOUT(mine.dataVersion() != read, 1000);
 }
 
 void TestServerDatabase::readOnlyServerConnectionOnlyReads()

@@ -5,6 +5,7 @@
 #include "exchangeerror.h"
 #include "guard.h"
 #include "listfiller.h"
+#include "listrefresh.h"
 #include "projects.h"
 #include "services.h"
 #include "testingclass.h"
@@ -45,6 +46,9 @@ frm_export_cases::frm_export_cases(TestingClass &con, QWidget *parent)
     keys()->setCancelButton(cmd_close);
     onEvent(cmd_export, &QPushButton::clicked, this, &frm_export_cases::cmd_export_Click);
     onEvent(cmd_close, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+    (new ListRefresh(con.cn, this))->watch({QStringLiteral("qv_zr_projects")}, [this] {
+        refreshDropDown(cmb_prjid, projectIds(this->con.cn));
+    });
 }
 
 void frm_export_cases::Form_Load()

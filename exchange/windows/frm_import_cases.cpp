@@ -7,6 +7,7 @@
 #include "guard.h"
 #include "importframe.h"
 #include "listfiller.h"
+#include "listrefresh.h"
 #include "projects.h"
 #include "recordlist.h"
 #include "services.h"
@@ -111,6 +112,9 @@ frm_import_cases::frm_import_cases(TestingClass &con, QWidget *parent)
     onEvent(cmd_import, &QPushButton::clicked, this, &frm_import_cases::cmd_import_Click);
     for (DropDown *box : {cmb_prjid, cmb_delimiter, cmb_encoding})
         onEvent(box, &DropDown::clicked, this, &frm_import_cases::preview);
+    (new ListRefresh(con.cn, this))->watch({QStringLiteral("qv_zr_projects")}, [this] {
+        refreshDropDown(cmb_prjid, projectIds(this->con.cn));
+    });
 }
 
 void frm_import_cases::Form_Load()

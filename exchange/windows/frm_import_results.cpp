@@ -6,6 +6,7 @@
 #include "guard.h"
 #include "importframe.h"
 #include "listfiller.h"
+#include "listrefresh.h"
 #include "recordlist.h"
 #include "resultsimport.h"
 #include "services.h"
@@ -109,6 +110,10 @@ frm_import_results::frm_import_results(TestingClass &con, QWidget *parent)
     onEvent(cmb_build, &DropDown::clicked, this, &frm_import_results::preview);
     onEvent(cmb_build, &DropDown::lostFocus, this, &frm_import_results::preview);
     onEvent(cmd_import, &QPushButton::clicked, this, &frm_import_results::cmd_import_Click);
+    (new ListRefresh(con.cn, this))->watch({QStringLiteral("qv_zr_tst_cases")}, [this] {
+        refreshDropDown(cmb_prjid, projectsWithCases(this->con.cn));
+        refreshDropDown(cmb_tst_type, testTypesOf(this->con.cn, cmb_prjid->text()));
+    });
 }
 
 void frm_import_results::Form_Load()
