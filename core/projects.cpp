@@ -1,6 +1,8 @@
 #include "projects.h"
 
+#include "asread.h"
 #include "recordset.h"
+#include "statement.h"
 
 namespace {
 
@@ -43,6 +45,17 @@ SaveResult saveProject(Connection &cn, const ProjectFields &project)
 {
     if (auto problem = projectProblem(project))
         return {SaveResult::Refused, problem};
+    if (project.asRead) {
+        Statement change(cn,
+                         QStringLiteral("update qv_zr_projects set qv_zr_prj_type=?, qv_zr_prj_size=?, qv_zr_size_units=?, "
+                                        "qv_zr_prj_desc=?, qv_zr_closed='NO' where rowid=(select rowid from "
+                                        "qv_zr_projects where qv_zr_prjid=? limit 1) and ")
+                             + stillAsRead(kColumns.split(QStringLiteral(", ")).mid(ProjectColumn::Description)),
+                         QStringLiteral("Cannot save project %1").arg(project.id));
+        change.run(QVariantList{project.type, project.size, project.units, project.description, project.id}
+                   + *project.asRead);
+        return {change.changes() > 0 ? SaveResult::Changed : SaveResult::Stale, std::nullopt};
+    }
     RecordSet rs;
     rs.open(QStringLiteral("select * from qv_zr_projects where qv_zr_prjid=?"), {project.id}, cn, LockType::Optimistic,
             QStringLiteral("qv_zr_projects"));
@@ -93,7 +106,7 @@ std::optional<ProjectFields> findProject(Connection &cn, const QString &id)
     if (rows.isEmpty())
         return std::nullopt;
     const QVariantList &r = rows.first();
-    return ProjectFields{r[ProjectColumn::Id].toString(), r[ProjectColumn::Description].toString(),
-                         r[ProjectColumn::Type].toString(), r[ProjectColumn::Size].toString(),
-                         r[ProjectColumn::Units].toString()};
+    return ProjectFields{r[ProjectColumn::Id].toString(),    r[ProjectColumn::Description].toString(),
+                         r[ProjectColumn::Type].toString(),  r[ProjectColumn::Size].toString(),
+                         r[ProjectColumn::Units].toString(), r.mid(ProjectColumn::Description)};
 }

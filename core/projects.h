@@ -13,13 +13,19 @@ struct ProjectFields
     QString type;
     QString size;
     QString units;
+    // The stored description, type, size and units as the window read them
+    // (Null kept): the save changes the row only while it still holds them.
+    // None for a project the window did not read.
+    std::optional<QVariantList> asRead{};
 };
 
 // The project window's save checks, in its order.
 std::optional<Problem> projectProblem(const ProjectFields &project);
 
 // Checks, then adds the project, or changes the first stored row with its id
-// (the id itself stays); the closed flag is set back to "NO" either way.
+// (the id itself stays); the closed flag is set back to "NO" either way. With
+// asRead, only that change, and only while the row holds the values read:
+// else Stale.
 SaveResult saveProject(Connection &cn, const ProjectFields &project);
 
 // The units offered before the stored ones, in this order.
@@ -36,5 +42,5 @@ enum { Id, Description, Type, Size, Units };
 }
 Rows projectRows(Connection &cn);
 
-// The first stored project with the id, Null texts as empty ones.
+// The first stored project with the id, Null texts as empty ones; asRead as stored.
 std::optional<ProjectFields> findProject(Connection &cn, const QString &id);

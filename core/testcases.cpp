@@ -1,8 +1,10 @@
 #include "testcases.h"
 
+#include "asread.h"
 #include "connection.h"
 #include "recordset.h"
 #include "sqlstatement.h"
+#include "statement.h"
 #include "transaction.h"
 
 namespace {
@@ -23,6 +25,20 @@ QString textOf(const CaseFields &c, Field field)
     if (field == Field::ExpectedResult)
         return c.expected;
     return caseKeyText(c.key, field);
+}
+
+void deleteHistory(Connection &cn, const TestCaseKey &key)
+{
+    SqlStatement history(cn, QStringLiteral("delete from qv_zr_tst_history ") + caseKeyWhere(),
+                         QStringLiteral("Cannot delete the results of test case %1").arg(key.id));
+    history.run(key.params());
+}
+
+// The first row of the key, while it holds the description and expected result read.
+QString firstRowAsRead()
+{
+    return QStringLiteral(" where rowid=(") + caseKeySelect(QStringLiteral("rowid")) + QStringLiteral(" limit 1) and ")
+           + stillAsRead({QStringLiteral("qv_zr_tst_case_desc"), QStringLiteral("qv_zr_rslt_exp")});
 }
 
 } // namespace
@@ -56,6 +72,12 @@ SaveResult CaseWriter::save(const CaseFields &fields, Key key)
 {
     if (auto problem = caseProblem(fields))
         return {SaveResult::Refused, problem};
+    if (fields.asRead) {
+        Statement change(m_cn, QStringLiteral("update qv_zr_tst_cases set qv_zr_rslt_exp=?, qv_zr_tst_case_desc=?") + firstRowAsRead(),
+                         QStringLiteral("Cannot save the test case"));
+        change.run(QVariantList{fields.expected, fields.description} + fields.key.params() + *fields.asRead);
+        return {change.changes() > 0 ? SaveResult::Changed : SaveResult::Stale, std::nullopt};
+    }
     if (key == Key::Unknown) {
         m_find.run(fields.key.params());
         if (m_find.query().next()) {
@@ -76,10 +98,21 @@ SaveResult CaseWriter::save(const CaseFields &fields, Key key)
     return {SaveResult::Added, std::nullopt};
 }
 
-bool deleteCase(Connection &cn, const TestCaseKey &key)
+Deletion deleteCase(Connection &cn, const TestCaseKey &key, const std::optional<QVariantList> &asRead)
 {
     // The case and its saved results go together, or neither.
     Transaction transaction(cn);
+    if (asRead) {
+        Statement remove(cn, QStringLiteral("delete from qv_zr_tst_cases") + firstRowAsRead(),
+                         QStringLiteral("Cannot delete test case %1").arg(key.id));
+        remove.run(key.params() + *asRead);
+        if (remove.changes() == 0)
+            return findCase(cn, key) ? Deletion::Stale : Deletion::NoMatch;
+        if (!findCase(cn, key))
+            deleteHistory(cn, key);
+        transaction.commit();
+        return Deletion::Deleted;
+    }
     RecordSet rs;
     rs.open(caseKeySelect(QStringLiteral("*")), key.params(), cn, LockType::Optimistic,
             QStringLiteral("qv_zr_tst_cases"));
@@ -87,13 +120,10 @@ bool deleteCase(Connection &cn, const TestCaseKey &key)
     if (deleted)
         rs.deleteCurrent();
     // A second row under the same key (written by another tool) keeps the history.
-    if (rs.eof()) {
-        SqlStatement history(cn, QStringLiteral("delete from qv_zr_tst_history ") + caseKeyWhere(),
-                             QStringLiteral("Cannot delete the results of test case %1").arg(key.id));
-        history.run(key.params());
-    }
+    if (rs.eof())
+        deleteHistory(cn, key);
     transaction.commit();
-    return deleted;
+    return deleted ? Deletion::Deleted : Deletion::NoMatch;
 }
 
 QStringList testTypes(Connection &cn)
@@ -149,7 +179,7 @@ std::optional<CaseFields> findCase(Connection &cn, const TestCaseKey &key)
     rs.open(caseKeySelect(QStringLiteral("qv_zr_tst_case_desc, qv_zr_rslt_exp")), key.params(), cn);
     if (rs.eof())
         return std::nullopt;
-    return CaseFields{key, rs.fields(0).toString(), rs.fields(1).toString()};
+    return CaseFields{key, rs.fields(0).toString(), rs.fields(1).toString(), QVariantList{rs.fields(0), rs.fields(1)}};
 }
 
 Rows caseRows(Connection &cn, const QString &project, const QString &testType)

@@ -13,6 +13,10 @@ struct CaseFields
     TestCaseKey key;
     QString description;
     QString expected;
+    // The stored description and expected result as the window read them
+    // (Null kept): the save changes the row only while it still holds them.
+    // None for a case the window did not read.
+    std::optional<QVariantList> asRead{};
 };
 
 // The test case window's save checks, in its order; then the limits its boxes
@@ -23,7 +27,8 @@ QList<Problem> caseProblems(const CaseFields &fields);
 
 // Checks, then adds the case with "Fail" as its outcome, or changes the
 // description and expected result of the first stored row with its key (the
-// logged result stays). Runs in the caller's transaction, if any.
+// logged result stays). With asRead, only that change, and only while the row
+// holds the values read: else Stale. Runs in the caller's transaction, if any.
 SaveResult saveCase(Connection &cn, const CaseFields &fields);
 
 // The same save for many cases, its statements prepared once: an import
@@ -45,8 +50,11 @@ private:
 };
 
 // Deletes the first stored row with the key; when no row with the key is left,
-// the key's result history goes too. One transaction. True when a row went.
-bool deleteCase(Connection &cn, const TestCaseKey &key);
+// the key's result history goes too. One transaction. With asRead (the
+// description and expected result as read), only while the row still holds
+// them: else nothing goes.
+enum class Deletion { Deleted, NoMatch, Stale };
+Deletion deleteCase(Connection &cn, const TestCaseKey &key, const std::optional<QVariantList> &asRead = std::nullopt);
 
 // Selector entries.
 QStringList testTypes(Connection &cn);
@@ -60,7 +68,7 @@ QStringList caseIds(Connection &cn, const TestCaseKey &selection);
 // The component type of the first stored case of the component; none when
 // there is none or it is Null.
 std::optional<QString> componentTypeOf(Connection &cn, const QString &project, const QString &component);
-// The first stored case with the key, Null texts as empty ones.
+// The first stored case with the key, Null texts as empty ones; asRead as stored.
 std::optional<CaseFields> findCase(Connection &cn, const TestCaseKey &key);
 
 // The test cases of a project and test type with their latest result, in

@@ -87,6 +87,12 @@ ObjectState Connection::state() const
     return QSqlDatabase::database(m_name, false).isOpen() ? StateOpen : StateClosed;
 }
 
+bool Connection::isLost() const
+{
+    // The driver counts a connection the server dropped as no longer open.
+    return m_server && QSqlDatabase::contains(m_name) && !database().isOpen();
+}
+
 sqlite3 *Connection::engine() const
 {
     return state() == StateOpen ? engineOf(database()) : nullptr;

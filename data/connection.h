@@ -50,6 +50,9 @@ public:
     Access access() const { return m_access; }
     // Open on a PostgreSQL server: statements go through the driver, not the file's engine.
     bool isServer() const { return m_server; }
+    // Opened on a server whose connection has gone since (a restart, a network
+    // cut): reopen() connects again. Never on a file.
+    bool isLost() const;
 
     // Called before each database action: when the file at the path is no
     // longer the one this connection has open (replaced by a restore in another

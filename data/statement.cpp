@@ -120,6 +120,11 @@ void Statement::run(const QVariantList &params)
     next();
 }
 
+int Statement::changes() const
+{
+    return m_query ? m_query->numRowsAffected() : sqlite3_changes(m_db);
+}
+
 int Statement::columnCount() const
 {
     if (m_query) {

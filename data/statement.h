@@ -35,6 +35,8 @@ public:
     bool next();
     // Runs a statement that gives no rows with the values bound.
     void run(const QVariantList &params = {});
+    // The rows the last run added, changed or deleted.
+    int changes() const;
 
     int columnCount() const;
     // Named as the query names it, without double quotes.

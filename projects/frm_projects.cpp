@@ -5,6 +5,7 @@
 #include "listrefresh.h"
 #include "projects.h"
 #include "savechecks.h"
+#include "services.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -180,12 +181,16 @@ QWidget *frm_projects::fieldControl(Field field) const
 
 void frm_projects::cmd_save_Click()
 {
-    const SaveResult saved = saveProject(
-        con.cn, {txt_prjid->text(), txt_desc->text(), cmb_prj_type->text(), txt_size->text(), cmb_units->text()});
+    const QString id = txt_prjid->text();
+    const SaveResult saved = saveProject(con.cn, {id, txt_desc->text(), cmb_prj_type->text(), txt_size->text(),
+                                                  cmb_units->text(), id == m_readId ? m_asRead : std::nullopt});
     if (const auto &problem = saved.problem) {
         showRefusal(this, fieldControl(problem->field), problem->message, problem->cutText);
         return;
     }
+    if (saved.outcome == SaveResult::Stale)
+        return showChangedElsewhere();
+    m_asRead.reset();
     init_lists();
     txt_prjid->setText(QString());
     txt_size->setText(QString());
@@ -203,6 +208,27 @@ void frm_projects::LV_prjs_DblClick()
     cmb_prj_type->setText(LV_prjs->cell(row, 3));
     txt_size->setText(LV_prjs->cell(row, 4));
     cmb_units->setText(LV_prjs->cell(row, 5));
+    m_readId = txt_prjid->text();
+    m_asRead = LV_prjs->recordValues(row).mid(ProjectColumn::Description);
+}
+
+void frm_projects::showChangedElsewhere()
+{
+    const QString id = txt_prjid->text();
+    fill_prjs();
+    const auto stored = findProject(con.cn, id);
+    m_asRead = stored ? stored->asRead : std::nullopt;
+    if (!stored) {
+        Ui::information(this, QStringLiteral("Project %1 was deleted by someone else since you opened it; the list "
+                                             "has been read again.").arg(id));
+        return;
+    }
+    txt_desc->setText(stored->description);
+    cmb_prj_type->setText(stored->type);
+    txt_size->setText(stored->size);
+    cmb_units->setText(stored->units);
+    Ui::information(this, QStringLiteral("Project %1 was changed by someone else since you opened it; it has been "
+                                         "read again.").arg(id));
 }
 
 void frm_projects::LV_prjs_ColumnClick(int column)

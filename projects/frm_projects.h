@@ -51,7 +51,12 @@ private:
     void refresh_lists();
     // The box that holds a field, where a refusal puts the focus.
     QWidget *fieldControl(Field field) const;
+    // Says the project changed or went since it was read; reads it and the list again.
+    void showChangedElsewhere();
 
     TestingClass &con;
     int row_no = 0;
+    // The project last read into the boxes: its id and stored values.
+    QString m_readId;
+    std::optional<QVariantList> m_asRead;
 };

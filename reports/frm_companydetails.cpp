@@ -3,6 +3,7 @@
 #include "company.h"
 #include "guard.h"
 #include "savechecks.h"
+#include "services.h"
 #include "windowkeys.h"
 
 #include <QGridLayout>
@@ -76,7 +77,14 @@ Frm_CompanyDetails::Frm_CompanyDetails(TestingClass &con, QWidget *parent)
 void Frm_CompanyDetails::Form_Load()
 {
     con.Conopen();
-    if (const auto stored = readCompany(con.cn)) {
+    readCompanyAgain();
+}
+
+void Frm_CompanyDetails::readCompanyAgain()
+{
+    const auto stored = readCompany(con.cn);
+    m_asRead = stored ? stored->asRead : std::nullopt;
+    if (stored) {
         txt_companyname->setText(stored->name);
         RTB_Address->setText(stored->address);
     }
@@ -84,9 +92,18 @@ void Frm_CompanyDetails::Form_Load()
 
 void Frm_CompanyDetails::cmd_csave_Click()
 {
-    const SaveResult saved = saveCompany(con.cn, {txt_companyname->text(), RTB_Address->text()});
+    const QString name = txt_companyname->text();
+    const QString address = RTB_Address->text();
+    const SaveResult saved = saveCompany(con.cn, {name, address, m_asRead});
     if (const auto &problem = saved.problem)
-        showRefusal(this, txt_companyname, problem->message, problem->cutText);
+        return showRefusal(this, txt_companyname, problem->message, problem->cutText);
+    if (saved.outcome == SaveResult::Stale) {
+        readCompanyAgain();
+        return Ui::information(this, QStringLiteral("The company details were changed by someone else since you "
+                                                    "opened them; they have been read again."));
+    }
+    // What it wrote is what it read from now on.
+    m_asRead = QVariantList{name, address};
 }
 
 void Frm_CompanyDetails::cmd_ccancel_Click()

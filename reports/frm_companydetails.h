@@ -33,5 +33,9 @@ public:
     QPushButton *cmd_ccancel;
 
 private:
+    // Puts the stored row in the boxes and notes it as read.
+    void readCompanyAgain();
+
     TestingClass &con;
+    std::optional<QVariantList> m_asRead; // the stored row as read; none when there was none
 };

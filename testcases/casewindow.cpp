@@ -81,6 +81,29 @@ TestCaseKey CaseWindow::caseKey() const
     return {cmb_prjid->text(), cmb_tst_type->text(), cmb_cmp->text(), cmb_cmp_type->text(), cmb_tst_id->text()};
 }
 
+std::optional<QVariantList> CaseWindow::caseAsRead() const
+{
+    // Read for another case: the selectors changed since.
+    return m_readKey == caseKey() ? m_asRead : std::nullopt;
+}
+
+void CaseWindow::setCaseAsRead(const std::optional<QVariantList> &values)
+{
+    m_readKey = caseKey();
+    m_asRead = values;
+}
+
+bool CaseWindow::readCaseAgain()
+{
+    const auto stored = findCase(con.cn, caseKey());
+    setCaseAsRead(stored ? stored->asRead : std::nullopt);
+    if (!stored)
+        return false;
+    txt_tst_case_desc->setText(stored->description);
+    txt_rslt_exp->setText(stored->expected);
+    return true;
+}
+
 QWidget *CaseWindow::fieldControl(Field field) const
 {
     switch (field) {
@@ -219,10 +242,7 @@ void CaseWindow::cmb_tst_id_Click()
 {
     txt_tst_case_desc->setText(QString());
     txt_rslt_exp->setText(QString());
-    if (const auto stored = findCase(con.cn, caseKey())) {
-        txt_tst_case_desc->setText(stored->description);
-        txt_rslt_exp->setText(stored->expected);
-    }
+    readCaseAgain();
 }
 
 void CaseWindow::cmb_tst_type_LostFocus()

@@ -73,6 +73,13 @@ protected:
 
     // The one test case the five selectors name, their texts as on screen.
     TestCaseKey caseKey() const;
+    // The stored description and expected result last read for the case the
+    // selectors name; none when the window read none for it.
+    std::optional<QVariantList> caseAsRead() const;
+    void setCaseAsRead(const std::optional<QVariantList> &values);
+    // Puts the stored texts of the named case in the boxes and notes them as
+    // read; false, the boxes kept, when no case has the key.
+    bool readCaseAgain();
     // The control that holds a field, where a refusal puts the focus.
     virtual QWidget *fieldControl(Field field) const;
     // Shows why a save was refused: the message, the cut text, the focus.
@@ -96,6 +103,9 @@ protected:
 
 private:
     bool listIsCurrent() const;
+
+    TestCaseKey m_readKey;
+    std::optional<QVariantList> m_asRead;
 
     // What the list was read for: the texts, the connection's open and the file's version.
     struct ListSource

@@ -168,17 +168,36 @@ void frm_tst_case::LV_cases_DblClick()
     cmb_tst_id->setText(LV_cases->cell(row, ColTestCaseId));
     txt_tst_case_desc->setText(LV_cases->cell(row, ColDescription));
     txt_rslt_exp->setText(LV_cases->cell(row, ColExpected));
+    const QVariantList values = LV_cases->recordValues(row);
+    setCaseAsRead(QVariantList{values.value(ColDescription - 1), values.value(ColExpected - 1)});
     cmd_del->setEnabled(true);
+}
+
+void frm_tst_case::showChangedElsewhere()
+{
+    const QString id = cmb_tst_id->text();
+    if (readCaseAgain())
+        Ui::information(this, QStringLiteral("Test case %1 was changed by someone else since you opened it; it has "
+                                             "been read again.").arg(id));
+    else
+        Ui::information(this, QStringLiteral("Test case %1 was deleted by someone else since you opened it; the list "
+                                             "has been read again.").arg(id));
+    fill_cases();
 }
 
 void frm_tst_case::cmd_save_Click()
 {
-    const SaveResult saved = saveCase(con.cn, {caseKey(), txt_tst_case_desc->text(), txt_rslt_exp->text()});
+    const SaveResult saved =
+        saveCase(con.cn, {caseKey(), txt_tst_case_desc->text(), txt_rslt_exp->text(), caseAsRead()});
     if (saved.problem) {
         showProblem(*saved.problem);
         return;
     }
     cmd_del->setEnabled(false);
+    if (saved.outcome == SaveResult::Stale)
+        return showChangedElsewhere();
+    // What it wrote is what it read from now on.
+    setCaseAsRead(QVariantList{txt_tst_case_desc->text(), txt_rslt_exp->text()});
 
     // A changed case is redrawn where it stands; a new one takes its place in a refill.
     const auto withTexts = [this](QVariantList values) {
@@ -195,7 +214,13 @@ void frm_tst_case::cmd_del_Click()
 {
     // Each delete needs a fresh double click, whatever the answer.
     cmd_del->setEnabled(false);
-    if (Ui::askYesNo(this, QStringLiteral("Do you wish to delete test case - ") + cmb_tst_id->text()))
-        deleteCase(con.cn, caseKey());
+    if (!Ui::askYesNo(this, QStringLiteral("Do you wish to delete test case - ") + cmb_tst_id->text()))
+        return fill_cases();
+    const std::optional<QVariantList> asRead = caseAsRead();
+    const Deletion deletion = deleteCase(con.cn, caseKey(), asRead);
+    // A case not read here that is not there is no news, as ever.
+    if (deletion == Deletion::Stale || (deletion == Deletion::NoMatch && asRead))
+        return showChangedElsewhere();
+    setCaseAsRead(std::nullopt);
     fill_cases();
 }

@@ -29,4 +29,6 @@ private:
     void init_lists();
     void fill_prjid();
     void fill_cases() override;
+    // Says the case changed or went since it was read, reads it and the list again.
+    void showChangedElsewhere();
 };

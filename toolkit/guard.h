@@ -7,7 +7,10 @@
 class QWidget;
 
 // Runs an event handler; an error that escapes it is shown in one message box
-// (what failed, with the engine's message) and the program goes on.
+// (what failed, with the engine's message) and the program goes on. When a
+// server connection was lost, the box offers Retry, which connects again and
+// runs the whole handler again (a handler run inside another leaves that to
+// the outer one), and Cancel.
 void runGuarded(QWidget *parent, const std::function<void()> &handler);
 
 // Connects a signal to a handler that runs guarded; the handler gets the signal's arguments.

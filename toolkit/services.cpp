@@ -21,6 +21,13 @@ bool MessageService::askYesNo(QWidget *parent, const QString &text, const QStrin
     return box.exec() == QMessageBox::Yes;
 }
 
+bool MessageService::askRetry(QWidget *parent, const QString &text, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Retry | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Retry);
+    return box.exec() == QMessageBox::Retry;
+}
+
 std::optional<QString> MessageService::askPassword(QWidget *parent, const QString &text, const QString &caption)
 {
     bool ok = false;
@@ -100,6 +107,11 @@ bool askYesNo(QWidget *parent, const QString &text, const QString &caption)
 std::optional<QString> askPassword(QWidget *parent, const QString &text, const QString &caption)
 {
     return Services::messages().askPassword(parent, text, caption.isEmpty() ? appTitle() : caption);
+}
+
+bool askRetry(QWidget *parent, const QString &text, const QString &caption)
+{
+    return Services::messages().askRetry(parent, text, caption.isEmpty() ? appTitle() : caption);
 }
 
 } // namespace Ui

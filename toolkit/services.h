@@ -19,6 +19,8 @@ public:
     virtual bool askYesNo(QWidget *parent, const QString &text, const QString &caption);
     // A line whose typing shows as dots; nothing when the user cancels.
     virtual std::optional<QString> askPassword(QWidget *parent, const QString &text, const QString &caption);
+    // Warning icon, Retry and Cancel buttons, Retry the default; true for Retry.
+    virtual bool askRetry(QWidget *parent, const QString &text, const QString &caption);
 };
 
 class FileDialogService
@@ -64,5 +66,6 @@ QString appTitle();
 void information(QWidget *parent, const QString &text, const QString &caption = QString());
 bool askYesNo(QWidget *parent, const QString &text, const QString &caption = QString());
 std::optional<QString> askPassword(QWidget *parent, const QString &text, const QString &caption = QString());
+bool askRetry(QWidget *parent, const QString &text, const QString &caption = QString());
 
 } // namespace Ui

@@ -21,6 +21,12 @@ std::optional<QString> RecordingMessages::askPassword(QWidget *, const QString &
     return passwords.isEmpty() ? std::nullopt : std::optional<QString>(passwords.takeFirst());
 }
 
+bool RecordingMessages::askRetry(QWidget *, const QString &text, const QString &caption)
+{
+    boxes.append({text, caption, true});
+    return !retries.isEmpty() && retries.takeFirst();
+}
+
 QStringList RecordingMessages::texts() const
 {
     QStringList all;

@@ -21,7 +21,9 @@ public:
     bool askYesNo(QWidget *parent, const QString &text, const QString &caption) override;
     QList<Box> boxes;
     std::optional<QString> askPassword(QWidget *parent, const QString &text, const QString &caption) override;
+    bool askRetry(QWidget *parent, const QString &text, const QString &caption) override;
     QList<bool> answers; // Yes/No answers, first used first; Yes when empty
+    QList<bool> retries; // Retry (true) or Cancel answers, first used first; Cancel when empty
     QStringList passwords; // typed into password boxes, first used first; a cancel when empty
     // Runs while a box is "open", e.g. to see where the focus is.
     std::function<void(const Box &)> onBox;

@@ -4,6 +4,7 @@
 // active so that the focus moves as for a user, and the user's ways of reading
 // and working its boxes and lists.
 
+#include "apppaths.h"
 #include "dropdown.h"
 #include "recorders.h"
 #include "recordlist.h"
@@ -35,6 +36,18 @@ inline bool hasFocusIn(const QWidget *control)
 template <class Window>
 struct WindowOn
 {
+    // On a server the program's connections are pointed at it for the fixture's life.
+    explicit WindowOn(TempDatabase::Engine engine = TempDatabase::Engine::File)
+        : db(engine)
+    {
+        if (engine == TempDatabase::Engine::Server)
+            AppPaths::chooseDatabase(db.path());
+    }
+    ~WindowOn()
+    {
+        if (db.engine() == TempDatabase::Engine::Server)
+            AppPaths::chooseDatabase(QString());
+    }
     TempDatabase db;
     ServiceRecorders services;
     TestingClass con;
