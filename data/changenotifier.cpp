@@ -1,6 +1,7 @@
 #include "changenotifier.h"
 
 #include "connection.h"
+#include "schema.h"
 
 #include <QVariant>
 #include <utility>
@@ -12,6 +13,8 @@ ChangeNotifier::ChangeNotifier(Connection &cn, QObject *parent)
     m_gather.setSingleShot(true);
     m_gather.setInterval(gatherMs);
     connect(&m_gather, &QTimer::timeout, this, &ChangeNotifier::flush);
+    m_reopened.setInterval(250);
+    connect(&m_reopened, &QTimer::timeout, this, &ChangeNotifier::follow);
     follow();
 }
 
@@ -25,6 +28,12 @@ void ChangeNotifier::follow()
     // The connection listens from its open on; this only hears what it hears.
     m_driver = driver;
     connect(driver, &QSqlDriver::notification, this, &ChangeNotifier::heard);
+    if (std::exchange(m_followed, true)) {
+        for (const Schema::Table &table : Schema::tables())
+            m_tables.insert(table.name.toLower());
+        m_gather.start();
+    }
+    m_reopened.start();
 }
 
 void ChangeNotifier::heard(const QString &channel, QSqlDriver::NotificationSource source, const QVariant &payload)

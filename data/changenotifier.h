@@ -22,8 +22,10 @@ public:
 
     explicit ChangeNotifier(Connection &cn, QObject *parent = nullptr);
 
-    // Hears the connection as it is open now: a connection opened (again)
-    // after this object was made is heard from the next call on.
+    // Hears the connection as it is open now, and from then on as it is
+    // opened again (a retry after the server dropped it, a restore): the
+    // first announcements after such a reopen name every table, since those
+    // made while it was away were missed.
     void follow();
 
 signals:
@@ -38,4 +40,6 @@ private:
     QPointer<QSqlDriver> m_driver;
     QSet<QString> m_tables;
     QTimer m_gather;
+    QTimer m_reopened; // looks for a new driver: the connection tells nobody it reopened
+    bool m_followed = false;
 };

@@ -114,6 +114,18 @@ void TestLiveRefresh::projectsShowOtherSavesOnlyOfTheirTable()
     QVERIFY(!column(w.LV_prjs, 1).contains("P3"));
     team.exec("select pg_notify('verolan', 'qv_zr_projects')");
     QTRY_VERIFY_WITH_TIMEOUT(column(w.LV_prjs, 1).contains("P3"), 1000);
+
+    // Connected again, as a retry after a dropped connection does: what was
+    // saved while away (here unannounced) is read, and later saves are heard.
+    team.addProject("P6");
+    team.exec("alter table qv_zr_projects enable trigger verolan_announce");
+    for (Connection *cn : Connection::all()) {
+        if (cn != &other && cn->state() == StateOpen)
+            cn->reopen();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(column(w.LV_prjs, 1).contains("P6"), 1000);
+    QVERIFY(!saveProject(other, {"P7", "new", "Web", "5", "LOC"}).problem);
+    QTRY_VERIFY_WITH_TIMEOUT(column(w.LV_prjs, 1).contains("P7"), 1000);
     QVERIFY(t.messages().isEmpty());
 }
 
