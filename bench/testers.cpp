@@ -4,6 +4,7 @@
 #include "dberror.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -42,10 +43,11 @@ TestersRun runTesters(const QString &location, const QList<ResultEntry> &cases, 
     for (int t = 0; t < testers; ++t)
         connections.push_back(std::make_unique<Connection>());
     std::vector<Tester> results(testers);
-    std::vector<std::thread> threads;
+    // Qt's threads: a server connection listens for announcements with a socket notifier.
+    std::vector<std::unique_ptr<QThread>> threads;
     const auto start = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
     for (int t = 0; t < testers; ++t) {
-        threads.emplace_back([&, t] {
+        threads.emplace_back(QThread::create([&, t] {
             Connection &cn = *connections[t];
             Tester &me = results[t];
             try {
@@ -79,10 +81,11 @@ TestersRun runTesters(const QString &location, const QList<ResultEntry> &cases, 
                 me.times.push_back(double(timer.nsecsElapsed()) / 1e6);
             }
             cn.close();
-        });
+        }));
+        threads.back()->start();
     }
-    for (std::thread &thread : threads)
-        thread.join();
+    for (const std::unique_ptr<QThread> &thread : threads)
+        thread->wait();
 
     TestersRun out;
     out.testers = testers;

@@ -176,18 +176,13 @@ QString addAnnouncements(QSqlDatabase &db)
     return db.commit() ? QString() : db.lastError().text();
 }
 
-} // namespace
-
-namespace Schema {
-
-QString serverDifferences(QSqlDatabase &db)
+QString differencesIn(const Found &found)
 {
-    const Found found = readCatalog(db);
     if (!found.failure.isEmpty())
         return found.failure;
     QStringList differences;
     QStringList ours;
-    for (const Table &table : tables()) {
+    for (const Schema::Table &table : Schema::tables()) {
         const QString name = table.name.toLower();
         ours << name;
         if (!found.tables.contains(name))
@@ -207,14 +202,24 @@ QString serverDifferences(QSqlDatabase &db)
     return differences.join(QStringLiteral("; "));
 }
 
+} // namespace
+
+namespace Schema {
+
+QString serverDifferences(QSqlDatabase &db)
+{
+    return differencesIn(readCatalog(db));
+}
+
 QString readyServer(QSqlDatabase &db)
 {
+    // The catalogue is read once: on a new session its first reads are slow.
     const Found found = readCatalog(db);
     if (!found.failure.isEmpty())
         return found.failure;
     if (found.tables.isEmpty())
         return createTables(db);
-    const QString differences = serverDifferences(db);
+    const QString differences = differencesIn(found);
     if (!differences.isEmpty())
         return differences;
     // Without them the program works as before, its lists read again only when
