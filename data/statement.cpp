@@ -71,6 +71,7 @@ void Statement::bind(const QVariantList &params)
     if (m_query) {
         m_query->finish();
         m_executed = false;
+        m_record.reset();
         for (int i = 0; i < params.size(); ++i)
             m_query->bindValue(i, asBound(params.at(i)));
         return;
@@ -125,21 +126,25 @@ int Statement::changes() const
     return m_query ? m_query->numRowsAffected() : sqlite3_changes(m_db);
 }
 
+const QSqlRecord &Statement::record() const
+{
+    execute();
+    if (!m_record)
+        m_record = std::make_unique<QSqlRecord>(m_query->record());
+    return *m_record;
+}
+
 int Statement::columnCount() const
 {
-    if (m_query) {
-        execute();
-        return m_query->record().count();
-    }
+    if (m_query)
+        return record().count();
     return sqlite3_column_count(m_st);
 }
 
 QString Statement::columnName(int column) const
 {
-    if (m_query) {
-        execute();
-        return m_query->record().fieldName(column);
-    }
+    if (m_query)
+        return record().fieldName(column);
     return QString::fromUtf16(static_cast<const char16_t *>(sqlite3_column_name16(m_st, column))).remove(QLatin1Char('"'));
 }
 

@@ -7,6 +7,8 @@
 #include <QVariantList>
 #include <memory>
 
+class QSqlRecord;
+
 class Connection;
 class QSqlQuery;
 struct sqlite3;
@@ -64,10 +66,13 @@ private:
     // On a server: runs the statement once its values are bound, before its
     // first row or its columns are read.
     void execute() const;
+    const QSqlRecord &record() const; // a server's; executes first
 
     std::unique_ptr<QSqlQuery> m_query; // a server's statement; null on a file
     QString m_connection;
     mutable bool m_executed = false;
+    // A server's columns, read once a run: the driver builds its record anew at every ask.
+    mutable std::unique_ptr<QSqlRecord> m_record;
     mutable QList<QByteArray> m_utf8; // utf8(): a server's texts of the current row
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_st = nullptr;
