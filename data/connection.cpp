@@ -161,6 +161,17 @@ QString Connection::userName() const
     return login ? QString::fromLocal8Bit(login->pw_name) : qEnvironmentVariable("USER");
 }
 
+QString Connection::serverVersion() const
+{
+    if (!m_server)
+        return QString();
+    QSqlQuery q(database());
+    // "15.14 (Debian 15.14-0+deb12u1)": the version is the first word.
+    return q.exec(QStringLiteral("show server_version")) && q.next()
+               ? q.value(0).toString().section(QLatin1Char(' '), 0, 0)
+               : QString();
+}
+
 void Connection::setServerPassword(const QString &password)
 {
     serverPassword() = password;

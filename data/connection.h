@@ -77,6 +77,8 @@ public:
 
     // Who is saving: the server's user name, on a file the login name.
     QString userName() const;
+    // The server's version as it names it ("15.14"); empty on a file.
+    QString serverVersion() const;
 
     // Every live connection object, open or not.
     static QList<Connection *> all();

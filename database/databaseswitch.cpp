@@ -3,11 +3,11 @@
 #include "databaselocation.h"
 #include "dberror.h"
 #include "objectstate.h"
+#include "recordset.h"
 
 #include <QFileInfo>
 #include <QList>
 #include <QSqlError>
-#include <QSqlQuery>
 
 namespace {
 
@@ -28,27 +28,28 @@ QString counted(qlonglong n, const QString &what)
 }
 
 // What is there, or empty with error set.
-QString report(const Connection &cn, const QString &location, QString &error)
+QString report(Connection &cn, const QString &location, QString &error)
 {
-    QSqlQuery q(cn.database());
     if (cn.isServer()) {
-        if (!q.exec(QStringLiteral("select current_user, current_setting('server_version')")) || !q.next()) {
-            error = q.lastError().text();
+        const QString version = cn.serverVersion();
+        if (version.isEmpty()) {
+            error = cn.database().lastError().text();
             return QString();
         }
-        // "15.14 (Debian 15.14-0+deb12u1)": the version is the first word.
         return QStringLiteral("Connected to %1 as %2, PostgreSQL %3")
-            .arg(DatabaseLocation::parse(location).displayName(), q.value(0).toString(),
-                 q.value(1).toString().section(QLatin1Char(' '), 0, 0));
+            .arg(DatabaseLocation::parse(location).displayName(), cn.userName(), version);
     }
-    if (!q.exec(QStringLiteral("select (select count(*) from qv_zr_projects), (select count(*) from qv_zr_tst_cases)"))
-        || !q.next()) {
-        error = q.lastError().text();
+    RecordSet counts;
+    try {
+        counts.open(QStringLiteral("select (select count(*) from qv_zr_projects), (select count(*) from qv_zr_tst_cases)"),
+                    {}, cn);
+    } catch (const DbError &e) {
+        error = e.describe();
         return QString();
     }
     return QStringLiteral("%1 is a Verolan database with %2 and %3.")
-        .arg(cn.path(), counted(q.value(0).toLongLong(), QStringLiteral("project")),
-             counted(q.value(1).toLongLong(), QStringLiteral("test case")));
+        .arg(cn.path(), counted(counts.fields(0).toLongLong(), QStringLiteral("project")),
+             counted(counts.fields(1).toLongLong(), QStringLiteral("test case")));
 }
 
 } // namespace
